@@ -1,0 +1,112 @@
+# One helper per kind of output: visibility, output folder and RPATH are set here only.
+
+function(_zelta_common target)
+    target_link_libraries(${target} PRIVATE ZeltaHeaders)
+    set_target_properties(${target} PROPERTIES
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON
+        BUILD_WITH_INSTALL_RPATH ON)
+endfunction()
+
+# Shared library placed next to the program (libObrix.so).
+function(zelta_add_shared_library target)
+    add_library(${target} SHARED ${ARGN})
+    _zelta_common(${target})
+    set_target_properties(${target} PROPERTIES
+        LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}
+        INSTALL_RPATH "$ORIGIN")
+endfunction()
+
+# Core module of the host: <out>/plugin/<Name>.so
+function(zelta_add_core_module target)
+    add_library(${target} MODULE ${ARGN})
+    _zelta_common(${target})
+    set_target_properties(${target} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/plugin
+        INSTALL_RPATH "$ORIGIN/..")
+endfunction()
+
+# IM plug-in loaded by the messaging core: <out>/plugin/im/<Name>.zpm
+function(zelta_add_im_plugin target)
+    add_library(${target} MODULE ${ARGN})
+    _zelta_common(${target})
+    set_target_properties(${target} PROPERTIES
+        PREFIX ""
+        SUFFIX ".zpm"
+        LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/plugin/im
+        INSTALL_RPATH "$ORIGIN/../..")
+endfunction()
+
+# Plain shared object loaded at run time from <out>/<subdir> (AvalinH.so, lang/Japanese.so).
+function(zelta_add_runtime_module target subdir)
+    add_library(${target} MODULE ${ARGN})
+    _zelta_common(${target})
+    file(RELATIVE_PATH back ${ZELTA_OUT_DIR}/${subdir} ${ZELTA_OUT_DIR})
+    set_target_properties(${target} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/${subdir}
+        INSTALL_RPATH "$ORIGIN/${back}")
+endfunction()
+
+# Program in the program directory.
+function(zelta_add_program target)
+    add_executable(${target} ${ARGN})
+    _zelta_common(${target})
+    set_target_properties(${target} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}
+        INSTALL_RPATH "$ORIGIN")
+endfunction()
+
+# Test fixtures (core modules, plug-ins) live outside the program directory so that a normal
+# run never loads them; tests copy or point at them explicitly.
+function(zelta_add_fixture_module target subdir)
+    add_library(${target} MODULE ${ARGN})
+    _zelta_common(${target})
+    set_target_properties(${target} PROPERTIES
+        PREFIX ""
+        LIBRARY_OUTPUT_DIRECTORY ${ZELTA_TEST_DIR}/fixtures/${subdir}
+        INSTALL_RPATH "${ZELTA_OUT_DIR}")
+endfunction()
+
+# GoogleTest suite registered with CTest, run with a QApplication (tests/support/TestMain.cpp).
+# Options:
+#   SOURCES ...  LIBS ...
+#   XVFB        run under a private Xvfb display (tests that need real desktop input)
+#   ENV ...     extra environment (NAME=value)
+#   TIMEOUT n   per-test time-out in seconds (default 120)
+function(zelta_add_test target)
+    cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${target} ${T_SOURCES})
+    target_link_libraries(${target} PRIVATE ZeltaHeaders ZeltaTestMain ${T_LIBS})
+    set_target_properties(${target} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${ZELTA_TEST_DIR}
+        BUILD_RPATH "${ZELTA_OUT_DIR}")
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 120)
+    endif()
+    set(platform offscreen)
+    set(serial OFF)
+    if(T_XVFB)
+        set(platform xcb)
+        set(serial ON)
+        set_target_properties(${target} PROPERTIES
+            CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/with-xvfb.sh)
+    endif()
+    gtest_discover_tests(${target}
+        TEST_PREFIX "${target}."
+        DISCOVERY_MODE PRE_TEST
+        PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=${platform};ZELTA_OUT_DIR=${ZELTA_OUT_DIR};ZELTA_TEST_DIR=${ZELTA_TEST_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR};${T_ENV}"
+            TIMEOUT ${T_TIMEOUT}
+            RUN_SERIAL ${serial})
+endfunction()
+
+# Benchmark program (Google Benchmark or a small timing tool); never part of ctest.
+function(zelta_add_benchmark target)
+    add_executable(${target} ${ARGN})
+    target_link_libraries(${target} PRIVATE ZeltaHeaders)
+    set_target_properties(${target} PROPERTIES
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench
+        BUILD_RPATH "${ZELTA_OUT_DIR}")
+endfunction()
