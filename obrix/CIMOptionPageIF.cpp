@@ -2,15 +2,12 @@
 
 #include <QKeyEvent>
 
-CIMOptionPageIF::CIMOptionPageIF(unsigned templateId) : QDialog(nullptr), m_templateId(templateId) {
-    setModal(false);
-}
+CIMOptionPageIF::CIMOptionPageIF(unsigned templateId)
+    : QDialog(nullptr), m_templateId(templateId) {}
 
 CIMOptionPageIF::~CIMOptionPageIF() = default;
 
 int CIMOptionPageIF::CreatePage(const QString& title) {
-    if (parentWidget())
-        setParent(nullptr, windowFlags());
     setModal(false);
     create();
     if (!testAttribute(Qt::WA_WState_Created))
