@@ -4,8 +4,8 @@
 
 CAvalin::CAvalin() = default;
 
-// The record keeps pointing at the source's strings, which the copy shares; it stays valid
-// as long as either object holds them unchanged, and every setter writes it again.
+// The shared record is not written here: its fields point at string data that the copy now
+// shares with the source, so they stay valid while either object keeps it.
 CAvalin::CAvalin(const CAvalin& other)
     : m_status(other.m_status), m_icon(other.m_icon), m_bkColor(other.m_bkColor),
       m_entity(other.m_entity) {}

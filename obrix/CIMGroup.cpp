@@ -38,13 +38,11 @@ CIMGroup::~CIMGroup() {
 }
 
 void CIMGroup::SetID(const QString& id) {
-    m_id = id;
-    m_rec.pszID = RecordText::Field(m_id);
+    RecordText::Assign(m_id, m_rec.pszID, id);
 }
 
 void CIMGroup::SetName(const QString& name) {
-    m_name = name;
-    m_rec.pszName = RecordText::Field(m_name);
+    RecordText::Assign(m_name, m_rec.pszName, name);
 }
 
 void CIMGroup::LinkBros(std::unique_ptr<CIMGroup> bros) {

@@ -35,13 +35,11 @@ CIMGrpMember::~CIMGrpMember() {
 }
 
 void CIMGrpMember::SetID(const QString& id) {
-    m_id = id;
-    m_rec.pszID = RecordText::Field(m_id);
+    RecordText::Assign(m_id, m_rec.pszID, id);
 }
 
 void CIMGrpMember::SetName(const QString& name) {
-    m_name = name;
-    m_rec.pszName = RecordText::Field(m_name);
+    RecordText::Assign(m_name, m_rec.pszName, name);
 }
 
 void CIMGrpMember::LinkBros(std::unique_ptr<CIMGrpMember> next) {

@@ -66,43 +66,40 @@ void CIMMember::WriteFields() {
     m_rec.pszEmail = Field(m_email);
 }
 
-void CIMMember::Set(QString& owned, const char16_t*& field, const QString& value) {
-    owned = value;
-    field = RecordText::Field(owned);
-}
+using RecordText::Assign;
 
 void CIMMember::SetID(const QString& id) {
-    Set(m_id, m_rec.pszID, id);
+    Assign(m_id, m_rec.pszID, id);
 }
 void CIMMember::SetAlias(const QString& alias) {
-    Set(m_alias, m_rec.pszAlias, alias);
+    Assign(m_alias, m_rec.pszAlias, alias);
 }
 void CIMMember::SetTelephone(const QString& t) {
-    Set(m_telephone, m_rec.pszTelephone, t);
+    Assign(m_telephone, m_rec.pszTelephone, t);
 }
 void CIMMember::SetEmail(const QString& email) {
-    Set(m_email, m_rec.pszEmail, email);
+    Assign(m_email, m_rec.pszEmail, email);
 }
 
 void CIMMember::SetFamilyName(const QString& name, int nSet) {
     if (nSet)
-        Set(m_familyName1, m_rec.pszFamilyName1, name);
+        Assign(m_familyName1, m_rec.pszFamilyName1, name);
     else
-        Set(m_familyName0, m_rec.pszFamilyName0, name);
+        Assign(m_familyName0, m_rec.pszFamilyName0, name);
 }
 
 void CIMMember::SetFirstName(const QString& name, int nSet) {
     if (nSet)
-        Set(m_firstName1, m_rec.pszFirstName1, name);
+        Assign(m_firstName1, m_rec.pszFirstName1, name);
     else
-        Set(m_firstName0, m_rec.pszFirstName0, name);
+        Assign(m_firstName0, m_rec.pszFirstName0, name);
 }
 
 void CIMMember::SetMiddleName(const QString& name, int nSet) {
     if (nSet)
-        Set(m_middleName1, m_rec.pszMiddleName1, name);
+        Assign(m_middleName1, m_rec.pszMiddleName1, name);
     else
-        Set(m_middleName0, m_rec.pszMiddleName0, name);
+        Assign(m_middleName0, m_rec.pszMiddleName0, name);
 }
 
 QString CIMMember::GetNameAndID(unsigned posFirst, unsigned posMiddle, unsigned posFamily) const {

@@ -72,7 +72,6 @@ public:
     QString GetNameAndID(unsigned posFirst, unsigned posMiddle, unsigned posFamily) const;
 
 private:
-    static void Set(QString& owned, const char16_t*& field, const QString& value);
     void WriteFields();
 
     tagIMMEMBER m_rec;

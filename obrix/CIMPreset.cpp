@@ -76,18 +76,15 @@ int CIMPreset::IsGroup(const QString& name) const {
 }
 
 void CIMPreset::SetStatus(const QString& status) {
-    m_status = status;
-    m_rec.pszStatus = RecordText::Field(m_status);
+    RecordText::Assign(m_status, m_rec.pszStatus, status);
 }
 
 void CIMPreset::SetIcon(const QString& icon) {
-    m_icon = icon;
-    m_rec.pszIcon = RecordText::Field(m_icon);
+    RecordText::Assign(m_icon, m_rec.pszIcon, icon);
 }
 
 void CIMPreset::SetBkColor(const QString& text) {
-    m_bkColor = text;
-    m_rec.pszBkColor = RecordText::Field(m_bkColor);
+    RecordText::Assign(m_bkColor, m_rec.pszBkColor, text);
     ConvStr2Col(m_bkColor);
 }
 
@@ -97,8 +94,7 @@ void CIMPreset::SetBkColor(uint32_t value) {
 }
 
 void CIMPreset::ConvCol2Str(uint32_t value) {
-    m_bkColor = RecordText::ColourText(value);
-    m_rec.pszBkColor = RecordText::Field(m_bkColor);
+    RecordText::Assign(m_bkColor, m_rec.pszBkColor, RecordText::ColourText(value));
 }
 
 void CIMPreset::ConvStr2Col(const QString& text) {

@@ -15,6 +15,12 @@ inline const char16_t* Field(const QString& s) {
     return reinterpret_cast<const char16_t*>(s.utf16());
 }
 
+// Stores a value in an owned string and points the record field at it.
+inline void Assign(QString& owned, const char16_t*& field, const QString& value) {
+    owned = value;
+    field = Field(owned);
+}
+
 // A record field as a string; a null field reads as empty.
 inline QString FromField(const char16_t* p) {
     return p ? QString::fromUtf16(p) : QString();
