@@ -144,24 +144,6 @@ TEST(Preset, SetBufferTakesTheRecordIntoOwnStrings) {
     EXPECT_EQ(p.GetBkColor(), 300u);
 }
 
-TEST(Preset, CopiesPointIntoTheirOwnStrings) {
-    auto source = std::make_unique<CIMPreset>();
-    source->SetStatus(QStringLiteral("会議"));
-    source->SetBkColor(QStringLiteral("123"));
-    CIMPreset copy(*source);
-    CIMPreset assigned;
-    assigned = *source;
-    source->SetStatus(QStringLiteral("changed"));
-    source.reset();
-    for (const CIMPreset* p : {&copy, &assigned}) {
-        const tagIMSTATUS* r = *p;
-        EXPECT_EQ(text(r->pszStatus), QStringLiteral("会議"));
-        EXPECT_EQ(text(r->pszBkColor), QStringLiteral("123"));
-        EXPECT_EQ(r->pszIcon, nullptr); // never set, stays unset in the copy
-        EXPECT_EQ(r->pszGroup, nullptr);
-    }
-}
-
 namespace {
 
 CIMPreset meeting() {
