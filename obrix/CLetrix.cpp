@@ -303,9 +303,10 @@ SYSTEMTIME CLetrix::GetSendTime(int bLocal) const {
 }
 
 QString CLetrix::GetSendTimeString(int bLocal) const {
-    if (!IsNormalTime(m_rec.stSendTime))
-        return ObrixTime::SendTimePlaceholder();
-    return ObrixTime::FormatTime(GetSendTime(bLocal), ObrixTime::SendTimePlaceholder());
+    // Whether there is a time is decided on the stored UTC value, not on its local form.
+    const QString text =
+        IsNormalTime(m_rec.stSendTime) ? ObrixTime::TimeText(GetSendTime(bLocal)) : QString();
+    return text.isEmpty() ? ObrixTime::SendTimePlaceholder() : text;
 }
 
 void CLetrix::SetSendTime(SYSTEMTIME t, int bLocal) {

@@ -143,14 +143,18 @@ SYSTEMTIME ReadTime(CArchive& ar) {
     return *t;
 }
 
-QString FormatTime(const SYSTEMTIME& t, const QString& placeholder) {
-    if (!IsNormalTime(t))
-        return placeholder;
+QString TimeText(const SYSTEMTIME& t) {
     const QDate date(t.wYear, t.wMonth, t.wDay);
-    if (!date.isValid()) // 31 February and the like
-        return placeholder;
+    const QTime time(t.wHour, t.wMinute, t.wSecond);
+    if (!date.isValid() || !time.isValid()) // 31 February and the like
+        return {};
     return QLocale::system().toString(date, QLocale::ShortFormat) + u' ' +
-           QTime(t.wHour, t.wMinute, t.wSecond).toString(u"HH:mm:ss");
+           time.toString(u"HH:mm:ss");
+}
+
+QString FormatTime(const SYSTEMTIME& t, const QString& placeholder) {
+    const QString text = IsNormalTime(t) ? TimeText(t) : QString();
+    return text.isEmpty() ? placeholder : text;
 }
 
 } // namespace ObrixTime

@@ -52,7 +52,9 @@ OBRIX_API void WriteTime(CArchive& ar, const SYSTEMTIME& t);
 // raises CArchiveException(badValue).
 OBRIX_API SYSTEMTIME ReadTime(CArchive& ar);
 
-// The user's short date, a space and "HH:mm:ss" for a normal time, else the placeholder.
+// The user's short date, a space and "HH:mm:ss"; empty when the fields name no real date.
+OBRIX_API QString TimeText(const SYSTEMTIME& t);
+// TimeText for a normal time, else the placeholder.
 OBRIX_API QString FormatTime(const SYSTEMTIME& t, const QString& placeholder);
 
 } // namespace ObrixTime
