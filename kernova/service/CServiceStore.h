@@ -1,0 +1,128 @@
+// The database of a local service: one SQLite file (WAL mode) in the service directory, shared
+// by every process that uses the service. This class owns one connection (a unique Qt
+// connection name per object, so several objects may live in one process), the schema, write
+// transactions, the change feed and the directory reads. Use it on one thread only.
+#pragma once
+
+#include "kernova/service/CServiceError.h"
+#include "kernova/service/ServiceRecords.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
+#include <functional>
+#include <optional>
+
+class CPasswordHash;
+
+class CServiceStore {
+public:
+    static constexpr int kSchemaVersion = 1;
+    static constexpr int kBusyTimeoutMs = 10000;
+
+    // Change feed entries. The numbers are stored; never renumber them.
+    enum EventKind : int {
+        EV_PRESENCE = 1,        // group (or "all"), member, detail = previous status
+        EV_GROUP_ADDED = 2,     // group
+        EV_GROUP_MEMBER_ADDED = 3,
+        EV_GROUP_REMOVED = 4,
+        EV_GROUP_MEMBER_REMOVED = 5,
+        EV_GROUP_RENAMED = 6,   // detail = previous name
+        EV_MEMBER_ADDED = 7,
+        EV_MEMBER_CHANGED = 8,
+        EV_MEMBER_REMOVED = 9,
+        EV_GROUP_MEMBER_CHANGED = 10,
+        EV_DELIVERED = 20,      // target = recipient, message
+        EV_RECEIPT = 21,        // target = sender, value = receipt kind, message, member
+        EV_SESSION_ENDED = 30,  // target = member, detail = session, value = reason
+    };
+
+    struct Event {
+        qint64 seq = 0;
+        qint64 time = 0;  // ms since the epoch, UTC
+        int kind = 0;
+        QString target;   // empty: for everybody
+        QString groupId;
+        QString memberId;
+        QString messageId;
+        QString detail;
+        int value = 0;
+    };
+
+    explicit CServiceStore(QString dir);
+    ~CServiceStore();
+    CServiceStore(const CServiceStore&) = delete;
+    CServiceStore& operator=(const CServiceStore&) = delete;
+
+    static QString DatabasePath(const QString& dir);
+    const QString& Dir() const { return m_dir; }
+
+    // Creates the directory, the database and its schema; refuses when a service exists.
+    bool Create();
+    // Opens the existing service; fails with NoService when there is none.
+    bool Open();
+    bool IsOpen() const { return m_open; }
+    const CServiceError& LastError() const { return m_error; }
+    bool Fail(CServiceError error);
+
+    // Runs fn in one write transaction (BEGIN IMMEDIATE, so writers queue on the busy timeout
+    // instead of failing half-way). Commits when fn returns true, else rolls back. After a
+    // commit that appended events the bell rings. Calls nest: inner ones join the outer.
+    bool Write(const std::function<bool()>& fn);
+
+    // Prepared statement on this connection; Exec records a database error and returns false.
+    QSqlQuery Prepare(const QString& sql);
+    bool Exec(QSqlQuery& query);
+    // Runs a statement with positional values; returns the query positioned before the first row.
+    std::optional<QSqlQuery> Run(const QString& sql, const QVariantList& values = {});
+    // First column of the first row, or an invalid QVariant.
+    QVariant Scalar(const QString& sql, const QVariantList& values = {});
+
+    static qint64 Now();
+
+    // ---- Change feed ----
+    bool Append(const Event& event);
+    qint64 LastSeq();
+    // Events after cursor meant for member: those targeted at it, and broadcast ones after
+    // broadcastAfter. At most limit entries, in sequence order.
+    QList<Event> EventsFor(const QString& member, qint64 cursor, qint64 broadcastAfter,
+                           int limit);
+    // Drops feed entries older than maxAgeMs.
+    bool PruneEvents(qint64 maxAgeMs);
+
+    // ---- Directory ----
+    std::optional<SvcMember> Member(const QString& id);
+    QList<SvcMember> Members();
+    bool MemberExists(const QString& id);
+    std::optional<SvcGroup> Group(const QString& id);
+    QList<SvcGroup> Groups();
+    bool GroupExists(const QString& id);
+    QList<SvcMembership> Memberships(const QString& groupId = {});
+    QList<SvcMembership> MembershipsOf(const QString& memberId);
+    QList<SvcRole> Roles();
+    bool RoleExists(int role);
+    std::optional<CPasswordHash> PasswordOf(const QString& memberId);
+
+    // ---- Presence and sessions (inside Write) ----
+    // Sets the member's presence in every membership and appends one "all" event when any
+    // membership changed.
+    bool SetPresenceAll(const QString& memberId, const SvcPresence& presence);
+    // Ends sessions whose heartbeat ran out: their members turn "off". Returns false only on
+    // a database error.
+    bool SweepExpired();
+    bool HasExpiredSessions();
+
+private:
+    bool Connect();
+    bool CreateSchema();
+    SvcMember ReadMember(const QSqlQuery& q);
+    SvcMembership ReadMembership(const QSqlQuery& q);
+
+    QString m_dir;
+    QString m_connection;
+    QSqlDatabase m_db;
+    bool m_open = false;
+    int m_depth = 0;
+    bool m_appended = false;
+    CServiceError m_error;
+};
