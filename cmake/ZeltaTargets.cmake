@@ -25,6 +25,9 @@ function(zelta_add_core_module target)
         PREFIX ""
         LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/plugin
         INSTALL_RPATH "$ORIGIN/..")
+    # The soname is the file name, so that another library finds the loaded module with
+    # dlopen("<Name>.so", RTLD_NOLOAD). COREAPI_ symbols stay undefined until the host loads it.
+    target_link_options(${target} PRIVATE "LINKER:-soname,$<TARGET_FILE_NAME:${target}>")
 endfunction()
 
 # IM plug-in loaded by the messaging core: <out>/plugin/im/<Name>.zpm
