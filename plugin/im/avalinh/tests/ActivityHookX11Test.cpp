@@ -52,7 +52,12 @@ protected:
         }
     }
 
-    void typeKey() { ASSERT_TRUE(xdotool({"key", "x"})); }
+    bool typeKey() { return xdotool({"key", "x"}); }
+
+    bool keyReaches(const CountingWindow& w) {
+        const int before = w.activity;
+        return typeKey() && QTest::qWaitFor([&] { return w.activity > before; }, kArrivalMs);
+    }
 
     // Relative moves go through the pointer device as a hand would; an absolute move is a
     // warp, which the X server does not report as device input.
@@ -78,11 +83,9 @@ protected:
     bool staysQuietAfterInput(const CountingWindow& w) {
         QTest::qWait(50);
         const int before = w.activity;
-        typeKey();
-        nudgePointer(25);
-        nudgePointer(-25);
+        const bool made = typeKey() && nudgePointer(25) && nudgePointer(-25);
         QTest::qWait(kQuietMs);
-        return w.activity == before;
+        return made && w.activity == before;
     }
 
     bool threadsBackTo(qsizetype n) {
@@ -99,8 +102,7 @@ TEST_F(ActivityHookOnX11, KeyStrokesAndPointerMovesReachTheWindow) {
     CountingWindow keys;
     EXPECT_EQ(hook.SetNotifyWnd(&keys), &keys);
     ASSERT_EQ(hook.SetHook(), 1);
-    typeKey();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return keys.activity > 0; }, kArrivalMs));
+    EXPECT_TRUE(keyReaches(keys));
 
     // A fresh window that only ever sees pointer input, once the key stroke has settled.
     hook.SetNotifyWnd(nullptr);
@@ -129,8 +131,7 @@ TEST_F(ActivityHookOnX11, NothingArrivesAfterTheHookIsReset) {
     CountingWindow w;
     hook.SetNotifyWnd(&w);
     ASSERT_EQ(hook.SetHook(), 1);
-    typeKey();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.activity > 0; }, kArrivalMs));
+    ASSERT_TRUE(keyReaches(w));
 
     hook.ResetHook();
     EXPECT_TRUE(staysQuietAfterInput(w));
@@ -138,9 +139,7 @@ TEST_F(ActivityHookOnX11, NothingArrivesAfterTheHookIsReset) {
 
     // Installing again works and reports again.
     ASSERT_EQ(hook.SetHook(), 1);
-    const int before = w.activity;
-    typeKey();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.activity > before; }, kArrivalMs));
+    EXPECT_TRUE(keyReaches(w));
 }
 
 TEST_F(ActivityHookOnX11, ClearingOrDestroyingTheWindowStopsNotifications) {
@@ -149,8 +148,7 @@ TEST_F(ActivityHookOnX11, ClearingOrDestroyingTheWindowStopsNotifications) {
     EXPECT_TRUE(staysQuietAfterInput(w)); // installed, but no window yet
 
     hook.SetNotifyWnd(&w);
-    typeKey();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.activity > 0; }, kArrivalMs));
+    ASSERT_TRUE(keyReaches(w));
     EXPECT_EQ(hook.SetNotifyWnd(nullptr), nullptr);
     EXPECT_TRUE(staysQuietAfterInput(w));
 
@@ -158,12 +156,10 @@ TEST_F(ActivityHookOnX11, ClearingOrDestroyingTheWindowStopsNotifications) {
     auto gone = std::make_unique<CountingWindow>();
     hook.SetNotifyWnd(gone.get());
     gone.reset();
-    typeKey();
+    EXPECT_TRUE(typeKey());
     QTest::qWait(kQuietMs);
     hook.SetNotifyWnd(&w);
-    const int before = w.activity;
-    typeKey();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.activity > before; }, kArrivalMs));
+    EXPECT_TRUE(keyReaches(w));
 }
 
 TEST_F(ActivityHookOnX11, AFailedInstallLeavesNothingRunningAndCanBeRetried) {
@@ -185,9 +181,8 @@ TEST_F(ActivityHookOnX11, UnloadingTheLibraryStopsAnInstalledHook) {
     CountingWindow w;
     hook.SetNotifyWnd(&w);
     ASSERT_EQ(hook.SetHook(), 1);
-    typeKey();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.activity > 0; }, kArrivalMs));
-    typeKey(); // a notification may still be queued while the code goes away
+    ASSERT_TRUE(keyReaches(w));
+    EXPECT_TRUE(typeKey()); // a notification may still be queued while the code goes away
     hook.unload();
     EXPECT_TRUE(threadsBackTo(baseThreads));
     QTest::qWait(kQuietMs);
