@@ -11,8 +11,8 @@
 ZELTA_C_EXPORT void AvalinH_ResetHook();
 
 // Starts reading desktop input: 1 when it runs (at once when it already does), 0 when the
-// desktop offers no input source (no X display, no XInput2) or setting up failed; a failure
-// leaves nothing running.
+// desktop offers no input source (no X display, no XInput2), when called off the
+// application's thread or when setting up failed; a failure leaves nothing running.
 ZELTA_C_EXPORT int AvalinH_SetHook();
 
 // Stores the window to notify (null stops notifications) and returns it.

@@ -73,20 +73,6 @@ TEST(ActivityCheck, DecidesEachKindOfInputAndKeepsThePointerPosition) {
     }
 }
 
-TEST(ActivityCheck, APointerAtRestPostsNothingWhileMovesKeepArriving) {
-    const int32_t xs[] = {40, 40, 40, 41, 41, 41, 60};
-    tagACTIVITYPOS last;
-    int posts = 0;
-    for (int32_t x : xs) {
-        const tagACTIVITYVERDICT v =
-            CheckActivityInput(message(ActivityMsg::MouseMove, x, 9), last, true);
-        last = v.last;
-        posts += v.post ? 1 : 0;
-    }
-    EXPECT_EQ(posts, 2);
-    EXPECT_EQ(last.x, 60);
-}
-
 // Without an X display the hook installs nothing and says so; the window is still stored
 // and handed back.
 TEST(ActivityHookExports, SetHookFailsWithoutADisplay) {

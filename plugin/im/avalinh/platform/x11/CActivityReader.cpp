@@ -15,6 +15,7 @@
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
