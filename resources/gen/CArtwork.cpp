@@ -109,7 +109,7 @@ void CArtwork::envelope(QPainter& p, const QRectF& box, bool open, QColor outlin
     p.setBrush(paper());
     p.drawRect(sheet);
     p.setPen(outlinePen(QColor(0x9F, 0xB8, 0xD6)));
-    for (qreal y = sheet.top() + 2; y < bodyTop; y += 2)
+    for (qreal y = sheet.top() + 2; box.height() >= 18 && y < bodyTop; y += 2)
         p.drawLine(QPointF(sheet.left() + 1.5, y), QPointF(sheet.right() - 1.5, y));
     p.setPen(outlinePen(outline));
     p.setBrush(paper());
@@ -334,22 +334,20 @@ void CArtwork::star(QPainter& p, const QRectF& box, QColor color) {
 
 void CArtwork::clip(QPainter& p, const QRectF& box) {
     p.save();
-    const qreal w = box.width(), h = box.height();
-    const qreal l = box.left() + 1.0, r = box.right() - 1.0;
-    const qreal t = box.top() + 1.0, b = box.bottom() - 1.0;
-    const qreal rw = (r - l) / 2;
+    // Drawn on a 7 x 14 grid: inner leg, small bottom bend, long left side, top bend, right
+    // side, wide bottom bend, and the short outer leg.
+    const qreal ux = box.width() / 7.0, uy = box.height() / 14.0;
+    auto at = [&](qreal x, qreal y) { return QPointF(box.left() + x * ux, box.top() + y * uy); };
     QPainterPath path;
-    // Outer loop up the right, over the top, down the left, round the bottom, and the
-    // inner leg up the middle.
-    path.moveTo(l + rw * 0.9, t + h * 0.3);
-    path.lineTo(l + rw * 0.9, b - rw * 0.9);
-    path.arcTo(QRectF(l + rw * 0.9 - rw * 0.45, b - rw * 1.35, rw * 0.9, rw * 0.9), 180, 180);
-    path.lineTo(l + rw * 1.8, t + rw);
-    path.arcTo(QRectF(l, t, rw * 2 - 0.2, rw * 2), 0, 180);
-    path.lineTo(l, b - rw);
-    path.arcTo(QRectF(l, b - rw * 2, rw * 2, rw * 2), 180, 180);
-    path.lineTo(r, t + h * 0.35);
-    p.setPen(roundPen(QColor(0x55, 0x62, 0x70), std::max<qreal>(1.1, w * 0.16)));
+    path.moveTo(at(4.5, 4.5));
+    path.lineTo(at(4.5, 10));
+    path.cubicTo(at(4.5, 11.4), at(2.5, 11.4), at(2.5, 10));
+    path.lineTo(at(2.5, 3));
+    path.cubicTo(at(2.5, 0.8), at(5.5, 0.8), at(5.5, 3));
+    path.lineTo(at(5.5, 11));
+    path.cubicTo(at(5.5, 13.6), at(1.5, 13.6), at(1.5, 11));
+    path.lineTo(at(1.5, 5.5));
+    p.setPen(roundPen(QColor(0x4F, 0x5C, 0x6A), std::max<qreal>(0.9, ux * 0.9)));
     p.setBrush(Qt::NoBrush);
     p.drawPath(path);
     p.restore();
@@ -612,11 +610,21 @@ void CArtwork::badge(QPainter& p, const QRectF& box, Status status) {
         p.drawChord(QRectF(at(-0.4, 0.8), at(5.2, 6.2)), 0, 180 * 16);
         break;
     case Status::Phone: {
+        // A handset: a bent grip with an ear pad and a mouth pad.
         QPainterPath handset;
-        handset.moveTo(at(-3.4, -3.6));
-        handset.cubicTo(at(-5.2, 0.5), at(-0.5, 5.2), at(3.6, 3.4));
-        p.setPen(roundPen(g, u * 2.6));
+        handset.moveTo(at(-2.6, -3.4));
+        handset.cubicTo(at(-4.6, -0.6), at(0.6, 4.6), at(3.4, 2.6));
+        p.setPen(roundPen(g, u * 1.7));
         p.drawPath(handset);
+        p.setPen(Qt::NoPen);
+        p.setBrush(g);
+        for (const QPointF& end : {at(-2.7, -3.0), at(3.0, 2.7)}) {
+            p.save();
+            p.translate(end);
+            p.rotate(45);
+            p.drawRoundedRect(QRectF(-u * 2.3, -u * 1.3, u * 4.6, u * 2.6), u, u);
+            p.restore();
+        }
         break;
     }
     case Status::Break:
