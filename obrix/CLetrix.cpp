@@ -234,48 +234,8 @@ QString CLetrix::GetFromNameAndID() const {
     return m_strFromName + QStringLiteral(" [") + m_strFromID + u']';
 }
 
-void CLetrix::SetFromID(const QString& s) {
-    m_strFromID = s;
-    SyncRecord();
-}
-
-void CLetrix::SetFromName(const QString& s) {
-    m_strFromName = s;
-    SyncRecord();
-}
-
-void CLetrix::SetReplyTo(const QString& s) {
-    m_strReplyTo = s;
-    SyncRecord();
-}
-
-void CLetrix::SetMessageID(const QString& s) {
-    m_strMessageID = s;
-    SyncRecord();
-}
-
-void CLetrix::SetReferenceID(const QString& s) {
-    m_strReferenceID = s;
-    SyncRecord();
-}
-
-void CLetrix::SetSubject(const QString& s) {
-    m_strSubject = s;
-    SyncRecord();
-}
-
-void CLetrix::SetMessage(const QString& s) {
-    m_strMessage = s;
-    SyncRecord();
-}
-
-void CLetrix::SetType(const QString& s) {
-    m_strType = s;
-    SyncRecord();
-}
-
-void CLetrix::SetTypeValue(const QString& s) {
-    m_strTypeValue = s;
+void CLetrix::SetString(QString& field, const QString& s) {
+    field = s;
     SyncRecord();
 }
 
@@ -536,53 +496,31 @@ void CLetrix::SetDstArray(eDest d, const tagIMMESTIME* list) {
     ReplaceDst(d, CopyDstChain(list));
 }
 
-int CLetrix::GetDstRecvTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const {
+int CLetrix::GetDstTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal,
+                        SYSTEMTIME (CIMMesTime::*get)(int) const) const {
     const CIMMesTime* e = FindDst(d, id);
     if (!e)
         return 0;
-    out = e->GetRecvTime(bLocal);
+    out = (e->*get)(bLocal);
     return IsNormalTime(out);
 }
 
-int CLetrix::GetDstReadTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const {
-    const CIMMesTime* e = FindDst(d, id);
-    if (!e)
-        return 0;
-    out = e->GetReadTime(bLocal);
-    return IsNormalTime(out);
-}
-
-int CLetrix::GetDstRecvTimeString(eDest d, const QString& id, QString& out, int bLocal) const {
+int CLetrix::GetDstTimeString(eDest d, const QString& id, QString& out, int bLocal,
+                              QString (CIMMesTime::*get)(int) const) const {
     out = ObrixTime::DestinationTimePlaceholder();
     const CIMMesTime* e = FindDst(d, id);
     if (!e)
         return 0;
-    out = e->GetRecvTimeString(bLocal);
+    out = (e->*get)(bLocal);
     return 1;
 }
 
-int CLetrix::GetDstReadTimeString(eDest d, const QString& id, QString& out, int bLocal) const {
-    out = ObrixTime::DestinationTimePlaceholder();
-    const CIMMesTime* e = FindDst(d, id);
-    if (!e)
-        return 0;
-    out = e->GetReadTimeString(bLocal);
-    return 1;
-}
-
-int CLetrix::SetDstRecvTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal) {
+int CLetrix::SetDstTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal,
+                        void (CIMMesTime::*set)(SYSTEMTIME, int)) {
     CIMMesTime* e = FindDst(d, id);
     if (!e || !IsNormalTime(t))
         return 0;
-    e->SetRecvTime(t, bLocal);
-    return 1;
-}
-
-int CLetrix::SetDstReadTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal) {
-    CIMMesTime* e = FindDst(d, id);
-    if (!e || !IsNormalTime(t))
-        return 0;
-    e->SetReadTime(t, bLocal);
+    (e->*set)(t, bLocal);
     return 1;
 }
 

@@ -121,15 +121,15 @@ public:
     int IsForward() const { return (m_rec.dwFlags & LETRIX_FLAG_FORWARD) ? 1 : 0; }
     int IsDogear() const { return (m_rec.dwFlags & LETRIX_FLAG_DOGEAR) ? 1 : 0; }
 
-    void SetFromID(const QString& s);
-    void SetFromName(const QString& s);
-    void SetReplyTo(const QString& s);
-    void SetMessageID(const QString& s);
-    void SetReferenceID(const QString& s);
-    void SetSubject(const QString& s);
-    void SetMessage(const QString& s);
-    void SetType(const QString& s);
-    void SetTypeValue(const QString& s);
+    void SetFromID(const QString& s) { SetString(m_strFromID, s); }
+    void SetFromName(const QString& s) { SetString(m_strFromName, s); }
+    void SetReplyTo(const QString& s) { SetString(m_strReplyTo, s); }
+    void SetMessageID(const QString& s) { SetString(m_strMessageID, s); }
+    void SetReferenceID(const QString& s) { SetString(m_strReferenceID, s); }
+    void SetSubject(const QString& s) { SetString(m_strSubject, s); }
+    void SetMessage(const QString& s) { SetString(m_strMessage, s); }
+    void SetType(const QString& s) { SetString(m_strType, s); }
+    void SetTypeValue(const QString& s) { SetString(m_strTypeValue, s); }
     // Keeps the text and its leading decimal integer as the colour value.
     void SetBgColor(const QString& s);
     // Keeps the value and its decimal text.
@@ -185,14 +185,26 @@ public:
 
     // Copy a destination's time to out; 1 when it is a real time. 0 and out untouched when the
     // destination does not exist.
-    int GetDstRecvTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const;
-    int GetDstReadTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const;
+    int GetDstRecvTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const {
+        return GetDstTime(d, id, out, bLocal, &CIMMesTime::GetRecvTime);
+    }
+    int GetDstReadTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal) const {
+        return GetDstTime(d, id, out, bLocal, &CIMMesTime::GetReadTime);
+    }
     // out is the time text, or "----/--/-- --:--:--"; 1 when the destination exists.
-    int GetDstRecvTimeString(eDest d, const QString& id, QString& out, int bLocal) const;
-    int GetDstReadTimeString(eDest d, const QString& id, QString& out, int bLocal) const;
+    int GetDstRecvTimeString(eDest d, const QString& id, QString& out, int bLocal) const {
+        return GetDstTimeString(d, id, out, bLocal, &CIMMesTime::GetRecvTimeString);
+    }
+    int GetDstReadTimeString(eDest d, const QString& id, QString& out, int bLocal) const {
+        return GetDstTimeString(d, id, out, bLocal, &CIMMesTime::GetReadTimeString);
+    }
     // Sets a destination's time when it exists and t is a real time; 1 on success.
-    int SetDstRecvTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal);
-    int SetDstReadTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal);
+    int SetDstRecvTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal) {
+        return SetDstTime(d, id, t, bLocal, &CIMMesTime::SetRecvTime);
+    }
+    int SetDstReadTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal) {
+        return SetDstTime(d, id, t, bLocal, &CIMMesTime::SetReadTime);
+    }
 
     // Folds the destinations' receive (read) times into the received (read) flag; 1 when every
     // destination has one, also when there are none.
@@ -217,6 +229,13 @@ private:
     DstIndex IndexOf(eDest d) const;
     void AddDst(eDest d, const QString& ids, DstIndex& index);
     int TestAll(SYSTEMTIME tagIMMESTIME::*time, uint32_t flag);
+    int GetDstTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal,
+                   SYSTEMTIME (CIMMesTime::*get)(int) const) const;
+    int GetDstTimeString(eDest d, const QString& id, QString& out, int bLocal,
+                         QString (CIMMesTime::*get)(int) const) const;
+    int SetDstTime(eDest d, const QString& id, SYSTEMTIME t, int bLocal,
+                   void (CIMMesTime::*set)(SYSTEMTIME, int));
+    void SetString(QString& field, const QString& s);
 
     static std::vector<Snapshot> SnapshotChain(const tagLETRIX* rec);
     static std::vector<Snapshot> SnapshotChain(const CLetrix& other);

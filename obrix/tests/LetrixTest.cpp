@@ -428,6 +428,9 @@ TEST(LetrixArchive, GoldenMessageBytes) {
     EXPECT_EQ(back.GetDstRecvTime(TO, u"a"_qs, t, 0), 1);
     EXPECT_EQ(Text(t), "2004-05-06 12:34:56.000 w4");
     EXPECT_EQ(back.GetDstReadTime(TO, u"a"_qs, t, 0), 0);
+    EXPECT_EQ(Text(t), Text(SYSTEMTIME{})); // a stored 0 leaves the time unset
+    EXPECT_EQ(back.GetDstRecvTime(BCC, u"b"_qs, t, 0), 0);
+    EXPECT_EQ(Text(t), Text(SYSTEMTIME{}));
     EXPECT_EQ(back.TestAllReceived(), 0); // b was never received
     EXPECT_EQ(back.GetFlags(), 0x101u);
     back.SetFlags(0x109);
