@@ -2,6 +2,9 @@
 #include "plugin/im/avalinh/tests/CHookLibrary.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -89,4 +92,30 @@ TEST(ActivityHookExports, SetHookFailsWithoutADisplay) {
     hook.ResetHook();
     if (!display.isNull())
         qputenv("DISPLAY", display);
+}
+
+// An X server that goes away while the hook reads from it ends the reading, never the
+// application, and resetting afterwards returns.
+TEST(ActivityHookExports, ALostXServerEndsReadingButNotTheApplication) {
+    if (QStandardPaths::findExecutable("Xvfb").isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    QProcess server;
+    server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp"});
+    ASSERT_TRUE(server.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.canReadLine(); }, 10000));
+    const QByteArray display = ":" + server.readLine().trimmed();
+
+    CHookLibrary hook;
+    ASSERT_TRUE(hook.bound()) << hook.error().constData();
+    const QByteArray saved = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display);
+    const qsizetype threads = QDir("/proc/self/task").count();
+    const int installed = hook.SetHook();
+    saved.isNull() ? qunsetenv("DISPLAY") : qputenv("DISPLAY", saved);
+    ASSERT_EQ(installed, 1);
+
+    server.terminate();
+    ASSERT_TRUE(server.waitForFinished(5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QDir("/proc/self/task").count() == threads; }, 5000));
+    hook.ResetHook();
 }

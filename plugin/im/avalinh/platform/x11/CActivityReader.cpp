@@ -51,7 +51,7 @@ struct CActivityReader::Impl {
     int xiOpcode = 0;
     int wakeFd = -1;
     std::atomic<bool> stopping{false};
-    bool broken = false; // the connection failed; touched by the reader thread only
+    bool broken = false; // the connection is lost; the reader thread's until it ends
     std::thread thread;
 
     ~Impl() {
@@ -62,7 +62,11 @@ struct CActivityReader::Impl {
             }
             thread.join();
         }
-        if (dpy)
+        // On a dead connection Xlib's default handler would end the process, so the
+        // connection is only dropped then; that leaks one Display record per lost server.
+        if (dpy && broken)
+            close(ConnectionNumber(dpy));
+        else if (dpy)
             XCloseDisplay(dpy);
         if (wakeFd >= 0)
             close(wakeFd);
@@ -111,7 +115,8 @@ bool CActivityReader::Impl::open() {
 }
 
 void CActivityReader::Impl::run() noexcept {
-    pollfd fds[2] = {{ConnectionNumber(dpy), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    // A hang-up is noticed here, before Xlib reads the end of the stream and reports it.
+    pollfd fds[2] = {{ConnectionNumber(dpy), POLLIN | POLLRDHUP, 0}, {wakeFd, POLLIN, 0}};
     while (!stopping.load() && !broken) {
         bool moved = false;
         while (!stopping.load() && !broken && XPending(dpy) > 0) {
@@ -133,8 +138,12 @@ void CActivityReader::Impl::run() noexcept {
                 continue;
             break;
         }
-        if (fds[1].revents != 0 || (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        if (fds[1].revents != 0)
             break;
+        if ((fds[0].revents & (POLLERR | POLLHUP | POLLRDHUP | POLLNVAL)) != 0) {
+            broken = true;
+            break;
+        }
     }
 }
 
