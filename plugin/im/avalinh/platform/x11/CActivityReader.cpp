@@ -51,7 +51,7 @@ struct CActivityReader::Impl {
     int xiOpcode = 0;
     int wakeFd = -1;
     std::atomic<bool> stopping{false};
-    bool broken = false; // the connection is lost; the reader thread's until it ends
+    bool broken = false; // the connection is lost; set by the reader, read after it ended
     std::thread thread;
 
     ~Impl() {
@@ -83,7 +83,8 @@ bool CActivityReader::Impl::open() {
     dpy = XOpenDisplay(nullptr);
     if (!dpy)
         return false;
-    // A lost server connection ends this reader, never the process: Xlib would otherwise exit.
+    // Should Xlib meet a lost connection and the application's I/O error handler return,
+    // only this reader ends; Xlib's own fallback would end the process.
     XSetIOErrorExitHandler(
         dpy, [](Display*, void* self) { static_cast<Impl*>(self)->broken = true; }, this);
 
