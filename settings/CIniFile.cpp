@@ -50,7 +50,11 @@ QString CIniFile::Escape(const QString& text, QStringView alsoEscape) {
             out += QStringLiteral("\\r");
         else if (c == u'\t')
             out += QStringLiteral("\\t");
-        else if (c.unicode() < 0x20 || c.unicode() == 0x7F || (edge && c.isSpace()))
+        else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += text.at(++i);
+        } else if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.isSurrogate() ||
+                   (edge && c.isSpace()))
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
         else if (alsoEscape.contains(c))
             out += u'\\' + QString(c);
