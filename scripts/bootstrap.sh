@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
     build-essential cmake ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6sql6-sqlite
-    libxi-dev libx11-dev libsqlite3-dev
+    libxi-dev libx11-dev libxcb-xinput-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk xvfb xauth xdotool imagemagick tzdata
 )

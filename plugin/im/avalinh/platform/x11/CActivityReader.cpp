@@ -1,17 +1,21 @@
 // Desktop input on X11: XInput2 raw events on the root window of a private display
 // connection. Raw events reach every client that selects them, whatever window has the focus
 // or holds a grab, so they see all input of the desktop.
+//
+// The connection is made with xcb rather than Xlib: xcb reports a lost server on the
+// connection itself, while Xlib hands it to a process-wide handler that ends the process.
 #include "plugin/im/avalinh/CActivityReader.h"
 
 #include "plugin/im/avalinh/ActivityCheck.h"
 #include "plugin/im/avalinh/CActivityNotifier.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/XInput2.h>
+#include <xcb/xcb.h>
+#include <xcb/xinput.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/eventfd.h>
@@ -22,7 +26,7 @@
 namespace {
 
 // Raw button numbers are those of the device: 1 left, 2 middle, 3 right, 4 to 7 the wheels.
-uint32_t buttonUpMessage(int button) {
+uint32_t buttonUpMessage(uint32_t button) {
     switch (button) {
     case 1:
         return ActivityMsg::LButtonUp;
@@ -41,17 +45,27 @@ uint32_t buttonUpMessage(int button) {
     }
 }
 
+// xcb hands out replies and events in malloc'd blocks.
+template <typename T> struct XcbBlock {
+    T* p;
+    explicit XcbBlock(T* block) : p(block) {}
+    ~XcbBlock() { std::free(p); }
+    XcbBlock(const XcbBlock&) = delete;
+    XcbBlock& operator=(const XcbBlock&) = delete;
+    T* operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
 } // namespace
 
 struct CActivityReader::Impl {
     CActivityNotifier* notifier = nullptr;
     tagACTIVITYPOS* last = nullptr;
-    Display* dpy = nullptr;
-    Window root = 0;
-    int xiOpcode = 0;
+    xcb_connection_t* conn = nullptr;
+    xcb_window_t root = 0;
+    uint8_t xiOpcode = 0;
     int wakeFd = -1;
     std::atomic<bool> stopping{false};
-    bool broken = false; // the connection is lost; set by the reader, read after it ended
     std::thread thread;
 
     ~Impl() {
@@ -62,53 +76,50 @@ struct CActivityReader::Impl {
             }
             thread.join();
         }
-        // On a dead connection Xlib's default handler would end the process, so the
-        // connection is only dropped then; that leaks one Display record per lost server.
-        if (dpy && broken)
-            close(ConnectionNumber(dpy));
-        else if (dpy)
-            XCloseDisplay(dpy);
+        if (conn)
+            xcb_disconnect(conn);
         if (wakeFd >= 0)
             close(wakeFd);
     }
 
     bool open();
     void run() noexcept;
-    void handle(XEvent& ev, bool& moved) noexcept;
+    void handle(const xcb_generic_event_t* ev, bool& moved) noexcept;
     void pointerMoved() noexcept;
     void feed(const tagACTIVITYINPUT& input) noexcept;
 };
 
 bool CActivityReader::Impl::open() {
-    dpy = XOpenDisplay(nullptr);
-    if (!dpy)
+    int screenNumber = 0;
+    conn = xcb_connect(nullptr, &screenNumber);
+    if (xcb_connection_has_error(conn))
         return false;
-    // Should Xlib meet a lost connection and the application's I/O error handler return,
-    // only this reader ends; Xlib's own fallback would end the process.
-    XSetIOErrorExitHandler(
-        dpy, [](Display*, void* self) { static_cast<Impl*>(self)->broken = true; }, this);
-
-    int firstEvent = 0;
-    int firstError = 0;
-    if (!XQueryExtension(dpy, "XInputExtension", &xiOpcode, &firstEvent, &firstError))
+    const xcb_query_extension_reply_t* xi = xcb_get_extension_data(conn, &xcb_input_id);
+    if (!xi || !xi->present)
         return false;
-    int major = 2;
-    int minor = 2;
-    if (XIQueryVersion(dpy, &major, &minor) != Success || major < 2)
+    xiOpcode = xi->major_opcode;
+    XcbBlock version(
+        xcb_input_xi_query_version_reply(conn, xcb_input_xi_query_version(conn, 2, 2), nullptr));
+    if (!version || version->major_version < 2)
         return false;
 
-    root = DefaultRootWindow(dpy);
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_RawKeyPress);
-    XISetMask(bits, XI_RawKeyRelease);
-    XISetMask(bits, XI_RawButtonRelease);
-    XISetMask(bits, XI_RawMotion);
-    XIEventMask mask{XIAllMasterDevices, int(sizeof bits), bits};
-    if (XISelectEvents(dpy, root, &mask, 1) != Success)
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(conn));
+    for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+        xcb_screen_next(&screens);
+    if (screens.rem == 0)
         return false;
-    // Input from the moment the hook reports success on is seen.
-    XSync(dpy, False);
-    if (broken)
+    root = screens.data->root;
+
+    struct {
+        xcb_input_event_mask_t head;
+        uint32_t bits;
+    } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1},
+           XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE |
+               XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_RELEASE | XCB_INPUT_XI_EVENT_MASK_RAW_MOTION};
+    // Checked, so that input from the moment the hook reports success on is seen.
+    XcbBlock error(
+        xcb_request_check(conn, xcb_input_xi_select_events_checked(conn, root, 1, &mask.head)));
+    if (error || xcb_connection_has_error(conn))
         return false;
 
     wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -116,16 +127,17 @@ bool CActivityReader::Impl::open() {
 }
 
 void CActivityReader::Impl::run() noexcept {
-    // A hang-up is noticed here, before Xlib reads the end of the stream and reports it.
-    pollfd fds[2] = {{ConnectionNumber(dpy), POLLIN | POLLRDHUP, 0}, {wakeFd, POLLIN, 0}};
-    while (!stopping.load() && !broken) {
+    pollfd fds[2] = {{xcb_get_file_descriptor(conn), POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    while (!stopping.load()) {
         bool moved = false;
-        while (!stopping.load() && !broken && XPending(dpy) > 0) {
-            XEvent ev;
-            XNextEvent(dpy, &ev);
-            handle(ev, moved);
+        while (!stopping.load()) {
+            XcbBlock ev(xcb_poll_for_event(conn));
+            if (!ev)
+                break;
+            handle(ev.p, moved);
         }
-        if (stopping.load() || broken)
+        // A lost server ends the reading; the hook stays installed but silent.
+        if (stopping.load() || xcb_connection_has_error(conn))
             break;
         if (moved) {
             // The query may queue further events; drain them before sleeping.
@@ -134,41 +146,32 @@ void CActivityReader::Impl::run() noexcept {
         }
         fds[0].revents = 0;
         fds[1].revents = 0;
-        if (poll(fds, 2, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        if (poll(fds, 2, -1) < 0 && errno != EINTR)
             break;
-        }
         if (fds[1].revents != 0)
             break;
-        if ((fds[0].revents & (POLLERR | POLLHUP | POLLRDHUP | POLLNVAL)) != 0) {
-            broken = true;
-            break;
-        }
     }
 }
 
-void CActivityReader::Impl::handle(XEvent& ev, bool& moved) noexcept {
-    XGenericEventCookie& cookie = ev.xcookie;
-    if (cookie.type != GenericEvent || cookie.extension != xiOpcode)
+void CActivityReader::Impl::handle(const xcb_generic_event_t* ev, bool& moved) noexcept {
+    if ((ev->response_type & 0x7F) != XCB_GE_GENERIC)
         return;
-    switch (cookie.evtype) {
-    case XI_RawKeyPress:
+    const auto* ge = reinterpret_cast<const xcb_ge_generic_event_t*>(ev);
+    if (ge->extension != xiOpcode)
+        return;
+    switch (ge->event_type) {
+    case XCB_INPUT_RAW_KEY_PRESS:
         feed({ActivitySourceKeyboard, ActivityMsg::KeyDown, 0, 0});
         break;
-    case XI_RawKeyRelease:
+    case XCB_INPUT_RAW_KEY_RELEASE:
         feed({ActivitySourceKeyboard, ActivityMsg::KeyUp, 0, 0});
         break;
-    case XI_RawButtonRelease: {
-        int button = 0;
-        if (XGetEventData(dpy, &cookie)) {
-            button = static_cast<const XIRawEvent*>(cookie.data)->detail;
-            XFreeEventData(dpy, &cookie);
-        }
-        feed({ActivitySourceMessage, buttonUpMessage(button), 0, 0});
+    case XCB_INPUT_RAW_BUTTON_RELEASE: {
+        const auto* raw = reinterpret_cast<const xcb_input_raw_button_release_event_t*>(ev);
+        feed({ActivitySourceMessage, buttonUpMessage(raw->detail), 0, 0});
         break;
     }
-    case XI_RawMotion:
+    case XCB_INPUT_RAW_MOTION:
         // Raw motion carries device deltas, not the pointer position; the position is asked
         // for once per batch of events.
         moved = true;
@@ -182,16 +185,9 @@ void CActivityReader::Impl::pointerMoved() noexcept {
     // Without a window the check would do nothing; spare the round trip.
     if (!notifier->hasWindow())
         return;
-    Window rootReturn = 0;
-    Window child = 0;
-    int rootX = 0;
-    int rootY = 0;
-    int winX = 0;
-    int winY = 0;
-    unsigned int buttons = 0;
-    XQueryPointer(dpy, root, &rootReturn, &child, &rootX, &rootY, &winX, &winY, &buttons);
-    if (!broken)
-        feed({ActivitySourceMessage, ActivityMsg::MouseMove, rootX, rootY});
+    XcbBlock pointer(xcb_query_pointer_reply(conn, xcb_query_pointer(conn, root), nullptr));
+    if (pointer)
+        feed({ActivitySourceMessage, ActivityMsg::MouseMove, pointer->root_x, pointer->root_y});
 }
 
 void CActivityReader::Impl::feed(const tagACTIVITYINPUT& input) noexcept {
