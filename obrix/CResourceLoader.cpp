@@ -86,11 +86,11 @@ QString CResourceLoader::Format(void* module, uint32_t id, std::initializer_list
     return FormatText(LoadString(module, id), args);
 }
 
-QString CResourceLoader::FormatText(const QString& format, std::initializer_list<CFormatArg> args) {
+QString CResourceLoader::FormatText(QStringView format, std::initializer_list<CFormatArg> args) {
     return FormatText(format, QList<CFormatArg>(args));
 }
 
-QString CResourceLoader::FormatText(const QString& format, const QList<CFormatArg>& args) {
+QString CResourceLoader::FormatText(QStringView format, const QList<CFormatArg>& args) {
     QString out;
     out.reserve(format.size() + 32);
     qsizetype next = 0;
@@ -113,7 +113,7 @@ QString CResourceLoader::FormatText(const QString& format, const QList<CFormatAr
     return out;
 }
 
-QString CResourceLoader::Placeholders(const QString& format) {
+QString CResourceLoader::Placeholders(QStringView format) {
     QString kinds;
     for (qsizetype i = 0; i + 1 < format.size(); ++i) {
         if (format[i] != u'%')
@@ -154,7 +154,8 @@ QList<uint32_t> CResourceLoader::ImageIds(void* module, ImageKind kind) {
 QImage CResourceLoader::LoadImage(void* module, ImageKind kind, uint32_t id, int scale) {
     const auto find = bind<FindImageFn>(module, "ZeltaRes_FindImage");
     int32_t size = 0;
-    return find ? decode(find(kind, id, scale, &size), size) : QImage();
+    const uint8_t* bytes = find ? find(kind, id, scale, &size) : nullptr;
+    return decode(bytes, size);
 }
 
 QPixmap CResourceLoader::LoadBitmap(void* module, uint32_t id, qreal devicePixelRatio) {
@@ -187,7 +188,8 @@ QList<QPixmap> CResourceLoader::LoadBitmapTiles(void* module, uint32_t id, qreal
 QImage CResourceLoader::LoadIconImage(void* module, uint32_t id, int pixels) {
     const auto find = bind<FindIconFn>(module, "ZeltaRes_FindIcon");
     int32_t size = 0;
-    return find ? decode(find(id, pixels, &size), size) : QImage();
+    const uint8_t* bytes = find ? find(id, pixels, &size) : nullptr;
+    return decode(bytes, size);
 }
 
 QIcon CResourceLoader::LoadIcon(void* module, uint32_t id) {

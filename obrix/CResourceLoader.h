@@ -70,10 +70,10 @@ public:
     // value as a number, "%%" is a percent sign; values are inserted verbatim, missing values
     // as empty text and surplus values are ignored.
     static QString Format(void* module, uint32_t id, std::initializer_list<CFormatArg> args);
-    static QString FormatText(const QString& format, std::initializer_list<CFormatArg> args);
-    static QString FormatText(const QString& format, const QList<CFormatArg>& args);
+    static QString FormatText(QStringView format, std::initializer_list<CFormatArg> args);
+    static QString FormatText(QStringView format, const QList<CFormatArg>& args);
     // The placeholders of a format in order, one letter each ("ssd" for "%s %s %d").
-    static QString Placeholders(const QString& format);
+    static QString Placeholders(QStringView format);
 
     // Images.
     static bool GetImageInfo(void* module, ImageKind kind, uint32_t id, ImageInfo& info);

@@ -270,12 +270,12 @@ QList<CImageSpec> CImageCatalogue::all() {
         A::person(p, QRectF(c.left() + s * 0.1, c.top() + s * 0.06, s * 0.62, s * 0.84), A::blue());
         A::badge(p, QRectF(c.left() + s * 0.5, c.top() + s * 0.5, s * 0.48, s * 0.48), Status::OnLine);
     });
-    list << icon(714, {16, 24, 32, 48}, "Row icon of the notification options",
+    list << icon(714, iconSizes, "Row icon of the notification options",
                  [](QPainter& p, const QRectF& c) {
                      const qreal s = c.width();
                      A::bell(p, QRectF(c.left() + s * 0.1, c.top() + s * 0.06, s * 0.8, s * 0.84));
                  });
-    list << icon(880, {16, 24, 32, 48}, "Importance mark of the receive window",
+    list << icon(880, iconSizes, "Importance mark of the receive window",
                  [](QPainter& p, const QRectF& c) {
                      const qreal s = c.width();
                      p.save();
