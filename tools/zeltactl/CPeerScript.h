@@ -1,0 +1,88 @@
+// The scripted peer of zeltactl: logs on as a member and runs commands one after another,
+// from the command line or, line by line as they come, from standard input. Everything the
+// service reports is printed at once as one JSON object per line, so that a test or a demo can
+// follow along; "wait" commands block the script (not the event loop) until a matching event
+// has arrived, each event satisfying one wait only.
+#pragma once
+
+#include "kernova/service/CLocalService.h"
+
+#include <QEventLoop>
+#include <QHash>
+#include <QJsonObject>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class CPeerScript : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultWaitMs = 10000;
+
+    CPeerScript(const QString& dir, const QString& memberId, const QString& password,
+                QTextStream& out, QTextStream& err);
+
+    void SetHeartbeat(int intervalMs, int timeoutMs);
+    void SetSafetyPoll(int ms);
+    // Commands given on the command line; the script then ends after them.
+    void SetCommands(const QStringList& lines);
+    // Takes the commands from standard input instead, until it ends.
+    void ReadStandardInput();
+
+    // Logs on, runs the script and logs off. Returns the exit status. Throws CCtlError when
+    // the log-on fails.
+    int Run();
+
+private:
+    struct Wait {
+        QString event;
+        QHash<QString, QString> filters;
+        int count = 1;
+    };
+    struct Seen {
+        QJsonObject data;
+        bool consumed = false;
+    };
+
+    void Next();
+    void ScheduleNext();
+    void Execute(const QString& line);
+    void Finish(int exitCode);
+    void Print(const QJsonObject& object);
+    void Record(const QJsonObject& object);
+    void CheckWait();
+    void OnInput();
+    void OnMessage(const SvcMessage& message);
+
+    void Status(class CCommandArgs& args);
+    void Send(class CCommandArgs& args);
+    void StartWait(const QString& event, class CCommandArgs& args);
+    void Read(const QString& messageId);
+    void List();
+    void Directory();
+    void Check(bool ok);
+
+    CLocalService m_service;
+    QString m_member;
+    QString m_password;
+    QTextStream& m_out;
+    QTextStream& m_err;
+
+    QStringList m_queue;
+    QByteArray m_partialLine;
+    bool m_inputDone = true;
+    std::unique_ptr<QSocketNotifier> m_input;
+
+    bool m_busy = false;
+    bool m_finished = false;
+    bool m_nextScheduled = false;
+    int m_exit = 0;
+    int m_sent = 0;
+    QEventLoop m_loop;
+    std::optional<Wait> m_wait;
+    QTimer m_waitTimer;
+    QList<Seen> m_seen;
+    QList<std::pair<QString, bool>> m_inbox;  // message id, read
+};

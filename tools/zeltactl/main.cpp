@@ -1,0 +1,175 @@
+// zeltactl: administration of the local messaging service and a scripted peer that acts as
+// one member, for tests and demonstrations.
+#include "kernova/service/CLocalService.h"
+#include "tools/zeltactl/CAdminCommands.h"
+#include "tools/zeltactl/CCommandArgs.h"
+#include "tools/zeltactl/CCtlError.h"
+#include "tools/zeltactl/CPeerScript.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+namespace {
+
+const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
+
+ローカル メッセージ サービスの管理と、メンバーとして動くスクリプト ピアです。
+サービスの場所: --service DIR、なければ環境変数 ZELTA_SERVICE_DIR、
+なければ $XDG_DATA_HOME/Tovar/service/。
+
+管理コマンド:
+  create                              サービスを作ります
+  member add ID --password PW [項目]  メンバーを追加します
+  member edit ID [項目]               メンバーの項目を変えます
+      項目: --family --first --middle (表示用の名前) --family0 --first0 --middle0
+            --alias --tel --email --sex N --birth YYYY-MM-DD --memo
+  member remove ID                    メンバーを削除します
+  member password ID PW               パスワードを設定し直します
+  member list                         メンバーの一覧
+  group add ID [--name 名前] [--parent 親ID]   グループを追加します
+  group rename ID 名前                グループの名前を変えます
+  group remove ID                     グループを下位グループごと削除します
+  group list                          グループの木
+  membership add GROUP MEMBER [--role N] [--name グループ内の名前]
+  membership set GROUP MEMBER [--role N] [--name グループ内の名前]
+  membership remove GROUP MEMBER
+  role add N 名前 / role list         役割
+  list                                すべてを表示します
+
+スクリプト ピア:
+  peer --id ID --password PW [--heartbeat ミリ秒] [--heartbeat-timeout ミリ秒]
+       [--poll ミリ秒] [コマンド ...]
+  コマンドを引数で 1 つずつ、または標準入力から 1 行に 1 つ与えます。
+  起きたことは 1 行に 1 つの JSON で標準出力に書きます。
+    status 状態 [--icon I] [--color N] [--group G,...]
+    send --to a,b [--cc c] [--bcc d] [--subject 件名] [--priority N]
+         [--body 本文 | --body-file ファイル] [--id メッセージID] [--reference ID]
+    list                               このセッションで届いたメッセージ
+    read メッセージID                  既読にします (既読の通知が送り主に届きます)
+    wait イベント [--キー 値 ...] [--count N] [--timeout 秒]
+    wait-message / wait-receipt / wait-presence ... (wait message などと同じ)
+    directory                          メンバーとグループ
+    sleep 秒 / echo テキスト / logoff / logon
+
+終了コード: 0 成功、1 失敗 (サービスのエラー、待ち時間切れ)、2 入力の誤り。
+
+Usage: zeltactl [--service DIR] COMMAND ...
+
+Administration of the local messaging service, and a scripted peer acting as one member.
+Service location: --service DIR, else $ZELTA_SERVICE_DIR, else $XDG_DATA_HOME/Tovar/service/.
+
+Administration:
+  create | member add ID --password PW [fields] | member edit ID [fields]
+  member remove ID | member password ID PW | member list
+  group add ID [--name NAME] [--parent ID] | group rename ID NAME | group remove ID
+  group list | membership add|set GROUP MEMBER [--role N] [--name NAME]
+  membership remove GROUP MEMBER | role add N NAME | role list | list
+  fields: --family --first --middle --family0 --first0 --middle0 --alias --tel --email
+          --sex N --birth YYYY-MM-DD --memo
+
+Scripted peer:
+  peer --id ID --password PW [--heartbeat MS] [--heartbeat-timeout MS] [--poll MS] [CMD ...]
+  Commands come one per argument, or one per line from standard input as they arrive.
+  Every event is printed as one JSON object per line on standard output.
+    status TEXT [--icon I] [--color N] [--group G,...]
+    send --to a,b [--cc c] [--bcc d] [--subject S] [--priority N] [--body B | --body-file F]
+         [--id MESSAGE-ID] [--reference ID]
+    list | read MESSAGE-ID | directory | sleep SECONDS | echo TEXT | logoff | logon
+    wait EVENT [--FIELD VALUE ...] [--count N] [--timeout SECONDS]
+    wait-message | wait-receipt | wait-presence ... (same as wait message, ...)
+    Events: logon logoff sent message read listed receipt presence group-added
+            group-removed group-renamed group-member-added group-member-removed
+            group-member-changed member-added member-removed member-changed session-ended
+
+Exit status: 0 success, 1 failure (service error, time-out), 2 bad input.
+)";
+
+int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStream& err) {
+    const auto id = args.TakeOption(QStringLiteral("id"));
+    const auto password = args.TakeOption(QStringLiteral("password"));
+    const auto heartbeat = args.TakeOption(QStringLiteral("heartbeat"));
+    const auto timeout = args.TakeOption(QStringLiteral("heartbeat-timeout"));
+    const auto poll = args.TakeOption(QStringLiteral("poll"));
+    // Script commands are whole words of their own: options inside them are theirs.
+    QString missing;
+    if (args.MissingValue(&missing))
+        throw CCtlError::Usage(QStringLiteral("%1 の値がありません").arg(missing),
+                               QStringLiteral("%1 needs a value").arg(missing));
+    const QStringList commands = args.Positionals(nullptr);
+    if (!id)
+        throw CCtlError::MissingArgument(QStringLiteral("--id"));
+    if (!password)
+        throw CCtlError::MissingArgument(QStringLiteral("--password"));
+
+    CPeerScript peer(dir, *id, *password, out, err);
+    if (heartbeat) {
+        const int interval = CCommandArgs::ToInt(QStringLiteral("--heartbeat"), *heartbeat);
+        peer.SetHeartbeat(interval, timeout ? CCommandArgs::ToInt(QStringLiteral("--heartbeat-timeout"), *timeout)
+                                            : 3 * interval);
+    } else if (timeout) {
+        const int ms = CCommandArgs::ToInt(QStringLiteral("--heartbeat-timeout"), *timeout);
+        peer.SetHeartbeat(ms / 3, ms);
+    }
+    if (poll)
+        peer.SetSafetyPoll(CCommandArgs::ToInt(QStringLiteral("--poll"), *poll));
+    if (commands.isEmpty())
+        peer.ReadStandardInput();
+    else
+        peer.SetCommands(commands);
+    return peer.Run();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList words = app.arguments().mid(1);
+
+    try {
+        // Options of zeltactl itself come before the command.
+        QString dir;
+        while (!words.isEmpty() && words[0].startsWith(QLatin1String("-"))) {
+            const QString w = words.takeFirst();
+            if (w == QLatin1String("--help") || w == QLatin1String("-h")) {
+                out << QString::fromUtf8(kHelp);
+                return 0;
+            }
+            if (w == QLatin1String("--service") && !words.isEmpty())
+                dir = words.takeFirst();
+            else if (w.startsWith(QLatin1String("--service=")))
+                dir = w.mid(10);
+            else
+                throw CCtlError::UnknownOption(w);
+        }
+        if (words.isEmpty())
+            throw CCtlError::Usage(QStringLiteral("コマンドを指定してください"),
+                                   QStringLiteral("no command given"));
+        if (words.contains(QLatin1String("--help")) && words[0] != QLatin1String("peer")) {
+            out << QString::fromUtf8(kHelp);
+            return 0;
+        }
+        if (dir.isEmpty())
+            dir = CLocalService::DefaultDirectory();
+
+        const QString command = words.takeFirst();
+        if (command == QLatin1String("peer")) {
+            CCommandArgs args(words);
+            return RunPeer(dir, args, out, err);
+        }
+        if (!CAdminCommands::Handles(command))
+            throw CCtlError::Usage(QStringLiteral("不明なコマンドです: %1").arg(command),
+                                   QStringLiteral("unknown command: %1").arg(command));
+        CAdminCommands admin(dir, out);
+        admin.Run(command, words);
+        return 0;
+    } catch (const CCtlError& e) {
+        out.flush();
+        err << QStringLiteral("zeltactl: ") << e.Line() << u'\n';
+        if (e.exit() == CCtlError::BadInput)
+            err << QStringLiteral("zeltactl: 「zeltactl --help」で使い方を表示します (see zeltactl --help)\n");
+        return e.exit();
+    }
+}
