@@ -10,8 +10,7 @@
 namespace {
 
 // Binds one export of the module by name. A foreign handle simply lacks the names.
-template <class F>
-F bind(void* module, const char* name) {
+template <class F> F bind(void* module, const char* name) {
     return module ? reinterpret_cast<F>(dlsym(module, name)) : nullptr;
 }
 
@@ -249,9 +248,12 @@ QImage CResourceLoader::MaskToAlpha(const QImage& image, COLORREF maskColor) {
 
 QString CResourceLoader::SoundFileName(Sound sound) {
     switch (sound) {
-    case ChatArrival: return QStringLiteral("ChatArrival.wav");
-    case ChatSpeak: return QStringLiteral("ChatSpeak.wav");
-    case MessageArrival: break;
+    case ChatArrival:
+        return QStringLiteral("ChatArrival.wav");
+    case ChatSpeak:
+        return QStringLiteral("ChatSpeak.wav");
+    case MessageArrival:
+        break;
     }
     return QStringLiteral("MessageArrival.wav");
 }

@@ -47,10 +47,10 @@ public:
     enum Sound { MessageArrival, ChatArrival, ChatSpeak };
 
     struct ImageInfo {
-        QSize size;          // at 100 %
-        QSize tileSize;      // strips are cut into tiles of this size, left to right
+        QSize size;     // at 100 %
+        QSize tileSize; // strips are cut into tiles of this size, left to right
         int tileCount = 0;
-        QPoint hotSpot;      // cursors
+        QPoint hotSpot; // cursors
         COLORREF maskColor = 0;
         bool hasMaskColor = false;
     };

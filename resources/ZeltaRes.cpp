@@ -111,8 +111,8 @@ void loadImages(Catalogue& c) {
         if (!ok || !maskOk)
             continue;
         ImageEntry e;
-        e.info = {int32_t(v[2]), int32_t(v[3]), int32_t(v[4]), int32_t(v[5]), int32_t(v[6]),
-                  int32_t(v[7]), int32_t(v[8]), mask};
+        e.info = {int32_t(v[2]), int32_t(v[3]), int32_t(v[4]), int32_t(v[5]),
+                  int32_t(v[6]), int32_t(v[7]), int32_t(v[8]), mask};
         for (QStringView s : f[10].split(u',')) {
             uint32_t n = 0;
             if (parseNumber(s, n))
@@ -167,7 +167,9 @@ bool hasVariant(const ImageEntry& e, int32_t v) {
 
 } // namespace
 
-int32_t ZeltaRes_ApiVersion(void) { return ZELTARES_API_VERSION; }
+int32_t ZeltaRes_ApiVersion(void) {
+    return ZELTARES_API_VERSION;
+}
 
 const char16_t* ZeltaRes_FindString(uint32_t id, int32_t* length) {
     const auto& strings = catalogue().strings;

@@ -25,14 +25,14 @@
 #define ZELTARES_NO_MASK 0xFFFFFFFFu
 
 typedef struct ZeltaResImageInfo {
-    int32_t width;       // size at 100 %, in pixels (icons: the largest size at 100 %)
+    int32_t width; // size at 100 %, in pixels (icons: the largest size at 100 %)
     int32_t height;
-    int32_t tileWidth;   // strips are cut into tiles of this size, left to right
+    int32_t tileWidth; // strips are cut into tiles of this size, left to right
     int32_t tileHeight;
     int32_t tileCount;
-    int32_t hotSpotX;    // cursors: the hot spot at 100 %; others 0
+    int32_t hotSpotX; // cursors: the hot spot at 100 %; others 0
     int32_t hotSpotY;
-    uint32_t maskColor;  // 0x00BBGGRR that the users of the image treat as transparent
+    uint32_t maskColor; // 0x00BBGGRR that the users of the image treat as transparent
 } ZeltaResImageInfo;
 
 ZELTARES_API int32_t ZeltaRes_ApiVersion(void);

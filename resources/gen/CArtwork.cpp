@@ -52,19 +52,43 @@ QPolygonF straightArrow(const QRectF& b) {
 
 } // namespace
 
-QColor CArtwork::ink() { return QColor(0x3B, 0x48, 0x56); }
-QColor CArtwork::paper() { return QColor(0xFF, 0xFF, 0xFF); }
-QColor CArtwork::shade() { return QColor(0xDD, 0xE5, 0xEE); }
-QColor CArtwork::blue() { return QColor(0x2B, 0x7B, 0xD6); }
-QColor CArtwork::green() { return QColor(0x2E, 0x9E, 0x48); }
-QColor CArtwork::red() { return QColor(0xD6, 0x42, 0x3B); }
-QColor CArtwork::amber() { return QColor(0xEE, 0xA5, 0x1C); }
-QColor CArtwork::orange() { return QColor(0xF0, 0x7D, 0x1A); }
-QColor CArtwork::grey() { return QColor(0x8C, 0x96, 0xA1); }
-QColor CArtwork::purple() { return QColor(0x7A, 0x5B, 0xC6); }
-QColor CArtwork::teal() { return QColor(0x1F, 0x9A, 0x9A); }
+QColor CArtwork::ink() {
+    return QColor(0x3B, 0x48, 0x56);
+}
+QColor CArtwork::paper() {
+    return QColor(0xFF, 0xFF, 0xFF);
+}
+QColor CArtwork::shade() {
+    return QColor(0xDD, 0xE5, 0xEE);
+}
+QColor CArtwork::blue() {
+    return QColor(0x2B, 0x7B, 0xD6);
+}
+QColor CArtwork::green() {
+    return QColor(0x2E, 0x9E, 0x48);
+}
+QColor CArtwork::red() {
+    return QColor(0xD6, 0x42, 0x3B);
+}
+QColor CArtwork::amber() {
+    return QColor(0xEE, 0xA5, 0x1C);
+}
+QColor CArtwork::orange() {
+    return QColor(0xF0, 0x7D, 0x1A);
+}
+QColor CArtwork::grey() {
+    return QColor(0x8C, 0x96, 0xA1);
+}
+QColor CArtwork::purple() {
+    return QColor(0x7A, 0x5B, 0xC6);
+}
+QColor CArtwork::teal() {
+    return QColor(0x1F, 0x9A, 0x9A);
+}
 
-qreal CArtwork::snap(qreal v) { return std::floor(v) + 0.5; }
+qreal CArtwork::snap(qreal v) {
+    return std::floor(v) + 0.5;
+}
 
 QRectF CArtwork::snapped(const QRectF& r) {
     const qreal l = std::round(r.left()), t = std::round(r.top());
@@ -94,8 +118,7 @@ void CArtwork::envelope(QPainter& p, const QRectF& box, bool open, QColor outlin
         p.setBrush(paper());
         p.drawRect(r);
         p.setBrush(Qt::NoBrush);
-        p.drawPolyline(QPolygonF(
-            {r.topLeft(), {cx, r.top() + r.height() * 0.58}, r.topRight()}));
+        p.drawPolyline(QPolygonF({r.topLeft(), {cx, r.top() + r.height() * 0.58}, r.topRight()}));
         p.restore();
         return;
     }
@@ -114,11 +137,8 @@ void CArtwork::envelope(QPainter& p, const QRectF& box, bool open, QColor outlin
     p.setPen(outlinePen(outline));
     p.setBrush(paper());
     const qreal vy = bodyTop + (r.bottom() - bodyTop) * 0.55;
-    p.drawPolygon(QPolygonF({{r.left(), bodyTop},
-                             {cx, vy},
-                             {r.right(), bodyTop},
-                             r.bottomRight(),
-                             r.bottomLeft()}));
+    p.drawPolygon(QPolygonF(
+        {{r.left(), bodyTop}, {cx, vy}, {r.right(), bodyTop}, r.bottomRight(), r.bottomLeft()}));
     p.restore();
 }
 
@@ -185,7 +205,8 @@ void CArtwork::person(QPainter& p, const QRectF& box, QColor color) {
 
 void CArtwork::people(QPainter& p, const QRectF& box) {
     const qreal w = box.width(), h = box.height();
-    person(p, QRectF(box.left() + w * 0.38, box.top(), w * 0.62, h * 0.86), QColor(0x7F, 0xA9, 0xD9));
+    person(p, QRectF(box.left() + w * 0.38, box.top(), w * 0.62, h * 0.86),
+           QColor(0x7F, 0xA9, 0xD9));
     person(p, QRectF(box.left(), box.top() + h * 0.14, w * 0.64, h * 0.86), blue());
 }
 
@@ -289,8 +310,8 @@ void CArtwork::door(QPainter& p, const QRectF& box) {
     p.drawRect(r);
     p.setBrush(QColor(0xD9, 0xB0, 0x84));
     p.drawRect(r.adjusted(2, 2, -2, 0));
-    dot(p, QPointF(r.right() - r.width() * 0.3, r.center().y() + 1), std::max<qreal>(0.9, r.width() * 0.09),
-        ink());
+    dot(p, QPointF(r.right() - r.width() * 0.3, r.center().y() + 1),
+        std::max<qreal>(0.9, r.width() * 0.09), ink());
     p.restore();
 }
 
@@ -440,7 +461,8 @@ void CArtwork::threadTree(QPainter& p, const QRectF& box) {
     const qreal w = box.width(), h = box.height();
     const qreal nodeW = std::round(w * 0.42), nodeH = std::round(h * 0.24);
     const QRectF top(box.left(), box.top(), nodeW, nodeH);
-    const QRectF mid(box.left() + std::round(w * 0.34), box.top() + std::round(h * 0.38), nodeW, nodeH);
+    const QRectF mid(box.left() + std::round(w * 0.34), box.top() + std::round(h * 0.38), nodeW,
+                     nodeH);
     const QRectF low(box.left() + std::round(w * 0.34), box.bottom() - nodeH, nodeW, nodeH);
     p.setPen(outlinePen(ink()));
     const qreal x = snap(top.left() + nodeW * 0.4);
@@ -456,7 +478,8 @@ void CArtwork::threadTree(QPainter& p, const QRectF& box) {
 void CArtwork::trash(QPainter& p, const QRectF& box) {
     p.save();
     const qreal w = box.width(), h = box.height();
-    const QRectF lid = snapped(QRectF(box.left(), box.top() + h * 0.12, w, std::max<qreal>(2, h * 0.14)));
+    const QRectF lid =
+        snapped(QRectF(box.left(), box.top() + h * 0.12, w, std::max<qreal>(2, h * 0.14)));
     const QRectF body = snapped(QRectF(box.left() + w * 0.12, lid.bottom() + 0.5, w * 0.76,
                                        box.bottom() - lid.bottom() - 0.5));
     p.setPen(outlinePen(QColor(0x4F, 0x5B, 0x67)));
@@ -492,7 +515,8 @@ void CArtwork::folder(QPainter& p, const QRectF& box, bool open) {
                                  {r.right() - w * 0.1, r.bottom()},
                                  r.bottomLeft()}));
     else
-        p.drawRect(QRectF(r.left(), snap(r.top() + h * 0.38), w, r.bottom() - snap(r.top() + h * 0.38)));
+        p.drawRect(
+            QRectF(r.left(), snap(r.top() + h * 0.38), w, r.bottom() - snap(r.top() + h * 0.38)));
     p.restore();
 }
 
@@ -559,18 +583,42 @@ void CArtwork::badge(QPainter& p, const QRectF& box, Status status) {
     p.save();
     QColor fill;
     switch (status) {
-    case Status::OnLine: fill = green(); break;
-    case Status::Busy: fill = red(); break;
-    case Status::Away: fill = amber(); break;
-    case Status::OffLine: fill = QColor(0xF1, 0xF3, 0xF5); break;
-    case Status::Meeting: fill = purple(); break;
-    case Status::Phone: fill = blue(); break;
-    case Status::Break: fill = QColor(0xA8, 0x6B, 0x3C); break;
-    case Status::Out: fill = teal(); break;
-    case Status::Trip: fill = QColor(0x3A, 0x9A, 0xD9); break;
-    case Status::Remote: fill = QColor(0x4C, 0x9A, 0x2A); break;
-    case Status::Focus: fill = QColor(0x47, 0x4B, 0xB0); break;
-    case Status::BackSoon: fill = orange(); break;
+    case Status::OnLine:
+        fill = green();
+        break;
+    case Status::Busy:
+        fill = red();
+        break;
+    case Status::Away:
+        fill = amber();
+        break;
+    case Status::OffLine:
+        fill = QColor(0xF1, 0xF3, 0xF5);
+        break;
+    case Status::Meeting:
+        fill = purple();
+        break;
+    case Status::Phone:
+        fill = blue();
+        break;
+    case Status::Break:
+        fill = QColor(0xA8, 0x6B, 0x3C);
+        break;
+    case Status::Out:
+        fill = teal();
+        break;
+    case Status::Trip:
+        fill = QColor(0x3A, 0x9A, 0xD9);
+        break;
+    case Status::Remote:
+        fill = QColor(0x4C, 0x9A, 0x2A);
+        break;
+    case Status::Focus:
+        fill = QColor(0x47, 0x4B, 0xB0);
+        break;
+    case Status::BackSoon:
+        fill = orange();
+        break;
     }
     const QPointF c = box.center();
     const qreal R = std::min(box.width(), box.height()) / 2 - 0.5;
@@ -646,10 +694,10 @@ void CArtwork::badge(QPainter& p, const QRectF& box, Status status) {
     case Status::Trip:
         p.setPen(Qt::NoPen);
         p.setBrush(g);
-        p.drawPolygon(QPolygonF({at(-4.6, -0.7), at(-1.0, -0.7), at(1.8, -4.6), at(3.0, -4.6),
-                                 at(1.6, -0.7), at(4.2, -0.7), at(4.8, 0), at(4.2, 0.7),
-                                 at(1.6, 0.7), at(3.0, 4.6), at(1.8, 4.6), at(-1.0, 0.7),
-                                 at(-4.6, 0.7)}));
+        p.drawPolygon(
+            QPolygonF({at(-4.6, -0.7), at(-1.0, -0.7), at(1.8, -4.6), at(3.0, -4.6), at(1.6, -0.7),
+                       at(4.2, -0.7), at(4.8, 0), at(4.2, 0.7), at(1.6, 0.7), at(3.0, 4.6),
+                       at(1.8, 4.6), at(-1.0, 0.7), at(-4.6, 0.7)}));
         break;
     case Status::Remote:
         p.setPen(Qt::NoPen);
@@ -671,8 +719,8 @@ void CArtwork::badge(QPainter& p, const QRectF& box, Status status) {
     case Status::BackSoon:
         p.setPen(Qt::NoPen);
         p.setBrush(g);
-        p.drawPolygon(QPolygonF({at(-3.2, -4.4), at(3.2, -4.4), at(0.7, 0), at(3.2, 4.4),
-                                 at(-3.2, 4.4), at(-0.7, 0)}));
+        p.drawPolygon(QPolygonF(
+            {at(-3.2, -4.4), at(3.2, -4.4), at(0.7, 0), at(3.2, 4.4), at(-3.2, 4.4), at(-0.7, 0)}));
         p.setBrush(fill);
         p.drawPolygon(QPolygonF({at(-1.6, -3.2), at(1.6, -3.2), at(0, -1.4)}));
         break;
@@ -734,8 +782,8 @@ void CArtwork::appMark(QPainter& p, const QRectF& box) {
     const qreal zw = s * 0.2, zh = s * 0.16;
     p.setPen(roundPen(QColor(0x1F, 0x6F, 0xC8), std::max<qreal>(1.4, s * 0.085)));
     p.setBrush(Qt::NoBrush);
-    p.drawPolyline(QPolygonF({{zx - zw, zy - zh}, {zx + zw, zy - zh}, {zx - zw, zy + zh},
-                              {zx + zw, zy + zh}}));
+    p.drawPolyline(QPolygonF(
+        {{zx - zw, zy - zh}, {zx + zw, zy - zh}, {zx - zw, zy + zh}, {zx + zw, zy + zh}}));
     p.restore();
 }
 
@@ -755,6 +803,7 @@ void CArtwork::bell(QPainter& p, const QRectF& box) {
     p.setPen(outlinePen(QColor(0xA8, 0x6A, 0x00)));
     p.setBrush(amber());
     p.drawPath(path);
-    dot(p, QPointF(box.center().x(), b + h * 0.1), std::max<qreal>(1.0, w * 0.12), QColor(0xA8, 0x6A, 0x00));
+    dot(p, QPointF(box.center().x(), b + h * 0.1), std::max<qreal>(1.0, w * 0.12),
+        QColor(0xA8, 0x6A, 0x00));
     p.restore();
 }

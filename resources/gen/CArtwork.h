@@ -13,7 +13,18 @@ class CArtwork {
 public:
     enum class Arrow { Reply, Forward, Back, Up, Down };
     enum class Status {
-        OnLine, Busy, Away, OffLine, Meeting, Phone, Break, Out, Trip, Remote, Focus, BackSoon
+        OnLine,
+        Busy,
+        Away,
+        OffLine,
+        Meeting,
+        Phone,
+        Break,
+        Out,
+        Trip,
+        Remote,
+        Focus,
+        BackSoon
     };
 
     // Palette shared by every image so that the set reads as one family.

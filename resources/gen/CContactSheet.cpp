@@ -56,8 +56,8 @@ QImage CContactSheet::render(const QString& heading, const QList<Item>& items, i
     int total = 40;
     for (const Item& item : items) {
         const Flow f = layout(item.tiles, scale, labelH);
-        const QRect roleRect = tm.boundingRect(QRect(0, 0, kTextWidth - 10, 2000), Qt::TextWordWrap,
-                                               item.role);
+        const QRect roleRect =
+            tm.boundingRect(QRect(0, 0, kTextWidth - 10, 2000), Qt::TextWordWrap, item.role);
         const int h = std::max(2 * f.height + 4, 22 + roleRect.height()) + 12;
         flows << f;
         rowHeights << h;

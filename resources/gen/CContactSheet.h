@@ -13,8 +13,8 @@ public:
     struct Item {
         QString title;
         QString role;
-        QList<QImage> tiles;  // at the sheet's scale
-        QStringList labels;   // one per tile
+        QList<QImage> tiles; // at the sheet's scale
+        QStringList labels;  // one per tile
     };
 
     static QImage render(const QString& heading, const QList<Item>& items, int scale);

@@ -63,7 +63,9 @@ void status24(QPainter& p, const QRectF& c) {
     A::person(p, at(c, 3, 2, 14, 19), A::blue());
     A::badge(p, at(c, 13, 12, 10, 10), Status::OnLine);
 }
-void chat24(QPainter& p, const QRectF& c) { A::bubbles(p, at(c, 1, 2, 22, 19)); }
+void chat24(QPainter& p, const QRectF& c) {
+    A::bubbles(p, at(c, 1, 2, 22, 19));
+}
 
 // One row of the message list: envelope by read state with a dog-ear, then priority and
 // attachment marks in fixed columns so that the marks line up from row to row.
@@ -87,18 +89,22 @@ void messageMark(QPainter& p, int i, const QRectF& c) {
 }
 
 void statusTile(QPainter& p, int i, const QRectF& c) {
-    static const Status order[] = {Status::OnLine,  Status::Busy,   Status::Away,
+    static const Status order[] = {Status::OnLine,  Status::Busy,    Status::Away,
                                    Status::OffLine, Status::Meeting, Status::Phone,
-                                   Status::Break,   Status::Out,    Status::Trip,
-                                   Status::Remote,  Status::Focus,  Status::BackSoon};
+                                   Status::Break,   Status::Out,     Status::Trip,
+                                   Status::Remote,  Status::Focus,   Status::BackSoon};
     if (i >= 0 && i < int(std::size(order)))
         A::badge(p, at(c, 1, 1, 14, 14), order[i]);
 }
 
 } // namespace
 
-int CImageCatalogue::statusColumns() { return 3; }
-int CImageCatalogue::statusRows() { return 4; }
+int CImageCatalogue::statusColumns() {
+    return 3;
+}
+int CImageCatalogue::statusRows() {
+    return 4;
+}
 
 CImageSpec CImageCatalogue::statusStrip() {
     CImageSpec s = bitmap(0, 16, 16, statusColumns() * statusRows(), kMask,
@@ -137,9 +143,15 @@ QList<CImageSpec> CImageCatalogue::all() {
                    "groups and members",
                    [](QPainter& p, int i, const QRectF& c) {
                        switch (i) {
-                       case 0: A::person(p, at(c, 8, 4, 16, 24), A::blue()); break;
-                       case 1: A::people(p, at(c, 3, 4, 26, 24)); break;
-                       case 2: A::groupCard(p, at(c, 3, 5, 26, 22)); break;
+                       case 0:
+                           A::person(p, at(c, 8, 4, 16, 24), A::blue());
+                           break;
+                       case 1:
+                           A::people(p, at(c, 3, 4, 26, 24));
+                           break;
+                       case 2:
+                           A::groupCard(p, at(c, 3, 5, 26, 22));
+                           break;
                        case 3:
                            A::groupCard(p, at(c, 7, 2, 23, 19));
                            A::groupCard(p, at(c, 2, 10, 23, 19));
@@ -168,30 +180,30 @@ QList<CImageSpec> CImageCatalogue::all() {
         list << bitmap(id, 24, 24, 1, kMask, role,
                        [draw](QPainter& p, int, const QRectF& c) { draw(p, c); });
     };
-    tool(106, "IM window toolbar: log on (shown while logged off)", [](QPainter& p, const QRectF& c) {
-        A::door(p, at(c, 13, 2, 9, 20));
-        A::arrow(p, at(c, 1, 8, 13, 9), Arrow::Forward, A::green());
-    });
-    tool(107, "IM window toolbar: log off (shown while logged on)", [](QPainter& p, const QRectF& c) {
-        A::door(p, at(c, 2, 2, 9, 20));
-        A::arrow(p, at(c, 10, 8, 13, 9), Arrow::Forward, A::orange());
-    });
+    tool(106, "IM window toolbar: log on (shown while logged off)",
+         [](QPainter& p, const QRectF& c) {
+             A::door(p, at(c, 13, 2, 9, 20));
+             A::arrow(p, at(c, 1, 8, 13, 9), Arrow::Forward, A::green());
+         });
+    tool(107, "IM window toolbar: log off (shown while logged on)",
+         [](QPainter& p, const QRectF& c) {
+             A::door(p, at(c, 2, 2, 9, 20));
+             A::arrow(p, at(c, 10, 8, 13, 9), Arrow::Forward, A::orange());
+         });
     tool(108, "IM window toolbar: remove rows from the list", [](QPainter& p, const QRectF& c) {
         A::listLines(p, at(c, 3, 1, 15, 20));
         A::cross(p, at(c, 12, 12, 11, 11), A::red());
     });
-    tool(109, "IM window toolbar: open the message", [](QPainter& p, const QRectF& c) {
-        A::envelope(p, at(c, 2, 2, 20, 20), true);
-    });
+    tool(109, "IM window toolbar: open the message",
+         [](QPainter& p, const QRectF& c) { A::envelope(p, at(c, 2, 2, 20, 20), true); });
     tool(110, "IM window toolbar: message to the selected members", newMessage24);
     tool(111, "IM window toolbar: reply (received) or edit again (sent)", reply24);
     tool(113, "IM window toolbar: forward the message", forward24);
     tool(114, "IM window button: new message", newMessage24);
     tool(115, "IM window button: message box", messageBox24);
     tool(116, "IM window button: change status", status24);
-    tool(260, "IM window toolbar: settings menu", [](QPainter& p, const QRectF& c) {
-        A::gear(p, at(c, 2, 2, 20, 20));
-    });
+    tool(260, "IM window toolbar: settings menu",
+         [](QPainter& p, const QRectF& c) { A::gear(p, at(c, 2, 2, 20, 20)); });
     tool(303, "IM window toolbar: message box", messageBox24);
     tool(306, "IM window button: chat", chat24);
     tool(311, "IM window toolbar: chat with the selected members", chat24);
@@ -226,9 +238,15 @@ QList<CImageSpec> CImageCatalogue::all() {
                    "open folder",
                    [](QPainter& p, int i, const QRectF& c) {
                        switch (i) {
-                       case 0: A::tray(p, at(c, 1, 3, 14, 11), QColor(0x9E, 0xC5, 0xEE)); break;
-                       case 1: A::folder(p, at(c, 1, 2, 14, 12), false); break;
-                       case 2: A::trash(p, at(c, 2, 1, 12, 14)); break;
+                       case 0:
+                           A::tray(p, at(c, 1, 3, 14, 11), QColor(0x9E, 0xC5, 0xEE));
+                           break;
+                       case 1:
+                           A::folder(p, at(c, 1, 2, 14, 12), false);
+                           break;
+                       case 2:
+                           A::trash(p, at(c, 2, 1, 12, 14));
+                           break;
                        case 3:
                            A::tray(p, at(c, 1, 5, 14, 10), QColor(0xA8, 0xDB, 0xB2));
                            A::arrow(p, at(c, 4, 0, 8, 8), Arrow::Down, A::green());
@@ -241,7 +259,9 @@ QList<CImageSpec> CImageCatalogue::all() {
                            A::page(p, at(c, 2, 1, 11, 14));
                            A::pencil(p, at(c, 7, 5, 9, 9));
                            break;
-                       default: A::folder(p, at(c, 1, 2, 14, 12), true); break;
+                       default:
+                           A::folder(p, at(c, 1, 2, 14, 12), true);
+                           break;
                        }
                    });
     list << bitmap(819, 24, 24, 7, kMask,
@@ -249,16 +269,28 @@ QList<CImageSpec> CImageCatalogue::all() {
                    "thread tree, delete",
                    [](QPainter& p, int i, const QRectF& c) {
                        switch (i) {
-                       case 0: newMessage24(p, c); break;
-                       case 1: reply24(p, c); break;
-                       case 2: forward24(p, c); break;
-                       case 3: A::magnifier(p, at(c, 2, 2, 20, 20)); break;
+                       case 0:
+                           newMessage24(p, c);
+                           break;
+                       case 1:
+                           reply24(p, c);
+                           break;
+                       case 2:
+                           forward24(p, c);
+                           break;
+                       case 3:
+                           A::magnifier(p, at(c, 2, 2, 20, 20));
+                           break;
                        case 4:
                            A::funnel(p, at(c, 2, 2, 14, 15));
                            A::folder(p, at(c, 10, 11, 13, 11), false);
                            break;
-                       case 5: A::threadTree(p, at(c, 1, 2, 22, 20)); break;
-                       default: A::trash(p, at(c, 4, 1, 16, 21)); break;
+                       case 5:
+                           A::threadTree(p, at(c, 1, 2, 22, 20));
+                           break;
+                       default:
+                           A::trash(p, at(c, 4, 1, 16, 21));
+                           break;
                        }
                    });
 
@@ -268,25 +300,25 @@ QList<CImageSpec> CImageCatalogue::all() {
     list << icon(233, iconSizes, "Icon of the status dialog", [](QPainter& p, const QRectF& c) {
         const qreal s = c.width();
         A::person(p, QRectF(c.left() + s * 0.1, c.top() + s * 0.06, s * 0.62, s * 0.84), A::blue());
-        A::badge(p, QRectF(c.left() + s * 0.5, c.top() + s * 0.5, s * 0.48, s * 0.48), Status::OnLine);
+        A::badge(p, QRectF(c.left() + s * 0.5, c.top() + s * 0.5, s * 0.48, s * 0.48),
+                 Status::OnLine);
     });
     list << icon(714, iconSizes, "Row icon of the notification options",
                  [](QPainter& p, const QRectF& c) {
                      const qreal s = c.width();
                      A::bell(p, QRectF(c.left() + s * 0.1, c.top() + s * 0.06, s * 0.8, s * 0.84));
                  });
-    list << icon(880, iconSizes, "Importance mark of the receive window",
-                 [](QPainter& p, const QRectF& c) {
-                     const qreal s = c.width();
-                     p.save();
-                     p.setPen(QPen(A::red().darker(130), std::max<qreal>(1.0, s / 24)));
-                     p.setBrush(A::red());
-                     p.drawEllipse(c.adjusted(0.5, 0.5, -0.5, -0.5));
-                     p.restore();
-                     A::exclamation(p, QRectF(c.left() + s * 0.42, c.top() + s * 0.2, s * 0.16,
-                                              s * 0.6),
-                                    Qt::white);
-                 });
+    list << icon(
+        880, iconSizes, "Importance mark of the receive window", [](QPainter& p, const QRectF& c) {
+            const qreal s = c.width();
+            p.save();
+            p.setPen(QPen(A::red().darker(130), std::max<qreal>(1.0, s / 24)));
+            p.setBrush(A::red());
+            p.drawEllipse(c.adjusted(0.5, 0.5, -0.5, -0.5));
+            p.restore();
+            A::exclamation(p, QRectF(c.left() + s * 0.42, c.top() + s * 0.2, s * 0.16, s * 0.6),
+                           Qt::white);
+        });
 
     CImageSpec cursor;
     cursor.kind = ZELTARES_CURSOR;

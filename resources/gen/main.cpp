@@ -50,9 +50,8 @@ QImage renderStrip(const CImageSpec& s, int scale) {
 }
 
 QImage renderIcon(const CImageSpec& s, int pixels) {
-    return CArtwork::render(pixels, pixels, 1, [&](QPainter& p) {
-        s.draw(p, 0, QRectF(0, 0, pixels, pixels));
-    });
+    return CArtwork::render(pixels, pixels, 1,
+                            [&](QPainter& p) { s.draw(p, 0, QRectF(0, 0, pixels, pixels)); });
 }
 
 QList<QImage> cut(const QImage& strip, int tileW, int tileH, int count) {
@@ -100,9 +99,12 @@ QImage renderStatusStrip(const CImageSpec& s, int scale) {
 
 QString kindName(uint32_t kind) {
     switch (kind) {
-    case ZELTARES_CURSOR: return QStringLiteral("cursor");
-    case ZELTARES_ICON: return QStringLiteral("icon");
-    default: return QStringLiteral("bitmap");
+    case ZELTARES_CURSOR:
+        return QStringLiteral("cursor");
+    case ZELTARES_ICON:
+        return QStringLiteral("icon");
+    default:
+        return QStringLiteral("bitmap");
     }
 }
 
@@ -245,7 +247,8 @@ int main(int argc, char** argv) {
             strings = args[i + 1];
     }
     if (gen.isEmpty() || out.isEmpty() || sheets.isEmpty() || strings.isEmpty()) {
-        std::fprintf(stderr, "usage: zelta_resgen --gen DIR --out DIR --sheets DIR --strings FILE\n");
+        std::fprintf(stderr,
+                     "usage: zelta_resgen --gen DIR --out DIR --sheets DIR --strings FILE\n");
         return 2;
     }
     const int rc = run(gen, out, sheets, strings);

@@ -48,7 +48,9 @@ const Expected kImages[] = {
 };
 
 // Tiles that are blank on purpose ("no mark", "no expander").
-bool blankByDesign(uint32_t id, int tile) { return (id == 102 || id == 103) && tile == 0; }
+bool blankByDesign(uint32_t id, int tile) {
+    return (id == 102 || id == 103) && tile == 0;
+}
 
 // Bounding box of the visible pixels.
 QRect inkBox(const QImage& image) {
@@ -152,8 +154,8 @@ TEST(Artwork, StatusStripIsCutByColumnAndRowWithTheMaskColour) {
     const QList<QImage> tiles = CResourceLoader::CutTiles(clear, {16, 16}, true);
     ASSERT_EQ(tiles.size(), (strip.width() / 16) * (strip.height() / 16));
     for (int i = 0; i < tiles.size(); ++i)
-        EXPECT_FALSE(inkBox(tiles[i]).isNull()) << "key " << i / (strip.height() / 16) + 1 << "-"
-                                                 << i % (strip.height() / 16) + 1;
+        EXPECT_FALSE(inkBox(tiles[i]).isNull())
+            << "key " << i / (strip.height() / 16) + 1 << "-" << i % (strip.height() / 16) + 1;
     // On line, busy, absent and off line are told apart by colour alone at a glance.
     QSet<QRgb> centres;
     for (int row = 0; row < 4; ++row)

@@ -12,13 +12,12 @@ namespace {
 
 // Ranges of text numbers loaded by the IM plug-ins (first, last).
 const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
-    {123, 124}, {127, 127}, {143, 153}, {164, 172}, {192, 197}, {199, 202}, {207, 208},
-    {220, 220}, {222, 232}, {241, 245}, {251, 254}, {258, 258}, {261, 264}, {266, 268},
-    {274, 276}, {282, 284}, {287, 290}, {304, 305}, {307, 308}, {312, 313}, {321, 324},
-    {335, 337}, {339, 359}, {384, 386}, {388, 388}, {391, 396}, {458, 491}, {493, 496},
-    {525, 528}, {532, 532}, {700, 707}, {713, 713}, {715, 722}, {724, 727}, {823, 824},
-    {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875}, {881, 884}, {888, 891},
-    {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918},
+    {123, 124}, {127, 127}, {143, 153}, {164, 172}, {192, 197}, {199, 202}, {207, 208}, {220, 220},
+    {222, 232}, {241, 245}, {251, 254}, {258, 258}, {261, 264}, {266, 268}, {274, 276}, {282, 284},
+    {287, 290}, {304, 305}, {307, 308}, {312, 313}, {321, 324}, {335, 337}, {339, 359}, {384, 386},
+    {388, 388}, {391, 396}, {458, 491}, {493, 496}, {525, 528}, {532, 532}, {700, 707}, {713, 713},
+    {715, 722}, {724, 727}, {823, 824}, {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875},
+    {881, 884}, {888, 891}, {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918},
 };
 
 // Texts used as formats and the values their callers pass, in order ('s' text, 'd' number).
@@ -37,13 +36,10 @@ const QHash<uint32_t, QString> kFormats = {
     {715, "ssss"}, // notification: group, member, status, date and time
     {716, "sss"},  // notification: member, on/off word, date and time
     {724, "ss"},   // receipts: display name, time
-    {725, "ss"},
-    {726, "ss"},
-    {727, "ss"},
-    {828, "dd"},   // message box status bar: unread, entries
-    {890, "s"},    // unreadable attachment: file name
-    {917, "d"},    // body too long: limit
-    {918, "d"},    // subject too long: limit
+    {725, "ss"},   {726, "ss"}, {727, "ss"}, {828, "dd"}, // message box status bar: unread, entries
+    {890, "s"},                                           // unreadable attachment: file name
+    {917, "d"},                                           // body too long: limit
+    {918, "d"},                                           // subject too long: limit
 };
 
 QString tableText(QStringView raw) {
@@ -59,7 +55,10 @@ QString tableText(QStringView raw) {
             out += QChar(raw.mid(i + 1, 4).toUShort(nullptr, 16));
             i += 4;
         } else {
-            out += n == u't' ? QChar(u'\t') : n == u'n' ? QChar(u'\n') : n == u'r' ? QChar(u'\r') : n;
+            out += n == u't'   ? QChar(u'\t')
+                   : n == u'n' ? QChar(u'\n')
+                   : n == u'r' ? QChar(u'\r')
+                               : n;
         }
     }
     return out;

@@ -77,7 +77,9 @@ TEST(Loader, CutTilesOrdersRowsOrColumnsAndDropsPartialTiles) {
             for (int y = 0; y < 4; ++y)
                 for (int x = 0; x < 4; ++x)
                     image.setPixel(c * 4 + x, r * 4 + y, qRgb(c * 80, r * 80, 7));
-    const auto key = [](const QImage& t) { return QPoint(qRed(t.pixel(1, 1)) / 80, qGreen(t.pixel(1, 1)) / 80); };
+    const auto key = [](const QImage& t) {
+        return QPoint(qRed(t.pixel(1, 1)) / 80, qGreen(t.pixel(1, 1)) / 80);
+    };
     const QList<QImage> rows = CResourceLoader::CutTiles(image, {4, 4});
     const QList<QImage> cols = CResourceLoader::CutTiles(image, {4, 4}, true);
     ASSERT_EQ(rows.size(), 6);

@@ -14,7 +14,9 @@ inline QString sourceDir() {
 }
 
 // Where the build puts the review sheets of the artwork.
-inline QString sheetDir() { return QStringLiteral(ZELTA_SHEET_DIR_DEFAULT); }
+inline QString sheetDir() {
+    return QStringLiteral(ZELTA_SHEET_DIR_DEFAULT);
+}
 
 inline void* resourceModule() {
     static void* module = CResourceLoader::OpenModule(CResourceLoader::ModulePath(outDir()));
