@@ -72,7 +72,8 @@ function(zelta_add_fixture_module target subdir)
         INSTALL_RPATH "${ZELTA_OUT_DIR}")
 endfunction()
 
-# GoogleTest suite registered with CTest, run with a QApplication (tests/support/TestMain.cpp).
+# GoogleTest suite registered with CTest, run with a QApplication (tests/support/TestMain.cpp,
+# compiled into each suite with that suite's environment).
 # Options:
 #   SOURCES ...  LIBS ...
 #   XVFB        run under a private Xvfb display (tests that need real desktop input)
@@ -80,8 +81,8 @@ endfunction()
 #   TIMEOUT n   per-test time-out in seconds (default 120)
 function(zelta_add_test target)
     cmake_parse_arguments(T "XVFB" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
-    add_executable(${target} ${T_SOURCES})
-    target_link_libraries(${target} PRIVATE ZeltaHeaders ZeltaTestMain ${T_LIBS})
+    add_executable(${target} ${T_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+    target_link_libraries(${target} PRIVATE ZeltaHeaders GTest::gtest Qt6::Widgets ${T_LIBS})
     set_target_properties(${target} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${ZELTA_TEST_DIR}
         BUILD_RPATH "${ZELTA_OUT_DIR}")
@@ -96,13 +97,15 @@ function(zelta_add_test target)
         set_target_properties(${target} PROPERTIES
             CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/with-xvfb.sh)
     endif()
+    # The test environment is compiled in and set by the test main before anything runs:
+    # gtest_discover_tests passes only the first entry of an ENVIRONMENT list through.
+    list(JOIN T_ENV "\\n" extra_env)
+    target_compile_definitions(${target} PRIVATE
+        "ZELTA_TEST_ENV=\"QT_QPA_PLATFORM=${platform}\\nZELTA_OUT_DIR=${ZELTA_OUT_DIR}\\nZELTA_TEST_DIR=${ZELTA_TEST_DIR}\\nZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR}\\n${extra_env}\"")
     gtest_discover_tests(${target}
         TEST_PREFIX "${target}."
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=${platform};ZELTA_OUT_DIR=${ZELTA_OUT_DIR};ZELTA_TEST_DIR=${ZELTA_TEST_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR};${T_ENV}"
-            TIMEOUT ${T_TIMEOUT}
-            RUN_SERIAL ${serial})
+        PROPERTIES TIMEOUT ${T_TIMEOUT} RUN_SERIAL ${serial})
 endfunction()
 
 # Benchmark program (Google Benchmark or a small timing tool); never part of ctest.
