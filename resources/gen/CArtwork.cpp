@@ -508,15 +508,23 @@ void CArtwork::folder(QPainter& p, const QRectF& box, bool open) {
                              {r.right(), r.top() + h * 0.26},
                              r.bottomRight(),
                              r.bottomLeft()}));
-    p.setBrush(body);
-    if (open)
-        p.drawPolygon(QPolygonF({{r.left() + w * 0.18, r.top() + h * 0.42},
-                                 {r.right() + 0.5, r.top() + h * 0.42},
-                                 {r.right() - w * 0.1, r.bottom()},
+    if (open) {
+        // A sheet standing in the open folder, and the front flap tilted towards the viewer.
+        p.setPen(outlinePen(grey()));
+        p.setBrush(paper());
+        p.drawRect(QRectF(snap(r.left() + w * 0.16), snap(r.top() + h * 0.2), std::round(w * 0.66),
+                          std::round(h * 0.5)));
+        p.setPen(outlinePen(edge));
+        p.setBrush(body.lighter(112));
+        p.drawPolygon(QPolygonF({{r.left() + w * 0.24, r.top() + h * 0.48},
+                                 {r.right() + 0.5, r.top() + h * 0.48},
+                                 {r.right() - w * 0.14, r.bottom()},
                                  r.bottomLeft()}));
-    else
-        p.drawRect(
-            QRectF(r.left(), snap(r.top() + h * 0.38), w, r.bottom() - snap(r.top() + h * 0.38)));
+    } else {
+        p.setBrush(body);
+        const qreal front = snap(r.top() + h * 0.38);
+        p.drawRect(QRectF(r.left(), front, w, r.bottom() - front));
+    }
     p.restore();
 }
 
