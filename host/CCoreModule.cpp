@@ -3,8 +3,9 @@
 namespace {
 
 // Binds one export into its slot; true when present.
-template <typename F> bool bindInto(F& slot, const CCoreModule::Resolver& resolve,
-                                    const char* name, QList<const char*>* names) {
+template <typename F>
+bool bindInto(F& slot, const CCoreModule::Resolver& resolve, const char* name,
+              QList<const char*>* names) {
     if (names)
         names->append(name);
     slot = reinterpret_cast<F>(resolve(name));

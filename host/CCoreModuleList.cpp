@@ -3,7 +3,9 @@
 #include <QDir>
 #include <algorithm>
 
-CCoreModuleList::~CCoreModuleList() { Release(); }
+CCoreModuleList::~CCoreModuleList() {
+    Release();
+}
 
 void CCoreModuleList::Status(const char16_t* text, int32_t mode) {
     if (m_statusSink)
@@ -75,8 +77,7 @@ void CCoreModuleList::Release() {
     m_bHasSettingsModule = false;
 }
 
-int CCoreModuleList::Notify(int32_t targetType, Notification notification, intptr_t a,
-                            intptr_t b) {
+int CCoreModuleList::Notify(int32_t targetType, Notification notification, intptr_t a, intptr_t b) {
     bool called = false;
     auto deliver = [&](CCoreModule& m) -> bool {
         if (targetType != ZeltaCoreType::All && m.m_info.nType != targetType)

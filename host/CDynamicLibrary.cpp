@@ -3,7 +3,9 @@
 #include <QFile>
 #include <dlfcn.h>
 
-CDynamicLibrary::~CDynamicLibrary() { Free(); }
+CDynamicLibrary::~CDynamicLibrary() {
+    Free();
+}
 
 bool CDynamicLibrary::Load(const QString& path) {
     Free();

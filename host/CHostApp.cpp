@@ -9,9 +9,13 @@
 #include <QMessageBox>
 #include <cstdio>
 
-CHostApp::CHostApp() { m_core.SetApp(this); }
+CHostApp::CHostApp() {
+    m_core.SetApp(this);
+}
 
-CHostApp::~CHostApp() { m_core.SetApp(nullptr); }
+CHostApp::~CHostApp() {
+    m_core.SetApp(nullptr);
+}
 
 int CHostApp::Run(const QStringList& arguments) {
     switch (InitInstance(arguments)) {
@@ -55,11 +59,13 @@ CHostApp::Outcome CHostApp::InitInstance(const QStringList& arguments) {
     if (!commandLine.isEmpty())
         m_nDebugFlags = CHostCore::ParseDebugFlags(commandLine);
     m_core.SetDebugFlags(m_nDebugFlags);
-    m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Notice, QStringLiteral("Starting Zelta"));
+    m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Notice,
+                       QStringLiteral("Starting Zelta"));
 
     m_modules.SetStatusSink([this](const QString& text, int32_t mode) { SetLogoInfo(text, mode); });
     m_modules.SetLoadedSink([this](const QString& path) {
-        m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Notice, path + QStringLiteral(" Loaded."));
+        m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Notice,
+                           path + QStringLiteral(" Loaded."));
     });
     m_core.SetModules(&m_modules);
     if (!m_modules.Load(m_core.PluginDir())) {
@@ -122,7 +128,8 @@ void CHostApp::TellNoCoreModule() {
 
 void CHostApp::Kill() {
     // Posted, so that a module may ask for it before the event loop runs.
-    QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void CHostApp::SetLogoInfo(const QString& text, int32_t mode) {
@@ -144,7 +151,9 @@ void CHostApp::SetLogoInfo(const QString& text, int32_t mode) {
         m_pLogoWnd->SetStatusText(line);
 }
 
-QWidget* CHostApp::RealMainWnd() const { return m_pLogoWnd.get(); }
+QWidget* CHostApp::RealMainWnd() const {
+    return m_pLogoWnd.get();
+}
 
 void CHostApp::DispVersion() {
     if (m_pVersionDlg)

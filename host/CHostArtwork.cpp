@@ -91,9 +91,13 @@ QPixmap banner(const QSize& size, bool light) {
 
 } // namespace
 
-QPixmap CHostArtwork::Bitmap130() { return banner(QSize(360, 220), false); }
+QPixmap CHostArtwork::Bitmap130() {
+    return banner(QSize(360, 220), false);
+}
 
-QPixmap CHostArtwork::Bitmap131() { return banner(QSize(420, 240), true); }
+QPixmap CHostArtwork::Bitmap131() {
+    return banner(QSize(420, 240), true);
+}
 
 QIcon CHostArtwork::Icon128() {
     QIcon icon;

@@ -1,7 +1,7 @@
 #include "host/CHostCore.h"
 
-#include "host/COSVersion.h"
 #include "host/CCoreModuleList.h"
+#include "host/COSVersion.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,14 +19,18 @@ QString withSlash(const QString& dir) {
 
 } // namespace
 
-CHostCore::CHostCore() { s_active = this; }
+CHostCore::CHostCore() {
+    s_active = this;
+}
 
 CHostCore::~CHostCore() {
     if (s_active == this)
         s_active = nullptr;
 }
 
-CHostCore* CHostCore::Active() { return s_active; }
+CHostCore* CHostCore::Active() {
+    return s_active;
+}
 
 void CHostCore::SetPaths(const QString& appDir, const QString& userDir) {
     m_strAppDir = withSlash(appDir);

@@ -18,7 +18,9 @@ constexpr auto RetryPause = std::chrono::milliseconds(5);
 
 // Per-file compression is a file-system feature the supported file systems do not offer per
 // file; the step is kept so that a platform which has it can fill it in.
-bool requestCompression(const QString&) { return false; }
+bool requestCompression(const QString&) {
+    return false;
+}
 
 // Leading decimal digits of a name part; 0 when it starts with anything else.
 int leadingNumber(QStringView part) {
@@ -35,7 +37,9 @@ int leadingNumber(QStringView part) {
 
 CHostLog::CHostLog() : m_clock([] { return QDateTime::currentDateTime(); }) {}
 
-QString CHostLog::LogDir() const { return m_userDir.isEmpty() ? QString() : m_userDir + QStringLiteral("log"); }
+QString CHostLog::LogDir() const {
+    return m_userDir.isEmpty() ? QString() : m_userDir + QStringLiteral("log");
+}
 
 QString CHostLog::LevelWord(int32_t level) {
     switch (level) {
@@ -89,7 +93,8 @@ QByteArray CHostLog::RecordBytes(const QDateTime& local, const QString& levelWor
     const QTime t = local.time();
     const QString stamp = QString::asprintf("%4d/%02d/%02d %02d:%02d:%02d", d.year(), d.month(),
                                             d.day(), t.hour(), t.minute(), t.second());
-    const QString line = u'\uFF3B' + stamp + u'\uFF3D' + levelWord + u':' + text + QStringLiteral("\r\n");
+    const QString line =
+        u'\uFF3B' + stamp + u'\uFF3D' + levelWord + u':' + text + QStringLiteral("\r\n");
     QByteArray bytes(line.size() * 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < line.size(); ++i) {
         const char16_t unit = line.at(i).unicode();

@@ -4,8 +4,8 @@ bool CLangModule::Load(const QString& path) {
     Free();
     if (!m_library.Load(path))
         return false;
-    m_pfnGetString = reinterpret_cast<ZeltaLang_GetString_t>(
-        m_library.Resolve(ZeltaLangGetStringName));
+    m_pfnGetString =
+        reinterpret_cast<ZeltaLang_GetString_t>(m_library.Resolve(ZeltaLangGetStringName));
     return true;
 }
 

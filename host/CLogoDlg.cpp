@@ -35,9 +35,13 @@ CLogoDlg::CLogoDlg(std::function<void()> onOk)
     m_status->clear();
 }
 
-void CLogoDlg::SetStatusText(const QString& text) { m_status->setText(text); }
+void CLogoDlg::SetStatusText(const QString& text) {
+    m_status->setText(text);
+}
 
-QString CLogoDlg::StatusText() const { return m_status->text(); }
+QString CLogoDlg::StatusText() const {
+    return m_status->text();
+}
 
 void CLogoDlg::HideForGood() {
     hide();

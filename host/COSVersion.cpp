@@ -7,7 +7,9 @@ constexpr uint32_t SuiteDatacenter = 0x80;
 constexpr uint32_t SuiteEnterprise = 0x2;
 constexpr uint32_t SuiteBlade = 0x400;
 
-QChar secondChar(const QString& text) { return text.size() > 1 ? text.at(1) : QChar(); }
+QChar secondChar(const QString& text) {
+    return text.size() > 1 ? text.at(1) : QChar();
+}
 
 uint32_t windowsWord(const COSVersion::Record& r) {
     if (r.major != 4)

@@ -13,7 +13,9 @@ CSingleInstance::CSingleInstance(const QString& runtimeDir) {
     m_path = dir + QStringLiteral("/VELTRANE");
 }
 
-CSingleInstance::~CSingleInstance() { Release(); }
+CSingleInstance::~CSingleInstance() {
+    Release();
+}
 
 bool CSingleInstance::Acquire() {
     if (IsHeld())

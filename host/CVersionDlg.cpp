@@ -71,28 +71,29 @@ QStringList CVersionDlg::Lines() const {
     return lines;
 }
 
-QString CVersionDlg::VersionText() const { return m_version->text(); }
+QString CVersionDlg::VersionText() const {
+    return m_version->text();
+}
 
 QStringList CVersionDlg::ModuleLines(const CCoreModuleList& modules) {
     QStringList lines;
     for (const auto& module : modules.Modules()) {
         const tagMODULEINFO& info = module->m_info;
-        lines.append(QStringLiteral("%1    version %2.%3    (%4)    %5")
-                         .arg(QString::fromUtf16(info.szFileName))
-                         .arg(info.dwVersion >> 16)
-                         .arg(info.dwVersion & 0xFFFF)
-                         .arg(QString::fromUtf16(info.szCompany),
-                              QString::fromUtf16(info.szLocalName)));
+        lines.append(
+            QStringLiteral("%1    version %2.%3    (%4)    %5")
+                .arg(QString::fromUtf16(info.szFileName))
+                .arg(info.dwVersion >> 16)
+                .arg(info.dwVersion & 0xFFFF)
+                .arg(QString::fromUtf16(info.szCompany), QString::fromUtf16(info.szLocalName)));
         for (int32_t index = 0; index < MaxSubModules; ++index) {
             std::array<char16_t, EnumBufferChars> file{}, version{}, local{}, company{};
             if (!module->m_pfnOnEnumModules(index, file.data(), version.data(), local.data(),
                                             company.data(), EnumBufferChars))
                 break;
-            lines.append(QStringLiteral("%1    version %2    (%3)    %4")
-                             .arg(field(file.data(), file.size()),
-                                  field(version.data(), version.size()),
-                                  field(company.data(), company.size()),
-                                  field(local.data(), local.size())));
+            lines.append(
+                QStringLiteral("%1    version %2    (%3)    %4")
+                    .arg(field(file.data(), file.size()), field(version.data(), version.size()),
+                         field(company.data(), company.size()), field(local.data(), local.size())));
         }
     }
     return lines;

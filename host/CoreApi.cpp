@@ -139,8 +139,8 @@ uint32_t COREAPI_GetOSVersion() {
     return core ? core->GetOSVersion() : 0;
 }
 
-int32_t COREAPI_GetRegPath(int32_t scope, int32_t category, const char16_t* subKey,
-                           intptr_t buffer, int32_t bufferChars) {
+int32_t COREAPI_GetRegPath(int32_t scope, int32_t category, const char16_t* subKey, intptr_t buffer,
+                           int32_t bufferChars) {
     return guarded<int32_t>(0, [&] {
         return forwardWithPath(category, subKey, [&](CCoreModule& m, const char16_t* path) {
             return m.m_pfnOnGetRegPath(scope, path, buffer, bufferChars);
@@ -148,9 +148,8 @@ int32_t COREAPI_GetRegPath(int32_t scope, int32_t category, const char16_t* subK
     });
 }
 
-int32_t COREAPI_ReadRegBinary(int32_t scope, int32_t category, int32_t unit,
-                              const char16_t* subKey, intptr_t valueName, intptr_t buffer,
-                              int32_t bufferBytes) {
+int32_t COREAPI_ReadRegBinary(int32_t scope, int32_t category, int32_t unit, const char16_t* subKey,
+                              intptr_t valueName, intptr_t buffer, int32_t bufferBytes) {
     return guarded<int32_t>(0, [&] {
         return forwardWithPath(category, subKey, [&](CCoreModule& m, const char16_t* path) {
             return m.m_pfnOnReadRegBinary(scope, unit, path, valueName, buffer, bufferBytes);
@@ -171,9 +170,9 @@ int32_t COREAPI_ReadRegInt(int32_t scope, int32_t category, int32_t unit, const 
     });
 }
 
-int32_t COREAPI_ReadRegString(int32_t scope, int32_t category, int32_t unit,
-                              const char16_t* subKey, const char16_t* valueName,
-                              intptr_t defaultText, intptr_t buffer, int32_t bufferChars) {
+int32_t COREAPI_ReadRegString(int32_t scope, int32_t category, int32_t unit, const char16_t* subKey,
+                              const char16_t* valueName, intptr_t defaultText, intptr_t buffer,
+                              int32_t bufferChars) {
     return guarded<int32_t>(0, [&] {
         if (!valueName)
             return 0;
@@ -244,9 +243,13 @@ int32_t COREAPI_GetAppDataString(intptr_t section, intptr_t key, int32_t scope,
                     : 0;
 }
 
-int32_t COREAPI_Encrypt(intptr_t, intptr_t, intptr_t, intptr_t) { return 0; }
+int32_t COREAPI_Encrypt(intptr_t, intptr_t, intptr_t, intptr_t) {
+    return 0;
+}
 
-int32_t COREAPI_Decrypt(intptr_t, intptr_t, intptr_t) { return 0; }
+int32_t COREAPI_Decrypt(intptr_t, intptr_t, intptr_t) {
+    return 0;
+}
 
 void COREAPI_SaveLog(int32_t category, int32_t level, const char16_t* text) {
     guardedVoid([&] {

@@ -20,13 +20,13 @@
 // Module types reported in tagMODULEINFO::nType. The same numbers name the settings and the
 // log categories of the host services.
 namespace ZeltaCoreType {
-constexpr int32_t Host = 0;     // the host itself (log category only)
-constexpr int32_t Update = 1;   // no special role
-constexpr int32_t Stream = 2;   // settings provider: the twelve settings callbacks
-constexpr int32_t Wirel = 3;    // communication module: CORECBK_OnSendToCom
-constexpr int32_t Set = 4;      // receives COREAPI_RecvFromCom
-constexpr int32_t Other = 5;    // no special role
-constexpr int32_t All = 255;    // notification target: every module
+constexpr int32_t Host = 0;   // the host itself (log category only)
+constexpr int32_t Update = 1; // no special role
+constexpr int32_t Stream = 2; // settings provider: the twelve settings callbacks
+constexpr int32_t Wirel = 3;  // communication module: CORECBK_OnSendToCom
+constexpr int32_t Set = 4;    // receives COREAPI_RecvFromCom
+constexpr int32_t Other = 5;  // no special role
+constexpr int32_t All = 255;  // notification target: every module
 } // namespace ZeltaCoreType
 
 // Log levels of COREAPI_SaveLog. The debug levels are written only when the host was started
@@ -127,8 +127,8 @@ ZELTA_EXPORT int32_t COREAPI_WriteRegBinary(int32_t scope, int32_t category, int
                                             const char16_t* subKey, intptr_t valueName,
                                             intptr_t data, int32_t bytes, int32_t flags);
 ZELTA_EXPORT int32_t COREAPI_WriteRegInt(int32_t scope, int32_t category, int32_t unit,
-                                         const char16_t* subKey, intptr_t valueName,
-                                         int32_t value, int32_t flags);
+                                         const char16_t* subKey, intptr_t valueName, int32_t value,
+                                         int32_t flags);
 ZELTA_EXPORT int32_t COREAPI_WriteRegString(int32_t scope, int32_t category, int32_t unit,
                                             const char16_t* subKey, intptr_t valueName,
                                             intptr_t text, int32_t flags);
@@ -139,8 +139,8 @@ ZELTA_EXPORT int32_t COREAPI_WriteRegString(int32_t scope, int32_t category, int
 //   file atomically; flags bit 0 creates missing parent directories. 1 on success, else 0.
 ZELTA_EXPORT int32_t COREAPI_ReadFile(intptr_t path, intptr_t buffer, int32_t bufferBytes,
                                       int32_t offset);
-ZELTA_EXPORT int32_t COREAPI_WriteFile(intptr_t path, intptr_t data, int32_t bytes,
-                                       int32_t flags, int32_t reserved);
+ZELTA_EXPORT int32_t COREAPI_WriteFile(intptr_t path, intptr_t data, int32_t bytes, int32_t flags,
+                                       int32_t reserved);
 // Application data: values of the product, kept in <program dir>appdata.ini ("GENERAL":
 // "VERSION_H", "VERSION_L", "VERSION_R", "VERSION_B", "CHAT_RELOAD"; "PARLO": "MAXCREATEWND",
 // "MAXMEMBERS"). scope 1 lets <user dir>appdata.ini override a value, 0 reads the program's

@@ -1,8 +1,8 @@
 // A small INI document: sections of key=value lines, UTF-8, kept in the order first seen.
 // Text is escaped so that any value survives a round trip: "\\", "\n", "\r", "\t" and
-// "\uXXXX" (control characters, unpaired surrogates, and spaces at either end of a key or value, which a reader
-// otherwise trims); "=" in keys and "]" in section names are written as "\=" and "\]".
-// Lines starting with ";" or "#" are comments; keys before the first section belong to the
+// "\uXXXX" (control characters, unpaired surrogates, and spaces at either end of a key or value,
+// which a reader otherwise trims); "=" in keys and "]" in section names are written as "\=" and
+// "\]". Lines starting with ";" or "#" are comments; keys before the first section belong to the
 // section "". Written whole and atomically (a crash leaves the old file or the new one).
 #pragma once
 

@@ -9,8 +9,8 @@ namespace {
 QString fileSafe(QStringView component) {
     QString name;
     for (QChar c : component) {
-        const bool plain = (c.unicode() < 0x80 && c.isLetterOrNumber()) || c == u'_' ||
-                           c == u'-' || c == u'.';
+        const bool plain =
+            (c.unicode() < 0x80 && c.isLetterOrNumber()) || c == u'_' || c == u'-' || c == u'.';
         name += plain ? c : QChar(u'_');
     }
     if (name.isEmpty())

@@ -33,8 +33,7 @@ public:
     std::optional<QString> Directory(int32_t scope, QStringView path) const;
     std::optional<Location> Locate(int32_t scope, int32_t unit, QStringView path) const;
 
-    std::optional<QString> Read(int32_t scope, int32_t unit, QStringView path,
-                                const QString& name);
+    std::optional<QString> Read(int32_t scope, int32_t unit, QStringView path, const QString& name);
     // nullopt removes the value. Scope 0 is read-only.
     bool Write(int32_t scope, int32_t unit, QStringView path, const QString& name,
                const std::optional<QString>& value);

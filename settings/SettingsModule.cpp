@@ -5,9 +5,9 @@
 #include "settings/CSettingsStore.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDir>
 #include <QSaveFile>
 #include <cstring>
 #include <limits>
@@ -90,7 +90,9 @@ ZELTA_EXPORT int32_t CORECBK_OnEnumModules(int32_t, char16_t*, char16_t*, char16
     return 0;
 }
 
-ZELTA_EXPORT int32_t CORECBK_OnPreTranslateMessage(MSG*) { return 0; }
+ZELTA_EXPORT int32_t CORECBK_OnPreTranslateMessage(MSG*) {
+    return 0;
+}
 ZELTA_EXPORT void CORECBK_OnInit() {}
 ZELTA_EXPORT void CORECBK_OnStart() {}
 ZELTA_EXPORT void CORECBK_OnBegin(intptr_t) {}
@@ -159,8 +161,8 @@ ZELTA_EXPORT int32_t CORECBK_OnWriteRegBinary(int32_t scope, int32_t unit, const
             return 0;
         std::optional<QString> value;
         if (!(flags & 1))
-            value = QString::fromLatin1(
-                QByteArray(reinterpret_cast<const char*>(data), bytes).toHex());
+            value =
+                QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(data), bytes).toHex());
         return store().Write(scope, unit, path, text(valueName), value) ? 1 : 0;
     });
 }
@@ -208,8 +210,8 @@ ZELTA_EXPORT int32_t CORECBK_OnReadFile(intptr_t path, intptr_t buffer, int32_t 
     });
 }
 
-ZELTA_EXPORT int32_t CORECBK_OnWriteFile(intptr_t path, intptr_t data, int32_t bytes,
-                                         int32_t flags, int32_t) {
+ZELTA_EXPORT int32_t CORECBK_OnWriteFile(intptr_t path, intptr_t data, int32_t bytes, int32_t flags,
+                                         int32_t) {
     return guarded<int32_t>(0, [&] {
         const QString file = store().ResolveFile(text(path));
         if (file.isEmpty() || bytes < 0 || (!data && bytes > 0))

@@ -35,10 +35,13 @@ int main(int argc, char** argv) {
     const QString root = prog.path() + u'/';
     const bool ready =
         copyInto(out + QStringLiteral("/Zelta"), root + QStringLiteral("Zelta")) &&
-        copyInto(out + QStringLiteral("/lang/Japanese.so"), root + QStringLiteral("lang/Japanese.so")) &&
-        copyInto(out + QStringLiteral("/plugin/Settings.so"), root + QStringLiteral("plugin/Settings.so")) &&
+        copyInto(out + QStringLiteral("/lang/Japanese.so"),
+                 root + QStringLiteral("lang/Japanese.so")) &&
+        copyInto(out + QStringLiteral("/plugin/Settings.so"),
+                 root + QStringLiteral("plugin/Settings.so")) &&
         copyInto(out + QStringLiteral("/appdata.ini"), root + QStringLiteral("appdata.ini")) &&
-        copyInto(fixtures + QStringLiteral("FixtureCore.so"), root + QStringLiteral("plugin/Zfix.so"));
+        copyInto(fixtures + QStringLiteral("FixtureCore.so"),
+                 root + QStringLiteral("plugin/Zfix.so"));
     QFile cfg(root + QStringLiteral("plugin/Zfix.so.cfg"));
     if (!ready || !cfg.open(QIODevice::WriteOnly)) {
         std::fprintf(stderr, "cannot lay out the program directory (build Zelta, Settings, "
@@ -76,8 +79,8 @@ int main(int argc, char** argv) {
         zelta.waitForFinished(10000);
         const double ended = timer.nsecsElapsed() / 1e6;
         if (started < 0 || zelta.exitCode() != 0) {
-            std::fprintf(stderr, "run %d: Zelta did not start (exit %d)\n%s\n", i,
-                         zelta.exitCode(), zelta.readAllStandardError().constData());
+            std::fprintf(stderr, "run %d: Zelta did not start (exit %d)\n%s\n", i, zelta.exitCode(),
+                         zelta.readAllStandardError().constData());
             return 1;
         }
         startup.push_back(started);

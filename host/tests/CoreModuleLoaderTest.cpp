@@ -4,8 +4,8 @@
 #include "host/CoreApi.h"
 #include "host/tests/HostTestSupport.h"
 
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -92,9 +92,11 @@ TEST_F(CoreModuleLoader, RefusesModulesLackingARequiredCallbackAndSkipsWhatIsNot
     Add(QStringLiteral("a_noinit.so"), fixtureConfig(4, 0, {"show=1"}),
         QStringLiteral("FixtureCoreNoOnInit"));
     Add(QStringLiteral("b_nobegin.so"), fixtureConfig(4), QStringLiteral("FixtureCoreNoOnBegin"));
-    Add(QStringLiteral("c_nowrite.so"), fixtureConfig(2), QStringLiteral("FixtureCoreNoOnWriteFile"));
+    Add(QStringLiteral("c_nowrite.so"), fixtureConfig(2),
+        QStringLiteral("FixtureCoreNoOnWriteFile"));
     // Settings callbacks are required of type 2 only.
-    Add(QStringLiteral("d_nowrite_set.so"), fixtureConfig(4), QStringLiteral("FixtureCoreNoOnWriteFile"));
+    Add(QStringLiteral("d_nowrite_set.so"), fixtureConfig(4),
+        QStringLiteral("FixtureCoreNoOnWriteFile"));
     QFile junk(m_dir.PluginDir() + "e_junk.so");
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("not a shared object");
@@ -114,8 +116,8 @@ TEST_F(CoreModuleLoader, RefusesModulesLackingARequiredCallbackAndSkipsWhatIsNot
                                    "2:d_nowrite_set.so", "2:g_good.so", "0:"}));
     // Refused libraries were unloaded at once.
     const QStringList unloads = EventsStartingWith(TakeFixtureEvents(), "unload");
-    EXPECT_EQ(unloads, (QStringList{"a_noinit.so unload", "b_nobegin.so unload",
-                                    "c_nowrite.so unload"}));
+    EXPECT_EQ(unloads,
+              (QStringList{"a_noinit.so unload", "b_nobegin.so unload", "c_nowrite.so unload"}));
 }
 
 TEST_F(CoreModuleLoader, LoadReportsZeroWithoutModules) {
@@ -137,7 +139,8 @@ TEST(CoreModuleBinding, EachRequiredCallbackIsNeededForCompleteness) {
             module.m_info.nType = type;
             EXPECT_FALSE(module.BindCallbacks([missing](const char* name) -> void* {
                 return qstrcmp(name, missing) == 0 ? nullptr : &dummy;
-            })) << type << " " << missing;
+            })) << type
+                << " " << missing;
         }
     }
 }

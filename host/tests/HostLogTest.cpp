@@ -62,8 +62,11 @@ TEST_F(HostLog, EachCategoryHasItsFileAndCategoriesWithoutOneWriteNothing) {
                                   "2004-05-06_othre.log"};
     for (int category : {0, 1, 2, 3, 4, 5, 7, -1})
         EXPECT_EQ(m_log.Write(category, 4, "x"), category != 1 && category >= 0 && category <= 5);
-    EXPECT_EQ(QDir(m_userDir + "log").entryList(QDir::Files, QDir::Name),
-              [&] { QStringList s = expected; s.sort(); return s; }());
+    EXPECT_EQ(QDir(m_userDir + "log").entryList(QDir::Files, QDir::Name), [&] {
+        QStringList s = expected;
+        s.sort();
+        return s;
+    }());
     m_now = at(2004, 12, 31);
     m_log.Write(0, 0, "y");
     EXPECT_TRUE(QFile::exists(LogFile("2004-12-31_core.log")));
@@ -106,20 +109,18 @@ TEST_F(HostLog, WithoutAUserDirectoryNothingIsWrittenOrRemoved) {
 TEST_F(HostLog, StaleRemovalKeepsTodayAndTheSixDaysBeforeOnly) {
     const QString dir = m_userDir + "log/";
     ASSERT_TRUE(QDir().mkpath(dir + "sub"));
-    const QStringList names = {"2004-05-06_core.log", "2004-05-07_core.log",
-                               "2004-05-13_wirel.log", "2004-05-14_core.log",
-                               "notes.txt",           "abcd-ef-gh_core.log",
-                               "2004-05-10_core.LOG", "2004-13-10_core.log",
-                               "2004-05-10.log"};
+    const QStringList names = {"2004-05-06_core.log", "2004-05-07_core.log", "2004-05-13_wirel.log",
+                               "2004-05-14_core.log", "notes.txt",           "abcd-ef-gh_core.log",
+                               "2004-05-10_core.LOG", "2004-13-10_core.log", "2004-05-10.log"};
     for (const QString& name : names) {
         QFile file(dir + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
     m_now = at(2004, 5, 13, 10, 0, 0);
     m_log.RemoveStale();
-    EXPECT_EQ(QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries, QDir::Name),
-              (QStringList{"2004-05-07_core.log", "2004-05-10.log", "2004-05-13_wirel.log",
-                           "sub"}));
+    EXPECT_EQ(
+        QDir(dir).entryList(QDir::NoDotAndDotDot | QDir::AllEntries, QDir::Name),
+        (QStringList{"2004-05-07_core.log", "2004-05-10.log", "2004-05-13_wirel.log", "sub"}));
 }
 
 // Records of concurrent writers, threads of this process and another process, arrive whole.

@@ -33,14 +33,18 @@ QStringList EventsStartingWith(const QStringList& events, const QString& prefix)
     return out;
 }
 
-QString OutDir() { return qEnvironmentVariable("ZELTA_OUT_DIR", QStringLiteral(ZELTA_OUT_DIR_DEFAULT)); }
+QString OutDir() {
+    return qEnvironmentVariable("ZELTA_OUT_DIR", QStringLiteral(ZELTA_OUT_DIR_DEFAULT));
+}
 
 QString FixtureDir() {
     return qEnvironmentVariable("ZELTA_TEST_DIR", QStringLiteral(ZELTA_TEST_DIR_DEFAULT)) +
            QStringLiteral("/fixtures/host");
 }
 
-CTestProgramDir::CTestProgramDir() { QDir().mkpath(PluginDir()); }
+CTestProgramDir::CTestProgramDir() {
+    QDir().mkpath(PluginDir());
+}
 
 bool CTestProgramDir::AddFixture(const QString& fixture, const QString& asName,
                                  const QStringList& config) {

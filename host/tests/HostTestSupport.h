@@ -8,7 +8,9 @@
 #include <ostream>
 
 // Readable QString values in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Callbacks reported by fixture modules since the last call, as "<file> <event>".
 QStringList TakeFixtureEvents();

@@ -31,17 +31,31 @@ TEST(IniFile, ReadsHandWrittenFilesTolerantly) {
 }
 
 TEST(IniFile, AnyKeyValueAndSectionSurvivesARoundTrip) {
-    QStringList samples = {"",       " lead",        "trail ",      "a=b",    "[x]",
-                           "]",      "l1\nl2\r\n",   "back\\slash", ";#",     "日本語テキスト",
-                           "\t tab", QString(QChar(1)), "\\u0041",  "=",      "  ",
-                           QString(QChar(0xD800)), QString::fromUtf8("😀"), "#[;="};
+    QStringList samples = {"",
+                           " lead",
+                           "trail ",
+                           "a=b",
+                           "[x]",
+                           "]",
+                           "l1\nl2\r\n",
+                           "back\\slash",
+                           ";#",
+                           "日本語テキスト",
+                           "\t tab",
+                           QString(QChar(1)),
+                           "\\u0041",
+                           "=",
+                           "  ",
+                           QString(QChar(0xD800)),
+                           QString::fromUtf8("😀"),
+                           "#[;="};
     QRandomGenerator random(7);
     for (int i = 0; i < 200; ++i) {
         QString s;
         const int length = random.bounded(12);
         for (int j = 0; j < length; ++j) {
-            static const char16_t pool[] = {u' ', u'=', u'[', u']', u'\\', u'\n', u'\r', u';',
-                                            u'#', u'a', u'0', u'あ', 0xD83D, 0xDE00, 0x01, u'u'};
+            static const char16_t pool[] = {u' ', u'=', u'[', u']',  u'\\',  u'\n',  u'\r', u';',
+                                            u'#', u'a', u'0', u'あ', 0xD83D, 0xDE00, 0x01,  u'u'};
             s += QChar(pool[random.bounded(int(std::size(pool)))]);
         }
         samples.append(s);

@@ -23,7 +23,9 @@ bool writeBytes(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-std::u16string u16(const QString& s) { return s.toStdU16String(); }
+std::u16string u16(const QString& s) {
+    return s.toStdU16String();
+}
 
 class SettingsProvider : public ::testing::Test {
 protected:
@@ -70,9 +72,9 @@ TEST_F(SettingsProvider, ValuesAreKeptPerUnitAndSectionInTheUsersIniFiles) {
     EXPECT_EQ(WriteInt(1, 0, 7, u"X", "Flag", 1), 1);
     EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 1, u"IMWINDOW", u"WinPos", 0), 42);
     EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 1, u"IMWINDOW\\Sub", u"WinPos", 0), -3);
-    EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 2, u"IMWINDOW", u"WinPos", 5), 5);  // other unit
-    EXPECT_EQ(COREAPI_ReadRegInt(1, 3, 1, u"IMWINDOW", u"WinPos", 5), 5);  // other category
-    EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 1, u"OTHER", u"WinPos", 5), 5);     // other section
+    EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 2, u"IMWINDOW", u"WinPos", 5), 5); // other unit
+    EXPECT_EQ(COREAPI_ReadRegInt(1, 3, 1, u"IMWINDOW", u"WinPos", 5), 5); // other category
+    EXPECT_EQ(COREAPI_ReadRegInt(1, 4, 1, u"OTHER", u"WinPos", 5), 5);    // other section
     EXPECT_EQ(COREAPI_ReadRegInt(1, 0, 7, u"X", u"Flag", 0), 1);
 
     EXPECT_EQ(readText(m_user + "settings/Set/1.ini"),
@@ -95,8 +97,9 @@ TEST_F(SettingsProvider, ValuesAreKeptPerUnitAndSectionInTheUsersIniFiles) {
 }
 
 TEST_F(SettingsProvider, StringsOfAnyContentRoundTripAndLongOnesAreCutButMeasured) {
-    const QStringList values = {"",          " lead and trail ", "a=b", "[x]", "l1\nl2\r\n",
-                                "back\\slash", ";#",              "日本語の状態", "\ttab"};
+    const QStringList values = {"",    " lead and trail ", "a=b",
+                                "[x]", "l1\nl2\r\n",       "back\\slash",
+                                ";#",  "日本語の状態",     "\ttab"};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_EQ(WriteString(u"S", QStringLiteral("k=%1[").arg(i), values[i]), 1);
     for (int i = 0; i < values.size(); ++i)
@@ -203,9 +206,9 @@ TEST_F(SettingsProvider, ApplicationDataComesFromTheProgramFileAndTheUserMayOver
     EXPECT_EQ(COREAPI_GetAppDataBool(intptr_t(u"GENERAL"), intptr_t(u"ODD"), 1, 7), 1);
     EXPECT_EQ(COREAPI_GetAppDataBool(intptr_t(u"GENERAL"), intptr_t(u"VERSION_H"), 1, 0), 1);
     char16_t name[3];
-    EXPECT_EQ(COREAPI_GetAppDataString(intptr_t(u"GENERAL"), intptr_t(u"NAME"), 1, 0,
-                                       intptr_t(name), 3),
-              3);
+    EXPECT_EQ(
+        COREAPI_GetAppDataString(intptr_t(u"GENERAL"), intptr_t(u"NAME"), 1, 0, intptr_t(name), 3),
+        3);
     EXPECT_EQ(QString::fromUtf16(name), "ゼル");
     EXPECT_EQ(COREAPI_GetAppDataString(intptr_t(u"GENERAL"), intptr_t(u"NONE"), 1,
                                        intptr_t(u"既定"), intptr_t(name), 3),
