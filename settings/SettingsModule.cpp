@@ -68,6 +68,20 @@ template <typename R, typename F> R guarded(R fallback, F&& body) noexcept {
     }
 }
 
+// Writes the value `make` gives, or with flags bit 0 removes it; 1 on success, else 0.
+template <typename Make>
+int32_t writeValue(int32_t scope, int32_t unit, const char16_t* path, intptr_t valueName,
+                   int32_t flags, Make&& make) {
+    return guarded<int32_t>(0, [&] {
+        if (!path || !valueName)
+            return 0;
+        std::optional<QString> value;
+        if (!(flags & 1))
+            value = make();
+        return store().Write(scope, unit, path, text(valueName), value) ? 1 : 0;
+    });
+}
+
 } // namespace
 
 extern "C" {
@@ -156,37 +170,21 @@ ZELTA_EXPORT int32_t CORECBK_OnReadRegString(int32_t scope, int32_t unit, const 
 ZELTA_EXPORT int32_t CORECBK_OnWriteRegBinary(int32_t scope, int32_t unit, const char16_t* path,
                                               intptr_t valueName, intptr_t data, int32_t bytes,
                                               int32_t flags) {
-    return guarded<int32_t>(0, [&] {
-        if (!path || !valueName || bytes < 0 || (!data && bytes > 0))
-            return 0;
-        std::optional<QString> value;
-        if (!(flags & 1))
-            value =
-                QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(data), bytes).toHex());
-        return store().Write(scope, unit, path, text(valueName), value) ? 1 : 0;
+    if (bytes < 0 || (!data && bytes > 0))
+        return 0;
+    return writeValue(scope, unit, path, valueName, flags, [&] {
+        return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(data), bytes).toHex());
     });
 }
 
 ZELTA_EXPORT int32_t CORECBK_OnWriteRegInt(int32_t scope, int32_t unit, const char16_t* path,
                                            intptr_t valueName, int32_t value, int32_t flags) {
-    return guarded<int32_t>(0, [&] {
-        if (!path || !valueName)
-            return 0;
-        const std::optional<QString> stored =
-            (flags & 1) ? std::nullopt : std::optional<QString>(QString::number(value));
-        return store().Write(scope, unit, path, text(valueName), stored) ? 1 : 0;
-    });
+    return writeValue(scope, unit, path, valueName, flags, [&] { return QString::number(value); });
 }
 
 ZELTA_EXPORT int32_t CORECBK_OnWriteRegString(int32_t scope, int32_t unit, const char16_t* path,
                                               intptr_t valueName, intptr_t value, int32_t flags) {
-    return guarded<int32_t>(0, [&] {
-        if (!path || !valueName)
-            return 0;
-        const std::optional<QString> stored =
-            (flags & 1) ? std::nullopt : std::optional<QString>(text(value));
-        return store().Write(scope, unit, path, text(valueName), stored) ? 1 : 0;
-    });
+    return writeValue(scope, unit, path, valueName, flags, [&] { return text(value); });
 }
 
 ZELTA_EXPORT int32_t CORECBK_OnReadFile(intptr_t path, intptr_t buffer, int32_t bufferBytes,
