@@ -2,9 +2,10 @@
 // directories and whole-file reads, writes and removal. The library reaches them only
 // through the store set here, so that tests can supply their own.
 //
-// Until the messaging core binds its functions, the current store is a placeholder that
-// fails every call (no directory, nothing read, written or removed); a library user that
-// needs files then works on empty data and its writes report failure.
+// The default store goes through the messaging core's OBRIX_ functions, looked up in the
+// loaded core at each use. Without the core every call fails (no directory, nothing read,
+// written or removed); a library user that needs files then works on empty data and its
+// writes report failure.
 #pragma once
 
 #include "obrix/ZeltaPlatform.h"
@@ -28,6 +29,6 @@ public:
     // The store in use. Never null.
     static CCoreFileStore& Current();
     // Makes store the one in use (not owned; it must outlive its use). Null restores the
-    // placeholder.
+    // default store.
     static void SetCurrent(CCoreFileStore* store);
 };
