@@ -55,6 +55,7 @@ CHostApp::Outcome CHostApp::InitInstance(const QStringList& arguments) {
     m_core.DetermineOSVersion();
     m_core.Log().RemoveStale();
     m_hResModule.Load(m_core.AppDir() + QStringLiteral("lang/Japanese.so"));
+    // The program's own path is left out: a folder called "d1" must not switch on debugging.
     const QString commandLine = arguments.join(u' ');
     if (!commandLine.isEmpty())
         m_nDebugFlags = CHostCore::ParseDebugFlags(commandLine);

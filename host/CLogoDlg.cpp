@@ -37,6 +37,8 @@ CLogoDlg::CLogoDlg(std::function<void()> onOk)
 
 void CLogoDlg::SetStatusText(const QString& text) {
     m_status->setText(text);
+    // Modules load before the event loop runs; the line must show while they do.
+    m_status->repaint();
 }
 
 QString CLogoDlg::StatusText() const {
