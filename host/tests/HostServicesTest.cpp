@@ -14,11 +14,15 @@ namespace {
 
 TEST(HostPaths, DirectoriesEndWithASlashAndTheUserDirectoryIsCreatedBelowXdgDataHome) {
     QTemporaryDir tmp;
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", tmp.path().toUtf8());
     CHostCore core;
     core.ComputePaths();
-    qputenv("XDG_DATA_HOME", saved);
+    if (wasSet)
+        qputenv("XDG_DATA_HOME", saved);
+    else
+        qunsetenv("XDG_DATA_HOME");
 
     EXPECT_EQ(core.UserDir(), tmp.path() + "/Tovar/");
     EXPECT_TRUE(QDir(core.UserDir()).exists());
