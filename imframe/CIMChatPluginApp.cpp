@@ -10,8 +10,7 @@ CIMChatPluginApp::CIMChatPluginApp(const ImModuleDescriptor& descriptor)
 
 CIMChatPluginApp::~CIMChatPluginApp() = default;
 
-IMFRAME_EXPORT(CIMChatPluginApp, void, OnChatCreate, (int32_t chat, int32_t result),
-               (chat, result))
+IMFRAME_EXPORT(CIMChatPluginApp, void, OnChatCreate, (int32_t chat, int32_t result), (chat, result))
 IMFRAME_EXPORT(CIMChatPluginApp, void, OnChatUpdate, (int32_t chat, const tagCHATEVENT* event),
                (chat, event))
 IMFRAME_EXPORT(CIMChatPluginApp, void, OnChatAllLog, (int32_t chat, const tagCHATEVENT* event),

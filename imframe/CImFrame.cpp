@@ -28,8 +28,9 @@ void CImFrame::Init() {
     // The plug-in links the object library; the extra reference keeps it loaded until
     // IMCBK_OnKill even if the core lets its own copy go first.
     if (!m_objectLibrary.Acquire(kObjectLibrary))
-        SaveLog(ZeltaLogLevel::Warning, QStringLiteral("IM plug-in: %1 is not loaded")
-                                            .arg(QLatin1StringView(kObjectLibrary)));
+        SaveLog(
+            ZeltaLogLevel::Warning,
+            QStringLiteral("IM plug-in: %1 is not loaded").arg(QLatin1StringView(kObjectLibrary)));
     if (IsThemedOS())
         m_lustra.LoadLustra();
 }

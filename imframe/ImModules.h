@@ -7,10 +7,10 @@
 #include <cstdint>
 
 struct ImModuleDescriptor {
-    int32_t nType;                // module number
-    const char16_t* szFileName;   // file name of the plug-in
-    const char16_t* szName;       // English name
-    const char16_t* szLocalName;  // Japanese name
+    int32_t nType;               // module number
+    const char16_t* szFileName;  // file name of the plug-in
+    const char16_t* szName;      // English name
+    const char16_t* szLocalName; // Japanese name
 };
 
 namespace ImModules {
@@ -30,7 +30,7 @@ inline constexpr ImModuleDescriptor Chat{ObrixModule::Chat, u"Parlo.zpm", u"IM C
 inline constexpr ImModuleDescriptor MessageBox{ObrixModule::MessageBox, u"Trovane.zpm",
                                                u"IM Messagebox Module",
                                                u"IM メッセージボックス モジュール"};
-inline constexpr ImModuleDescriptor Notify{ObrixModule::Notify, u"Pingel.zpm",
-                                           u"IM Notify Module", u"IM デスクトップ通知 モジュール"};
+inline constexpr ImModuleDescriptor Notify{ObrixModule::Notify, u"Pingel.zpm", u"IM Notify Module",
+                                           u"IM デスクトップ通知 モジュール"};
 
 } // namespace ImModules

@@ -57,11 +57,14 @@ QString Escaped(const QString& s) {
 QString Field(const char16_t* s) {
     return s ? Escaped(QString::fromUtf16(s)) : QStringLiteral("(null)");
 }
-QString Field(const QString& s) { return Escaped(s); }
-QString Field(const char* s) { return Escaped(QString::fromUtf8(s)); }
+QString Field(const QString& s) {
+    return Escaped(s);
+}
+QString Field(const char* s) {
+    return Escaped(QString::fromUtf8(s));
+}
 template <typename N>
-    requires std::is_integral_v<N>
-QString Field(N n) {
+requires std::is_integral_v<N> QString Field(N n) {
     return QString::number(n);
 }
 
