@@ -25,7 +25,9 @@ CLocalService::CLocalService(const QString& dir, QObject* parent)
     connect(&m_heartbeat, &QTimer::timeout, this, [this] { Heartbeat(); });
 }
 
-CLocalService::~CLocalService() { Logoff(); }
+CLocalService::~CLocalService() {
+    Logoff();
+}
 
 QString CLocalService::DefaultDirectory() {
     const QString env = qEnvironmentVariable("ZELTA_SERVICE_DIR");
@@ -96,17 +98,17 @@ bool CLocalService::Logon(const QString& memberId, const QString& password) {
                 return false;
         }
         const qint64 now = CServiceStore::Now();
-        if (!m_store.Run(QStringLiteral("INSERT INTO sessions(member_id, session, pid, logon_time,"
-                                        " expires) VALUES(?,?,?,?,?)"),
-                         {memberId, session, QCoreApplication::applicationPid(), now,
-                          now + m_timeoutMs}))
+        if (!m_store.Run(
+                QStringLiteral("INSERT INTO sessions(member_id, session, pid, logon_time,"
+                               " expires) VALUES(?,?,?,?,?)"),
+                {memberId, session, QCoreApplication::applicationPid(), now, now + m_timeoutMs}))
             return false;
         // Taking over a live session keeps the presence the member had there.
         if (!previous.isValid() &&
             !m_store.SetPresenceAll(memberId, {Svc::kStatusOn, {}, Svc::kColorOn}))
             return false;
-        const QVariant seq = m_store.Scalar(
-            QStringLiteral("SELECT feed_seq FROM members WHERE id = ?"), {memberId});
+        const QVariant seq =
+            m_store.Scalar(QStringLiteral("SELECT feed_seq FROM members WHERE id = ?"), {memberId});
         if (!seq.isValid())
             return m_store.Fail(CServiceError(CServiceError::BadLogon));
         cursor = seq.toLongLong();
@@ -150,9 +152,9 @@ void CLocalService::Logoff() {
     const qint64 cursor = m_cursor;
     StopSession();
     m_store.Write([&] {
-        auto q = m_store.Run(
-            QStringLiteral("DELETE FROM sessions WHERE member_id = ? AND session = ?"),
-            {user, session});
+        auto q =
+            m_store.Run(QStringLiteral("DELETE FROM sessions WHERE member_id = ? AND session = ?"),
+                        {user, session});
         if (!q)
             return false;
         // A session that was taken over or swept meanwhile leaves the presence alone.
@@ -212,7 +214,7 @@ void CLocalService::PollFeed() {
         for (;;) {
             const QList<Event> events = m_store.EventsFor(m_user, m_cursor, m_logonSeq, kFeedBatch);
             for (const Event& e : events) {
-                m_cursor = e.seq;  // before the signal: its slot may log off
+                m_cursor = e.seq; // before the signal: its slot may log off
                 targeted = targeted || !e.target.isEmpty();
                 Dispatch(e);
                 if (m_session != session) {
@@ -274,15 +276,15 @@ void CLocalService::Dispatch(const Event& e) {
         Announce(e.messageId);
         break;
     case CServiceStore::EV_RECEIPT:
-        emit ReceiptArrived({e.value, e.messageId, e.memberId,
-                             QDateTime::fromMSecsSinceEpoch(e.time, Qt::UTC)});
+        emit ReceiptArrived(
+            {e.value, e.messageId, e.memberId, QDateTime::fromMSecsSinceEpoch(e.time, Qt::UTC)});
         break;
     case CServiceStore::EV_SESSION_ENDED:
         if (e.detail == m_session)
             EndedByService(e.value);
         break;
     default:
-        break;  // written by a newer version
+        break; // written by a newer version
     }
 }
 
@@ -424,8 +426,9 @@ bool CLocalService::SendMessage(const SvcMessage& original, QStringList* unknown
     QStringList unknown;
     const bool ok = m_store.Write([&] {
         unknown.clear();
-        if (m_store.Scalar(QStringLiteral("SELECT COUNT(*) FROM messages WHERE message_id = ?"),
-                           {m.messageId})
+        if (m_store
+                .Scalar(QStringLiteral("SELECT COUNT(*) FROM messages WHERE message_id = ?"),
+                        {m.messageId})
                 .toInt() > 0)
             return m_store.Fail(CServiceError(CServiceError::DuplicateMessage, m.messageId));
 
@@ -681,6 +684,10 @@ bool CLocalService::Mark(const QStringList& messageIds, bool read) {
     return true;
 }
 
-bool CLocalService::MarkReceived(const QStringList& messageIds) { return Mark(messageIds, false); }
+bool CLocalService::MarkReceived(const QStringList& messageIds) {
+    return Mark(messageIds, false);
+}
 
-bool CLocalService::MarkRead(const QString& messageId) { return Mark({messageId}, true); }
+bool CLocalService::MarkRead(const QString& messageId) {
+    return Mark({messageId}, true);
+}

@@ -81,9 +81,9 @@ private:
     int m_pollMs = CServiceBell::kDefaultSafetyPollMs;
 
     QString m_user;
-    QString m_session;        // empty when logged off
-    qint64 m_cursor = 0;      // last feed entry handled
-    qint64 m_logonSeq = 0;    // broadcast entries up to here predate the session
+    QString m_session;     // empty when logged off
+    qint64 m_cursor = 0;   // last feed entry handled
+    qint64 m_logonSeq = 0; // broadcast entries up to here predate the session
     QSet<QString> m_announced;
     bool m_polling = false;
     bool m_pollAgain = false;

@@ -17,9 +17,16 @@ Event MakeEvent(int kind, const QString& group, const QString& member, const QSt
 }
 
 QVariantList ProfileValues(const SvcMember& m) {
-    return {m.alias,         m.familyName[1], m.firstName[1], m.middleName[1],
-            m.familyName[0], m.firstName[0],  m.middleName[0], m.telephone,
-            m.email,         m.sex,
+    return {m.alias,
+            m.familyName[1],
+            m.firstName[1],
+            m.middleName[1],
+            m.familyName[0],
+            m.firstName[0],
+            m.middleName[0],
+            m.telephone,
+            m.email,
+            m.sex,
             m.birth.isValid() ? QVariant(m.birth.toString(Qt::ISODate)) : QVariant(),
             m.memo};
 }
@@ -28,9 +35,13 @@ QVariantList ProfileValues(const SvcMember& m) {
 
 CLocalServiceAdmin::CLocalServiceAdmin(const QString& dir) : m_store(dir) {}
 
-bool CLocalServiceAdmin::Create() { return m_store.Create(); }
+bool CLocalServiceAdmin::Create() {
+    return m_store.Create();
+}
 
-bool CLocalServiceAdmin::Open() { return m_store.Open(); }
+bool CLocalServiceAdmin::Open() {
+    return m_store.Open();
+}
 
 bool CLocalServiceAdmin::AddMember(const SvcMember& member, const QString& password) {
     if (auto e = Svc::CheckMember(member); e.IsError())
@@ -80,9 +91,8 @@ bool CLocalServiceAdmin::RemoveMember(const QString& memberId) {
             if (!m_store.Append(
                     MakeEvent(CServiceStore::EV_GROUP_MEMBER_REMOVED, m.groupId, memberId)))
                 return false;
-        const QVariant session =
-            m_store.Scalar(QStringLiteral("SELECT session FROM sessions WHERE member_id = ?"),
-                           {memberId});
+        const QVariant session = m_store.Scalar(
+            QStringLiteral("SELECT session FROM sessions WHERE member_id = ?"), {memberId});
         if (session.isValid()) {
             Event e = MakeEvent(CServiceStore::EV_SESSION_ENDED, {}, memberId, session.toString());
             e.target = memberId;
@@ -137,11 +147,11 @@ bool CLocalServiceAdmin::AddGroup(const SvcGroup& group) {
                                        " parent_id IS ? "),
                         {parent})
                 .toInt();
-        return m_store.Run(QStringLiteral("INSERT INTO groups(id, parent_id, name, position, status,"
-                                          " icon, bkcolor) VALUES(?,?,?,?,?,?,?)"),
-                           {group.id, parent, group.name.isEmpty() ? group.id : group.name,
-                            position, group.presence.status, group.presence.icon,
-                            group.presence.bkColor}) &&
+        return m_store.Run(
+                   QStringLiteral("INSERT INTO groups(id, parent_id, name, position, status,"
+                                  " icon, bkcolor) VALUES(?,?,?,?,?,?,?)"),
+                   {group.id, parent, group.name.isEmpty() ? group.id : group.name, position,
+                    group.presence.status, group.presence.icon, group.presence.bkColor}) &&
                m_store.Append(MakeEvent(CServiceStore::EV_GROUP_ADDED, group.id, {}));
     });
 }
@@ -191,8 +201,7 @@ bool CLocalServiceAdmin::RenameGroup(const QString& groupId, const QString& name
             return true;
         return m_store.Run(QStringLiteral("UPDATE groups SET name = ? WHERE id = ?"),
                            {newName, groupId}) &&
-               m_store.Append(
-                   MakeEvent(CServiceStore::EV_GROUP_RENAMED, groupId, {}, group->name));
+               m_store.Append(MakeEvent(CServiceStore::EV_GROUP_RENAMED, groupId, {}, group->name));
     });
 }
 
@@ -212,8 +221,7 @@ bool CLocalServiceAdmin::CheckMembershipArgs(const QString& groupId, const QStri
         return m_store.Fail(CServiceError(CServiceError::UnknownMember, memberId));
     const bool exists = MembershipExists(groupId, memberId);
     if (mustExist && !exists)
-        return m_store.Fail(
-            CServiceError(CServiceError::NoMembership, groupId + u'/' + memberId));
+        return m_store.Fail(CServiceError(CServiceError::NoMembership, groupId + u'/' + memberId));
     if (!mustExist && exists)
         return m_store.Fail(
             CServiceError(CServiceError::DuplicateMembership, groupId + u'/' + memberId));
@@ -250,8 +258,7 @@ bool CLocalServiceAdmin::AddMembership(const QString& groupId, const QString& me
                                           " VALUES(?,?,?,?,?,?,?,?)"),
                            {groupId, memberId, name.isEmpty() ? member.DisplayName() : name, role,
                             position, presence.status, presence.icon, presence.bkColor}) &&
-               m_store.Append(
-                   MakeEvent(CServiceStore::EV_GROUP_MEMBER_ADDED, groupId, memberId));
+               m_store.Append(MakeEvent(CServiceStore::EV_GROUP_MEMBER_ADDED, groupId, memberId));
     });
 }
 
@@ -264,8 +271,7 @@ bool CLocalServiceAdmin::RemoveMembership(const QString& groupId, const QString&
                m_store.Run(QStringLiteral("DELETE FROM memberships WHERE group_id = ? AND"
                                           " member_id = ?"),
                            {groupId, memberId}) &&
-               m_store.Append(
-                   MakeEvent(CServiceStore::EV_GROUP_MEMBER_REMOVED, groupId, memberId));
+               m_store.Append(MakeEvent(CServiceStore::EV_GROUP_MEMBER_REMOVED, groupId, memberId));
     });
 }
 
@@ -285,8 +291,7 @@ bool CLocalServiceAdmin::SetMembership(const QString& groupId, const QString& me
         return m_store.Run(QStringLiteral("UPDATE memberships SET role = ?, name = ? WHERE"
                                           " group_id = ? AND member_id = ?"),
                            {role, newName, groupId, memberId}) &&
-               m_store.Append(
-                   MakeEvent(CServiceStore::EV_GROUP_MEMBER_CHANGED, groupId, memberId));
+               m_store.Append(MakeEvent(CServiceStore::EV_GROUP_MEMBER_CHANGED, groupId, memberId));
     });
 }
 

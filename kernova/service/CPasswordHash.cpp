@@ -9,8 +9,8 @@ constexpr int kSaltBytes = 16;
 constexpr int kHashBytes = 32;
 } // namespace
 
-QByteArray CPasswordHash::Pbkdf2(const QByteArray& password, const QByteArray& salt,
-                                 int iterations, int length) {
+QByteArray CPasswordHash::Pbkdf2(const QByteArray& password, const QByteArray& salt, int iterations,
+                                 int length) {
     QByteArray key;
     QMessageAuthenticationCode mac(QCryptographicHash::Sha256, password);
     for (uint32_t block = 1; key.size() < length; ++block) {

@@ -10,7 +10,10 @@ CServiceBell::CServiceBell(const QString& dir, QObject* parent)
     m_coalesce.setSingleShot(true);
     m_coalesce.setInterval(0);
     connect(&m_coalesce, &QTimer::timeout, this, &CServiceBell::Rung);
-    connect(&m_poll, &QTimer::timeout, this, &CServiceBell::Rung);
+    connect(&m_poll, &QTimer::timeout, this, [this] {
+        Arm(); // the bell may have been removed and written anew since
+        emit Rung();
+    });
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
         Arm();
         m_coalesce.start();
@@ -43,7 +46,9 @@ void CServiceBell::Stop() {
         m_watcher.removePaths(m_watcher.files());
 }
 
-bool CServiceBell::IsWatching() const { return !m_watcher.files().isEmpty(); }
+bool CServiceBell::IsWatching() const {
+    return !m_watcher.files().isEmpty();
+}
 
 void CServiceBell::Arm() {
     if (m_watcher.files().isEmpty() && QFile::exists(m_path))

@@ -8,41 +8,42 @@ class CServiceError {
 public:
     enum Code {
         None = 0,
-        NoService,         // the service directory holds no service
-        ServiceExists,     // creating a service where one already is
-        Database,          // the database refused or failed (argument: driver text)
-        Busy,              // another process held the database too long
+        NoService,     // the service directory holds no service
+        ServiceExists, // creating a service where one already is
+        Database,      // the database refused or failed (argument: driver text)
+        Busy,          // another process held the database too long
         NotLoggedOn,
-        BadLogon,          // unknown member or wrong password (not told apart on purpose)
-        BadId,             // empty or malformed id (argument: the id)
-        BadPassword,       // empty or too long password
-        UnknownMember,     // argument: member id
-        UnknownGroup,      // argument: group id
-        UnknownRole,       // argument: role number
-        UnknownMessage,    // argument: message id
+        BadLogon,       // unknown member or wrong password (not told apart on purpose)
+        BadId,          // empty or malformed id (argument: the id)
+        BadPassword,    // empty or too long password
+        UnknownMember,  // argument: member id
+        UnknownGroup,   // argument: group id
+        UnknownRole,    // argument: role number
+        UnknownMessage, // argument: message id
         DuplicateMember,
         DuplicateGroup,
         DuplicateMembership,
         DuplicateMessage,
-        NotMember,         // the user is not a member of the group (argument: group id)
-        NoMembership,      // argument: "group/member"
+        NotMember,    // the user is not a member of the group (argument: group id)
+        NoMembership, // argument: "group/member"
         SubjectTooLong,
         BodyTooLarge,
-        FieldTooLong,      // argument: field name
+        FieldTooLong, // argument: field name
         NoDestination,
         TooManyDestinations,
-        BadParent,         // a group cannot move below itself (argument: group id)
+        BadParent, // a group cannot move below itself (argument: group id)
     };
 
     CServiceError() = default;
-    CServiceError(Code code, QString argument = {}) : m_code(code), m_argument(std::move(argument)) {}
+    CServiceError(Code code, QString argument = {})
+        : m_code(code), m_argument(std::move(argument)) {}
 
     Code code() const { return m_code; }
     const QString& argument() const { return m_argument; }
     bool IsError() const { return m_code != None; }
 
-    QString Text() const;         // Japanese, for the user
-    QString EnglishText() const;  // for logs and the command-line tool
+    QString Text() const;        // Japanese, for the user
+    QString EnglishText() const; // for logs and the command-line tool
 
 private:
     Code m_code = None;

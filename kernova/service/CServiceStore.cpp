@@ -91,11 +91,14 @@ bool CServiceStore::Fail(CServiceError error) {
     return false;
 }
 
-qint64 CServiceStore::Now() { return QDateTime::currentMSecsSinceEpoch(); }
+qint64 CServiceStore::Now() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 bool CServiceStore::Connect() {
     if (m_connection.isEmpty()) {
-        m_connection = QStringLiteral("KernovaService-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
+        m_connection =
+            QStringLiteral("KernovaService-%1").arg(g_connectionCounter.fetchAndAddRelaxed(1));
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     }
     m_db.setDatabaseName(DatabasePath(m_dir));
@@ -104,8 +107,8 @@ bool CServiceStore::Connect() {
         return Fail(CServiceError(CServiceError::Database, m_db.lastError().text()));
     // WAL lets readers go on while one process writes; NORMAL synchronisation is safe in WAL
     // mode (a power cut may lose the last commits, never corrupt the file).
-    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
-                               "PRAGMA foreign_keys=ON"}) {
+    for (const char* pragma :
+         {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL", "PRAGMA foreign_keys=ON"}) {
         QSqlQuery q(m_db);
         if (!q.exec(QString::fromLatin1(pragma)))
             return Fail(CServiceError(CServiceError::Database, q.lastError().text()));
@@ -154,8 +157,7 @@ bool CServiceStore::Open() {
         return Fail(CServiceError(CServiceError::NoService, m_dir));
     if (!Connect())
         return false;
-    const QVariant version =
-        Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'"));
+    const QVariant version = Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'"));
     if (!version.isValid() || version.toInt() < 1 || version.toInt() > kSchemaVersion) {
         m_open = false;
         m_db.close();
@@ -244,12 +246,12 @@ QVariant CServiceStore::Scalar(const QString& sql, const QVariantList& values) {
 // ---- Change feed ----
 
 bool CServiceStore::Append(const Event& e) {
-    const bool ok = Run(QStringLiteral("INSERT INTO events(time, kind, target, group_id, member_id,"
-                                       " message_id, detail, value) VALUES(?,?,?,?,?,?,?,?)"),
-                        {e.time ? e.time : Now(), e.kind,
-                         e.target.isEmpty() ? QVariant() : QVariant(e.target), e.groupId,
-                         e.memberId, e.messageId, e.detail, e.value})
-                        .has_value();
+    const bool ok =
+        Run(QStringLiteral("INSERT INTO events(time, kind, target, group_id, member_id,"
+                           " message_id, detail, value) VALUES(?,?,?,?,?,?,?,?)"),
+            {e.time ? e.time : Now(), e.kind, e.target.isEmpty() ? QVariant() : QVariant(e.target),
+             e.groupId, e.memberId, e.messageId, e.detail, e.value})
+            .has_value();
     m_appended = m_appended || ok;
     return ok;
 }
@@ -282,8 +284,7 @@ QList<CServiceStore::Event> CServiceStore::EventsFor(const QString& member, qint
 }
 
 bool CServiceStore::PruneEvents(qint64 maxAgeMs) {
-    return Run(QStringLiteral("DELETE FROM events WHERE time < ?"), {Now() - maxAgeMs})
-        .has_value();
+    return Run(QStringLiteral("DELETE FROM events WHERE time < ?"), {Now() - maxAgeMs}).has_value();
 }
 
 // ---- Directory ----
@@ -345,8 +346,9 @@ const char kGroupColumns[] = "id, parent_id, name, position, status, icon, bkcol
 } // namespace
 
 std::optional<SvcGroup> CServiceStore::Group(const QString& id) {
-    auto q = Run(QStringLiteral("SELECT %1 FROM groups WHERE id = ?").arg(QLatin1String(kGroupColumns)),
-                 {id});
+    auto q =
+        Run(QStringLiteral("SELECT %1 FROM groups WHERE id = ?").arg(QLatin1String(kGroupColumns)),
+            {id});
     if (!q || !q->next())
         return std::nullopt;
     return ReadGroup(*q);
@@ -374,12 +376,19 @@ QList<SvcGroup> CServiceStore::Groups() {
     }
     QList<SvcGroup> ordered;
     QList<bool> placed(all.size(), false);
-    std::function<void(int)> visit = [&](int i) {
-        placed[i] = true;
-        ordered.append(all[i]);
-        for (int child : children.value(all[i].id))
-            if (!placed[child])
-                visit(child);
+    // Iterative, so that a deep (or damaged) tree cannot exhaust the stack.
+    auto visit = [&](int start) {
+        QList<int> stack{start};
+        while (!stack.isEmpty()) {
+            const int i = stack.takeLast();
+            if (placed[i])
+                continue;
+            placed[i] = true;
+            ordered.append(all[i]);
+            const QList<int> kids = children.value(all[i].id);
+            for (auto it = kids.crbegin(); it != kids.crend(); ++it)
+                stack.append(*it);
+        }
     };
     for (int root : roots)
         visit(root);
@@ -471,8 +480,9 @@ std::optional<CPasswordHash> CServiceStore::PasswordOf(const QString& memberId) 
 bool CServiceStore::SetPresenceAll(const QString& memberId, const SvcPresence& wanted) {
     const SvcPresence presence = Svc::Normalized(wanted);
     const QList<SvcMembership> memberships = MembershipsOf(memberId);
-    const bool changed = std::any_of(memberships.begin(), memberships.end(),
-                                     [&](const SvcMembership& m) { return m.presence != presence; });
+    const bool changed =
+        std::any_of(memberships.begin(), memberships.end(),
+                    [&](const SvcMembership& m) { return m.presence != presence; });
     if (!changed)
         return true;
     if (!Run(QStringLiteral("UPDATE memberships SET status = ?, icon = ?, bkcolor = ?"

@@ -22,26 +22,26 @@ public:
 
     // Change feed entries. The numbers are stored; never renumber them.
     enum EventKind : int {
-        EV_PRESENCE = 1,        // group (or "all"), member, detail = previous status
-        EV_GROUP_ADDED = 2,     // group
+        EV_PRESENCE = 1,    // group (or "all"), member, detail = previous status
+        EV_GROUP_ADDED = 2, // group
         EV_GROUP_MEMBER_ADDED = 3,
         EV_GROUP_REMOVED = 4,
         EV_GROUP_MEMBER_REMOVED = 5,
-        EV_GROUP_RENAMED = 6,   // detail = previous name
+        EV_GROUP_RENAMED = 6, // detail = previous name
         EV_MEMBER_ADDED = 7,
         EV_MEMBER_CHANGED = 8,
         EV_MEMBER_REMOVED = 9,
         EV_GROUP_MEMBER_CHANGED = 10,
-        EV_DELIVERED = 20,      // target = recipient, message
-        EV_RECEIPT = 21,        // target = sender, value = receipt kind, message, member
-        EV_SESSION_ENDED = 30,  // target = member, detail = session, value = reason
+        EV_DELIVERED = 20,     // target = recipient, message
+        EV_RECEIPT = 21,       // target = sender, value = receipt kind, message, member
+        EV_SESSION_ENDED = 30, // target = member, detail = session, value = reason
     };
 
     struct Event {
         qint64 seq = 0;
-        qint64 time = 0;  // ms since the epoch, UTC
+        qint64 time = 0; // ms since the epoch, UTC
         int kind = 0;
-        QString target;   // empty: for everybody
+        QString target; // empty: for everybody
         QString groupId;
         QString memberId;
         QString messageId;
@@ -85,8 +85,7 @@ public:
     qint64 LastSeq();
     // Events after cursor meant for member: those targeted at it, and broadcast ones after
     // broadcastAfter. At most limit entries, in sequence order.
-    QList<Event> EventsFor(const QString& member, qint64 cursor, qint64 broadcastAfter,
-                           int limit);
+    QList<Event> EventsFor(const QString& member, qint64 cursor, qint64 broadcastAfter, int limit);
     // Drops feed entries older than maxAgeMs.
     bool PruneEvents(qint64 maxAgeMs);
 

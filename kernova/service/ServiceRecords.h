@@ -16,11 +16,11 @@ namespace Svc {
 
 // Limits that every service enforces on what it stores.
 constexpr int kMaxIdLength = 64;
-constexpr int kMaxSubjectLength = 1000;        // characters
-constexpr int kMaxBodyBytes = 1024 * 1024;     // UTF-8 bytes of the body
-constexpr int kMaxFieldLength = 1000;          // names, status texts, type texts, ids of references
+constexpr int kMaxSubjectLength = 1000;    // characters
+constexpr int kMaxBodyBytes = 1024 * 1024; // UTF-8 bytes of the body
+constexpr int kMaxFieldLength = 1000;      // names, status texts, type texts, ids of references
 constexpr int kMaxMessageIdLength = 128;
-constexpr int kMaxDestinations = 1000;         // entries over To, Cc and Bcc together
+constexpr int kMaxDestinations = 1000; // entries over To, Cc and Bcc together
 constexpr int kMaxPasswordLength = 256;
 
 // Destination prefix of a group and the pseudo group of everybody on line.
@@ -32,8 +32,8 @@ inline const QString kAllGroups = QStringLiteral("all");
 // Presence texts the service itself writes at log-on and log-off.
 inline const QString kStatusOn = QStringLiteral("on");
 inline const QString kStatusOff = QStringLiteral("off");
-constexpr uint32_t kColorOn = 0x00CCFFCC;   // green
-constexpr uint32_t kColorOff = 0x00FFFFFF;  // "off" always has a white background
+constexpr uint32_t kColorOn = 0x00CCFFCC;  // green
+constexpr uint32_t kColorOff = 0x00FFFFFF; // "off" always has a white background
 
 enum DestList : int { DST_TO = 0, DST_CC = 1, DST_BCC = 2 };
 
@@ -41,9 +41,9 @@ enum ReceiptKind : int { RECEIPT_RECEIVED = 0, RECEIPT_READ = 1, RECEIPT_UNKNOWN
 
 // Why a session ended without the owner asking.
 enum SessionEndReason : int {
-    END_REPLACED = 1,  // the same member logged on elsewhere
-    END_EXPIRED = 2,   // no heartbeat in time (the process stalled)
-    END_REMOVED = 3,   // the member was removed from the service
+    END_REPLACED = 1, // the same member logged on elsewhere
+    END_EXPIRED = 2,  // no heartbeat in time (the process stalled)
+    END_REMOVED = 3,  // the member was removed from the service
 };
 
 } // namespace Svc
@@ -59,15 +59,15 @@ struct SvcPresence {
 struct SvcMember {
     QString id;
     QString alias;
-    QString familyName[2];  // index = name set (1 is the displayed one)
+    QString familyName[2]; // index = name set (1 is the displayed one)
     QString firstName[2];
     QString middleName[2];
     QString telephone;
     QString email;
     uint32_t sex = 0;
-    QDate birth;  // null when unknown
+    QDate birth; // null when unknown
     QString memo;
-    bool online = false;  // a live session exists (directory reads only)
+    bool online = false; // a live session exists (directory reads only)
 
     // Family name, then two spaces and the middle name, then two spaces and the first name, of
     // name set 1; the id when no name is set.
@@ -76,17 +76,17 @@ struct SvcMember {
 
 struct SvcGroup {
     QString id;
-    QString parentId;  // empty for a top-level group
+    QString parentId; // empty for a top-level group
     QString name;
-    int position = 0;  // order among siblings
+    int position = 0; // order among siblings
     SvcPresence presence;
 };
 
 struct SvcMembership {
     QString groupId;
     QString memberId;
-    QString name;  // the member's name in this group
-    int role = 0;  // number of an entry of the role table
+    QString name; // the member's name in this group
+    int role = 0; // number of an entry of the role table
     int position = 0;
     SvcPresence presence;
 };
@@ -109,7 +109,7 @@ struct SvcMessage {
     QString messageId;
     QString fromId;
     QString fromName;
-    QList<SvcDestination> dest[3];  // indexed by Svc::DestList
+    QList<SvcDestination> dest[3]; // indexed by Svc::DestList
     uint32_t replyMode = 0;
     QString replyTo;
     QString referenceId;

@@ -37,12 +37,16 @@ CServiceError CheckField(const char* name, const QString& value, int maxLength) 
 CServiceError CheckMember(const SvcMember& m) {
     if (auto e = CheckId(m.id); e.IsError())
         return e;
-    const std::pair<const char*, const QString*> fields[] = {
-        {"alias", &m.alias},           {"family name", &m.familyName[1]},
-        {"first name", &m.firstName[1]}, {"middle name", &m.middleName[1]},
-        {"family name 0", &m.familyName[0]}, {"first name 0", &m.firstName[0]},
-        {"middle name 0", &m.middleName[0]}, {"telephone", &m.telephone},
-        {"e-mail", &m.email},          {"memo", &m.memo}};
+    const std::pair<const char*, const QString*> fields[] = {{"alias", &m.alias},
+                                                             {"family name", &m.familyName[1]},
+                                                             {"first name", &m.firstName[1]},
+                                                             {"middle name", &m.middleName[1]},
+                                                             {"family name 0", &m.familyName[0]},
+                                                             {"first name 0", &m.firstName[0]},
+                                                             {"middle name 0", &m.middleName[0]},
+                                                             {"telephone", &m.telephone},
+                                                             {"e-mail", &m.email},
+                                                             {"memo", &m.memo}};
     for (const auto& [name, value] : fields)
         if (auto e = CheckField(name, *value); e.IsError())
             return e;
@@ -74,9 +78,11 @@ CServiceError CheckOutgoing(const SvcMessage& m) {
     // UTF-8 needs at most three bytes per UTF-16 unit, so short bodies need no conversion.
     if (m.body.size() > kMaxBodyBytes / 3 && m.body.toUtf8().size() > kMaxBodyBytes)
         return CServiceError(CServiceError::BodyTooLarge, QString::number(kMaxBodyBytes));
-    const std::pair<const char*, const QString*> fields[] = {
-        {"sender name", &m.fromName}, {"reply-to", &m.replyTo}, {"reference ID", &m.referenceId},
-        {"type", &m.type},            {"type value", &m.typeValue}};
+    const std::pair<const char*, const QString*> fields[] = {{"sender name", &m.fromName},
+                                                             {"reply-to", &m.replyTo},
+                                                             {"reference ID", &m.referenceId},
+                                                             {"type", &m.type},
+                                                             {"type value", &m.typeValue}};
     for (const auto& [name, value] : fields)
         if (auto e = CheckField(name, *value); e.IsError())
             return e;

@@ -8,7 +8,9 @@
 
 namespace {
 
-QString L(const char* s) { return QString::fromUtf8(s); }
+QString L(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 CCtlError UnknownSubcommand(const QString& command, const QString& sub) {
     return CCtlError::Usage(L("%1 のサブコマンドが不明です: \"%2\"").arg(command, sub),
@@ -41,8 +43,9 @@ std::function<void(SvcMember&)> TakeProfile(CCommandArgs& args) {
     if (auto v = args.TakeOption(L("birth"))) {
         birth = QDate::fromString(*v, Qt::ISODate);
         if (!birth->isValid())
-            throw CCtlError::Usage(L("--birth には YYYY-MM-DD 形式の日付を指定してください: \"%1\"").arg(*v),
-                                   L("--birth needs a date as YYYY-MM-DD: \"%1\"").arg(*v));
+            throw CCtlError::Usage(
+                L("--birth には YYYY-MM-DD 形式の日付を指定してください: \"%1\"").arg(*v),
+                L("--birth needs a date as YYYY-MM-DD: \"%1\"").arg(*v));
     }
     return [=](SvcMember& m) {
         for (const auto& [field, value] : texts)
@@ -216,8 +219,8 @@ void CAdminCommands::PrintGroups(bool withMemberships) {
         const QString indent(2 * d, u' ');
         m_out << indent << g.id << u'\t' << g.name << u'\n';
         for (const SvcMembership& m : members.value(g.id))
-            m_out << indent << L("  - ") << m.memberId << u'\t' << m.name << L("\trole=")
-                  << m.role << L("\tstatus=") << m.presence.status << u'\n';
+            m_out << indent << L("  - ") << m.memberId << u'\t' << m.name << L("\trole=") << m.role
+                  << L("\tstatus=") << m.presence.status << u'\n';
     }
 }
 

@@ -53,7 +53,7 @@ QStringList CCommandArgs::TakeOptions(const QString& name) {
     const QString prefix = flag + u'=';
     for (int i = 0; i < m_words.size();) {
         if (m_words[i] == QLatin1String("--"))
-            break;  // everything after "--" is positional
+            break; // everything after "--" is positional
         if (m_words[i] == flag) {
             if (i + 1 >= m_words.size()) {
                 m_missing = flag;

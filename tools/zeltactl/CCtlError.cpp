@@ -31,4 +31,6 @@ CCtlError CCtlError::UnknownOption(const QString& option) {
                  QStringLiteral("unknown option: %1").arg(option));
 }
 
-QString CCtlError::Line() const { return QStringLiteral("%1 (%2)").arg(m_ja, m_en); }
+QString CCtlError::Line() const {
+    return QStringLiteral("%1 (%2)").arg(m_ja, m_en);
+}

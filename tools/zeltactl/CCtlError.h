@@ -13,7 +13,9 @@ public:
     CCtlError(Exit exit, QString ja, QString en)
         : m_exit(exit), m_ja(std::move(ja)), m_en(std::move(en)) {}
 
-    static CCtlError Usage(const QString& ja, const QString& en) { return {Exit::BadInput, ja, en}; }
+    static CCtlError Usage(const QString& ja, const QString& en) {
+        return {Exit::BadInput, ja, en};
+    }
     static CCtlError From(const CServiceError& e);
     static CCtlError BadNumber(const QString& option, const QString& value);
     static CCtlError MissingArgument(const QString& what);

@@ -12,13 +12,16 @@
 
 namespace {
 
-QString L(const char* s) { return QString::fromUtf8(s); }
+QString L(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 QString Iso(const QDateTime& t) {
     return t.isValid() ? t.toUTC().toString(Qt::ISODateWithMs) : QString();
 }
 
-QJsonObject Event(const char* name, std::initializer_list<std::pair<const char*, QJsonValue>> fields) {
+QJsonObject Event(const char* name,
+                  std::initializer_list<std::pair<const char*, QJsonValue>> fields) {
     QJsonObject o;
     o.insert(QStringLiteral("event"), QString::fromLatin1(name));
     for (const auto& [key, value] : fields)
@@ -58,7 +61,8 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
     connect(&m_waitTimer, &QTimer::timeout, this, [this] {
         const QString event = m_wait ? m_wait->event : QString();
         m_err << L("zeltactl: ")
-              << CCtlError(CCtlError::Failed, L("待ち時間内にイベントが届きませんでした: %1").arg(event),
+              << CCtlError(CCtlError::Failed,
+                           L("待ち時間内にイベントが届きませんでした: %1").arg(event),
                            L("timed out waiting for: %1").arg(event))
                      .Line()
               << u'\n';
@@ -78,8 +82,7 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
             [this](const QString& group, const QString& member, const QString& previous) {
                 QString status;
                 for (const SvcMembership& m : m_service.GetMemberships()) {
-                    if (m.memberId == member &&
-                        (group == Svc::kAllGroups || m.groupId == group)) {
+                    if (m.memberId == member && (group == Svc::kAllGroups || m.groupId == group)) {
                         status = m.presence.status;
                         break;
                     }
@@ -105,9 +108,9 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
     connect(s, &CMessagingService::GroupRenamed, this,
             [this](const QString& g, const QString& previous) {
                 const auto now = m_service.GetGroup(g);
-                Record(Event("group-renamed", {{"group", g},
-                                               {"previous", previous},
-                                               {"name", now ? now->name : QString()}}));
+                Record(Event(
+                    "group-renamed",
+                    {{"group", g}, {"previous", previous}, {"name", now ? now->name : QString()}}));
             });
     connect(s, &CMessagingService::GroupMemberAdded, this, groupMember("group-member-added"));
     connect(s, &CMessagingService::GroupMemberRemoved, this, groupMember("group-member-removed"));
@@ -131,7 +134,9 @@ void CPeerScript::SetHeartbeat(int intervalMs, int timeoutMs) {
     m_service.SetHeartbeat(intervalMs, timeoutMs);
 }
 
-void CPeerScript::SetSafetyPoll(int ms) { m_service.SetSafetyPollInterval(ms); }
+void CPeerScript::SetSafetyPoll(int ms) {
+    m_service.SetSafetyPollInterval(ms);
+}
 
 void CPeerScript::SetCommands(const QStringList& lines) {
     m_queue = lines;
@@ -268,7 +273,8 @@ void CPeerScript::Execute(const QString& line) {
     } else if (command.startsWith(L("wait-"))) {
         StartWait(command.mid(5), args);
     } else if (command == L("sleep")) {
-        const int ms = CCommandArgs::ToMilliseconds(L("sleep"), args.Finish(1, 1, {L("SECONDS")})[0]);
+        const int ms =
+            CCommandArgs::ToMilliseconds(L("sleep"), args.Finish(1, 1, {L("SECONDS")})[0]);
         m_busy = true;
         QTimer::singleShot(ms, this, [this] {
             m_busy = false;
@@ -393,10 +399,8 @@ void CPeerScript::List() {
         const auto m = m_service.GetMessage(id);
         if (!m)
             continue;
-        Print(Event("listed", {{"id", id},
-                               {"from", m->fromId},
-                               {"subject", m->subject},
-                               {"read", read}}));
+        Print(Event("listed",
+                    {{"id", id}, {"from", m->fromId}, {"subject", m->subject}, {"read", read}}));
     }
 }
 
@@ -418,9 +422,8 @@ void CPeerScript::Directory() {
             o.insert(QStringLiteral("color"), qint64(m.presence.bkColor));
             members.append(o);
         }
-        Print(Event("group", {{"id", g.id},
-                              {"parent", g.parentId},
-                              {"name", g.name},
-                              {"members", members}}));
+        Print(
+            Event("group",
+                  {{"id", g.id}, {"parent", g.parentId}, {"name", g.name}, {"members", members}}));
     }
 }

@@ -84,5 +84,5 @@ private:
     std::optional<Wait> m_wait;
     QTimer m_waitTimer;
     QList<Seen> m_seen;
-    QList<std::pair<QString, bool>> m_inbox;  // message id, read
+    QList<std::pair<QString, bool>> m_inbox; // message id, read
 };

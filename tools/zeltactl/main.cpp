@@ -105,8 +105,9 @@ int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStrea
     CPeerScript peer(dir, *id, *password, out, err);
     if (heartbeat) {
         const int interval = CCommandArgs::ToInt(QStringLiteral("--heartbeat"), *heartbeat);
-        peer.SetHeartbeat(interval, timeout ? CCommandArgs::ToInt(QStringLiteral("--heartbeat-timeout"), *timeout)
-                                            : 3 * interval);
+        peer.SetHeartbeat(
+            interval, timeout ? CCommandArgs::ToInt(QStringLiteral("--heartbeat-timeout"), *timeout)
+                              : 3 * interval);
     } else if (timeout) {
         const int ms = CCommandArgs::ToInt(QStringLiteral("--heartbeat-timeout"), *timeout);
         peer.SetHeartbeat(ms / 3, ms);
@@ -169,7 +170,8 @@ int main(int argc, char** argv) {
         out.flush();
         err << QStringLiteral("zeltactl: ") << e.Line() << u'\n';
         if (e.exit() == CCtlError::BadInput)
-            err << QStringLiteral("zeltactl: 「zeltactl --help」で使い方を表示します (see zeltactl --help)\n");
+            err << QStringLiteral(
+                "zeltactl: 「zeltactl --help」で使い方を表示します (see zeltactl --help)\n");
         return e.exit();
     }
 }

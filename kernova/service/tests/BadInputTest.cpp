@@ -3,7 +3,9 @@
 using namespace svctest;
 
 namespace {
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 } // namespace
 
 using BadInput = ServiceFixture;
@@ -74,8 +76,7 @@ TEST_F(BadInput, MalformedDestinationsAndIdsRefuseTheWholeMessage) {
     auto a = LogOn(S("a"));
     auto b = LogOn(S("b"));
     for (const QString& dest : {S(""), S("a,b"), S("all@"), S("all@ "), S("x[y]"), S("../b")}) {
-        EXPECT_FALSE(a->SendMessage(MakeMessage(S("m1"), {S("b"), dest})))
-            << dest.toStdString();
+        EXPECT_FALSE(a->SendMessage(MakeMessage(S("m1"), {S("b"), dest}))) << dest.toStdString();
         EXPECT_EQ(a->LastError().code(), CServiceError::BadId);
     }
     EXPECT_FALSE(a->SendMessage(MakeMessage(S("m1"), {})));
@@ -90,14 +91,14 @@ TEST_F(BadInput, MalformedDestinationsAndIdsRefuseTheWholeMessage) {
     EXPECT_EQ(a->LastError().code(), CServiceError::DuplicateMessage);
 
     // Marking: only messages delivered to the user, all or nothing.
-    EXPECT_FALSE(a->MarkRead(S("m1")));  // a sent it, but is no recipient
+    EXPECT_FALSE(a->MarkRead(S("m1"))); // a sent it, but is no recipient
     EXPECT_EQ(a->LastError().code(), CServiceError::UnknownMessage);
     EXPECT_FALSE(b->MarkReceived({S("m1"), S("nosuch")}));
     EXPECT_EQ(b->LastError().code(), CServiceError::UnknownMessage);
     EXPECT_EQ(b->GetPendingMessages().size(), 1);
     EXPECT_FALSE(b->GetMessage(S("nosuch")));
     auto c = LogOn(S("c"));
-    EXPECT_FALSE(c->GetMessage(S("m1")));  // not c's to see
+    EXPECT_FALSE(c->GetMessage(S("m1"))); // not c's to see
 }
 
 TEST_F(BadInput, AdministrationRefusesReservedEmptyUnknownAndDuplicateIds) {

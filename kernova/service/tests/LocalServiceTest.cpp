@@ -7,7 +7,9 @@ using namespace svctest;
 namespace {
 const QString g1 = QStringLiteral("g1");
 const QString g2 = QStringLiteral("g2");
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 } // namespace
 
 using LocalService = ServiceFixture;
@@ -20,7 +22,7 @@ TEST_F(LocalService, GroupDestinationReachesEveryMemberOnceAndOnNettersOnlyThose
     // b is reached through the group and directly; d is off line, so OnNetters skips it.
     ASSERT_TRUE(a->SendMessage(MakeMessage(S("m1"), {S("all@g1"), S("b")}, {S("all@OnNetters")})));
     ASSERT_TRUE(lb.WaitFor(S("message m1")));
-    ASSERT_TRUE(la.WaitFor(S("message m1")));  // the sender is a member of g1 too
+    ASSERT_TRUE(la.WaitFor(S("message m1"))); // the sender is a member of g1 too
     lb.Settle();
     EXPECT_EQ(lb.Count(S("message")), 1);
 
@@ -50,8 +52,7 @@ TEST_F(LocalService, BccIsHiddenFromToAndCcAndEachBlindCopySeesOnlyItself) {
     auto d = LogOn(S("d"));
     EventLog lb(b.get()), lc(c.get()), ld(d.get());
 
-    ASSERT_TRUE(a->SendMessage(
-        MakeMessage(S("m1"), {S("b")}, {S("c")}, {S("d"), S("all@g2")})));
+    ASSERT_TRUE(a->SendMessage(MakeMessage(S("m1"), {S("b")}, {S("c")}, {S("d"), S("all@g2")})));
     ASSERT_TRUE(lb.WaitFor(S("message m1")));
     ASSERT_TRUE(lc.WaitFor(S("message m1")));
     ASSERT_TRUE(ld.WaitFor(S("message m1")));
@@ -177,7 +178,7 @@ TEST_F(LocalService, ReceiptsSetDestinationTimesOncePerKind) {
     ASSERT_TRUE(b->MarkRead(S("m1")));
     ASSERT_TRUE(b->MarkRead(S("m1")));
     ASSERT_TRUE(la.WaitFor(S("receipt 1 m1 b")));
-    ASSERT_TRUE(c->MarkRead(S("m1")));  // marks received too
+    ASSERT_TRUE(c->MarkRead(S("m1"))); // marks received too
     ASSERT_TRUE(la.WaitFor(S("receipt 1 m1 c")));
     la.Settle();
     EXPECT_EQ(la.lines.filter(S("receipt")),
@@ -329,6 +330,6 @@ TEST(PasswordHash, MatchesPublishedPbkdf2Vectors) {
     EXPECT_FALSE(h.Verify(S("秘蜜")));
     EXPECT_NE(CPasswordHash::Make(S("秘密")).salt, h.salt);
     CPasswordHash damaged = h;
-    damaged.iterations = 1 << 30;  // must be refused, not computed
+    damaged.iterations = 1 << 30; // must be refused, not computed
     EXPECT_FALSE(damaged.Verify(S("秘密")));
 }

@@ -12,7 +12,9 @@
 
 namespace svctest {
 
-inline QString Password(const QString& id) { return QStringLiteral("pw-") + id; }
+inline QString Password(const QString& id) {
+    return QStringLiteral("pw-") + id;
+}
 
 // Members a, b, c, d; group g1 (a, b, c) with the sub-group g2 (c, d).
 inline void Populate(CLocalServiceAdmin& admin) {
@@ -21,10 +23,12 @@ inline void Populate(CLocalServiceAdmin& admin) {
         m.id = QString::fromLatin1(id);
         m.familyName[1] = QStringLiteral("Fam-") + m.id;
         m.firstName[1] = QStringLiteral("Giv");
-        ASSERT_TRUE(admin.AddMember(m, Password(m.id))) << admin.LastError().EnglishText().toStdString();
+        ASSERT_TRUE(admin.AddMember(m, Password(m.id)))
+            << admin.LastError().EnglishText().toStdString();
     }
     ASSERT_TRUE(admin.AddGroup({QStringLiteral("g1"), {}, QStringLiteral("Group 1"), 0, {}}));
-    ASSERT_TRUE(admin.AddGroup({QStringLiteral("g2"), QStringLiteral("g1"), QStringLiteral("Group 2"), 0, {}}));
+    ASSERT_TRUE(admin.AddGroup(
+        {QStringLiteral("g2"), QStringLiteral("g1"), QStringLiteral("Group 2"), 0, {}}));
     for (const char* id : {"a", "b", "c"})
         ASSERT_TRUE(admin.AddMembership(QStringLiteral("g1"), QString::fromLatin1(id), 0));
     for (const char* id : {"c", "d"})
@@ -44,9 +48,10 @@ public:
                 [add](const QString& g) { add(QStringLiteral("group-added ") + g); });
         connect(s, &CMessagingService::GroupRemoved, this,
                 [add](const QString& g) { add(QStringLiteral("group-removed ") + g); });
-        connect(s, &CMessagingService::GroupRenamed, this, [add](const QString& g, const QString& p) {
-            add(QStringLiteral("group-renamed %1 %2").arg(g, p));
-        });
+        connect(s, &CMessagingService::GroupRenamed, this,
+                [add](const QString& g, const QString& p) {
+                    add(QStringLiteral("group-renamed %1 %2").arg(g, p));
+                });
         connect(s, &CMessagingService::GroupMemberAdded, this,
                 [add](const QString& g, const QString& m) {
                     add(QStringLiteral("group-member-added %1 %2").arg(g, m));

@@ -13,9 +13,13 @@ using namespace svctest;
 
 namespace {
 
-QString S(const char* s) { return QString::fromUtf8(s); }
+QString S(const char* s) {
+    return QString::fromUtf8(s);
+}
 
-QString Zeltactl() { return qEnvironmentVariable("ZELTA_OUT_DIR") + S("/zeltactl"); }
+QString Zeltactl() {
+    return qEnvironmentVariable("ZELTA_OUT_DIR") + S("/zeltactl");
+}
 
 class ZeltactlTest : public ServiceFixture {
 protected:
@@ -92,9 +96,8 @@ TEST_F(ZeltactlTest, TwoWritingProcessesAndAReaderLoseNothing) {
     const bool writersDone = QTest::qWaitFor(
         [&] {
             reader->SetPresence({QStringLiteral("r%1").arg(++round), {}, 0});
-            return std::all_of(writers.begin(), writers.end(), [](const auto& p) {
-                return p->state() == QProcess::NotRunning;
-            });
+            return std::all_of(writers.begin(), writers.end(),
+                               [](const auto& p) { return p->state() == QProcess::NotRunning; });
         },
         90000);
     EXPECT_TRUE(writersDone);
@@ -108,7 +111,7 @@ TEST_F(ZeltactlTest, TwoWritingProcessesAndAReaderLoseNothing) {
     reader->PollFeed();
     QSet<QString> unique(arrived.begin(), arrived.end());
     EXPECT_EQ(unique.size(), 2 * kPerWriter);
-    EXPECT_EQ(arrived.size(), 2 * kPerWriter);  // none twice
+    EXPECT_EQ(arrived.size(), 2 * kPerWriter); // none twice
     EXPECT_TRUE(reader->GetPendingMessages().isEmpty());
     // d was off line: every message waits for it, none lost.
     auto d = LogOn(S("d"));
@@ -121,8 +124,8 @@ TEST_F(ZeltactlTest, KilledPeerTurnsOffAfterTheHeartbeatTimeOutAndNotBefore) {
     auto peer = Start({S("peer"), S("--id"), S("c"), S("--password"), Password(S("c")),
                        S("--heartbeat"), S("100"), S("--heartbeat-timeout"), S("500"),
                        S("status here"), S("echo ready"), S("sleep 60")});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return peer->readAllStandardOutput().contains("\"ready\""); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer->readAllStandardOutput().contains("\"ready\""); },
+                                10000));
     ASSERT_TRUE(log.WaitFor(S("presence all c on")));
     // Alive and beating: well past the time-out it is still there.
     log.Settle(1500);
@@ -130,7 +133,7 @@ TEST_F(ZeltactlTest, KilledPeerTurnsOffAfterTheHeartbeatTimeOutAndNotBefore) {
     EXPECT_TRUE(observer->GetMember(S("c"))->online);
 
     QElapsedTimer sinceKill;
-    peer->kill();  // SIGKILL: no log-off
+    peer->kill(); // SIGKILL: no log-off
     sinceKill.start();
     ASSERT_TRUE(log.WaitFor(S("presence all c here"), 1, 10000));
     EXPECT_GE(sinceKill.elapsed(), 300);
@@ -154,7 +157,7 @@ TEST_F(ZeltactlTest, PeerGetsQueuedMessagesAtLogOnAndItsReadingComesBack) {
                   &out),
               0);
     const auto messages = Events(out, S("message"));
-    ASSERT_EQ(messages.size(), 1);  // through To and Cc: still one copy
+    ASSERT_EQ(messages.size(), 1); // through To and Cc: still one copy
     EXPECT_EQ(messages[0].value(S("subject")).toString(), S("件名 m1"));
     EXPECT_TRUE(messages[0].value(S("bcc")).toArray().isEmpty());
     ASSERT_EQ(Events(out, S("listed")).size(), 1);
@@ -166,7 +169,7 @@ TEST_F(ZeltactlTest, PeerGetsQueuedMessagesAtLogOnAndItsReadingComesBack) {
     EXPECT_TRUE(back.lines.contains(S("receipt 0 m1 d")));
     const auto sent = a->GetMessage(S("m1"));
     EXPECT_TRUE(sent->dest[Svc::DST_TO][0].readTime.isValid());
-    EXPECT_FALSE(sent->dest[Svc::DST_CC][0].readTime.isValid());  // c has not read it
+    EXPECT_FALSE(sent->dest[Svc::DST_CC][0].readTime.isValid()); // c has not read it
 }
 
 TEST_F(ZeltactlTest, BadInputIsRefusedWithBothLanguagesAndANonZeroStatus) {
@@ -185,12 +188,14 @@ TEST_F(ZeltactlTest, BadInputIsRefusedWithBothLanguagesAndANonZeroStatus) {
         {{S("member"), S("add"), S(""), S("--password"), S("x")}, 2, "ID が正しくありません"},
         {{S("member"), S("add"), S("all@x"), S("--password"), S("x")}, 2, "ID が正しくありません"},
         {{S("member"), S("add"), S("x")}, 2, "--password"},
-        {{S("member"), S("add"), S("x"), S("--password"), S("y"), S("--bogus"), S("1")}, 2,
+        {{S("member"), S("add"), S("x"), S("--password"), S("y"), S("--bogus"), S("1")},
+         2,
          "不明なオプション"},
         {{S("membership"), S("add"), S("g1"), S("nobody")}, 1, "メンバーが見つかりません"},
         {{S("group"), S("rename"), S("g1")}, 2, "NAME"},
         {{S("membership"), S("add"), S("g1"), S("d"), S("--role"), S("x")}, 2, "数値"},
-        {{S("peer"), S("--id"), S("a"), S("--password"), S("wrong"), S("list")}, 1,
+        {{S("peer"), S("--id"), S("a"), S("--password"), S("wrong"), S("list")},
+         1,
          "パスワードが違います"},
         {{S("peer"), S("--password"), S("x")}, 2, "--id"},
         {peer.split(u' ') + QStringList{S("send --to b --subject ") + QString(1001, u'x')}, 2,
@@ -222,14 +227,16 @@ TEST_F(ZeltactlTest, AdministrationChangesReachALoggedOnMember) {
     for (const QStringList& args :
          {QStringList{S("member"), S("add"), S("e"), S("--password"), S("pe"), S("--family"),
                       S("鈴木"), S("--first"), S("花子"), S("--birth"), S("1990-04-01")},
-          QStringList{S("group"), S("add"), S("g9"), S("--name"), S("新しい"), S("--parent"), S("g1")},
+          QStringList{S("group"), S("add"), S("g9"), S("--name"), S("新しい"), S("--parent"),
+                      S("g1")},
           QStringList{S("membership"), S("add"), S("g9"), S("e"), S("--role"), S("2")},
           QStringList{S("membership"), S("set"), S("g9"), S("e"), S("--name"), S("Hanako")},
           QStringList{S("group"), S("rename"), S("g9"), S("改名")},
           QStringList{S("member"), S("password"), S("e"), S("pe2")},
           QStringList{S("member"), S("edit"), S("e"), S("--email"), S("e@example.org")}}) {
         QString err;
-        ASSERT_EQ(Run(args, nullptr, &err), 0) << args.join(u' ').toStdString() << err.toStdString();
+        ASSERT_EQ(Run(args, nullptr, &err), 0)
+            << args.join(u' ').toStdString() << err.toStdString();
     }
     ASSERT_TRUE(la.WaitFor(S("member-changed e")));
     EXPECT_EQ(la.lines, (QStringList{S("member-added e"), S("group-added g9"),
@@ -242,7 +249,7 @@ TEST_F(ZeltactlTest, AdministrationChangesReachALoggedOnMember) {
     EXPECT_EQ(e->email, S("e@example.org"));
     const auto m = a->GetMemberships(S("g9"));
     ASSERT_EQ(m.size(), 1);
-    EXPECT_EQ(m[0].role, 2);  // "set" without --role keeps the role
+    EXPECT_EQ(m[0].role, 2); // "set" without --role keeps the role
     EXPECT_EQ(m[0].name, S("Hanako"));
     CLocalService s(dir);
     EXPECT_TRUE(s.Logon(S("e"), S("pe2")));
