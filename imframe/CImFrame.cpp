@@ -50,7 +50,7 @@ void CImFrame::SaveLog(int32_t level, const QString& text) const {
         m_obrix.SaveLog(kLogCategory, level, reinterpret_cast<const char16_t*>(text.utf16()));
 }
 
-void CImFrame::LogEscaped(const char* name, const char* what) const noexcept {
+void CImFrame::LogException(const char* name, const char* what) const noexcept {
     try {
         SaveLog(ZeltaLogLevel::Error,
                 QStringLiteral("%1: exception: %2")

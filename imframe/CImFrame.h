@@ -28,8 +28,6 @@ public:
     // The core's functions; every entry is null when the core was not loaded with the
     // plug-in, so callers check the entry they use.
     const CObrixTable& Obrix() const { return m_obrix; }
-    // Binds the table again from the loaded core; the number of names found.
-    int BindObrix() { return m_obrix.Bind(); }
 
     CIMPluginApp* App() const { return m_app; }
     void SetApp(CIMPluginApp* app) { m_app = app; }
@@ -57,9 +55,9 @@ public:
             if (App* app = dynamic_cast<App*>(m_app))
                 return call(*app);
         } catch (const std::exception& e) {
-            LogEscaped(name, e.what());
+            LogException(name, e.what());
         } catch (...) {
-            LogEscaped(name, nullptr);
+            LogException(name, nullptr);
         }
         return R();
     }
@@ -70,7 +68,7 @@ public:
 
 private:
     CImFrame();
-    void LogEscaped(const char* name, const char* what) const noexcept;
+    void LogException(const char* name, const char* what) const noexcept;
 
     CObrixTable m_obrix;
     CIMPluginApp* m_app = nullptr;
