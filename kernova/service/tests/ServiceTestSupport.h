@@ -126,7 +126,7 @@ protected:
 
     std::unique_ptr<CLocalService> LogOn(const QString& id) {
         auto s = std::make_unique<CLocalService>(dir);
-        s->SetHeartbeat(100, 1000);
+        s->SetHeartbeat(100, 3000);
         s->SetSafetyPollInterval(1000);
         EXPECT_TRUE(s->Logon(id, Password(id))) << s->LastError().EnglishText().toStdString();
         return s;

@@ -122,13 +122,13 @@ TEST_F(ZeltactlTest, KilledPeerTurnsOffAfterTheHeartbeatTimeOutAndNotBefore) {
     auto observer = LogOn(S("a"));
     EventLog log(observer.get());
     auto peer = Start({S("peer"), S("--id"), S("c"), S("--password"), Password(S("c")),
-                       S("--heartbeat"), S("100"), S("--heartbeat-timeout"), S("500"),
+                       S("--heartbeat"), S("100"), S("--heartbeat-timeout"), S("1000"),
                        S("status here"), S("echo ready"), S("sleep 60")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return peer->readAllStandardOutput().contains("\"ready\""); },
                                 10000));
     ASSERT_TRUE(log.WaitFor(S("presence all c on")));
     // Alive and beating: well past the time-out it is still there.
-    log.Settle(1500);
+    log.Settle(2500);
     EXPECT_FALSE(log.lines.contains(S("presence all c here")));
     EXPECT_TRUE(observer->GetMember(S("c"))->online);
 
@@ -136,7 +136,7 @@ TEST_F(ZeltactlTest, KilledPeerTurnsOffAfterTheHeartbeatTimeOutAndNotBefore) {
     peer->kill(); // SIGKILL: no log-off
     sinceKill.start();
     ASSERT_TRUE(log.WaitFor(S("presence all c here"), 1, 10000));
-    EXPECT_GE(sinceKill.elapsed(), 300);
+    EXPECT_GE(sinceKill.elapsed(), 800);
     EXPECT_FALSE(observer->GetMember(S("c"))->online);
     for (const SvcMembership& m : observer->GetMemberships()) {
         if (m.memberId == S("c")) {
