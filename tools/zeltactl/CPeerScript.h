@@ -16,6 +16,8 @@
 #include <memory>
 #include <optional>
 
+class CCommandArgs;
+
 class CPeerScript : public QObject {
     Q_OBJECT
 public:
@@ -56,9 +58,9 @@ private:
     void OnInput();
     void OnMessage(const SvcMessage& message);
 
-    void Status(class CCommandArgs& args);
-    void Send(class CCommandArgs& args);
-    void StartWait(const QString& event, class CCommandArgs& args);
+    void Status(CCommandArgs& args);
+    void Send(CCommandArgs& args);
+    void StartWait(const QString& event, CCommandArgs& args);
     void Read(const QString& messageId);
     void List();
     void Directory();
