@@ -1,0 +1,640 @@
+#include "kernova/CKernovaCore.h"
+
+#include "host/CoreApi.h"
+#include "host/TaskTrayWire.h"
+#include "kernova/CGeneralPage.h"
+#include "kernova/CLogonDlg.h"
+#include "kernova/COptionSheet.h"
+#include "kernova/CPasswordVault.h"
+#include "kernova/CTaskTray.h"
+#include "kernova/KernovaText.h"
+#include "kernova/service/CLocalService.h"
+#include "obrix/CIMPreset.h"
+#include "obrix/CResourceLoader.h"
+#include "obrix/ObrixApi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+CKernovaCore* g_instance = nullptr;
+
+const char16_t* Utf16(const QString& s) { return reinterpret_cast<const char16_t*>(s.utf16()); }
+
+QString WithSlash(QString dir) {
+    if (!dir.isEmpty() && !dir.endsWith(u'/'))
+        dir += u'/';
+    return dir;
+}
+
+QString Ensured(const QString& dir) {
+    QDir().mkpath(dir);
+    return dir;
+}
+
+bool ValidScope(int32_t scope) { return scope == 0 || scope == 1; }
+
+// Account folder used before anybody has logged on; no member id starts with ".".
+const QString kNoAccount = QStringLiteral(".none");
+const QString kMemberIdKey = QStringLiteral("MemberID");
+const QString kRememberKey = QStringLiteral("RememberID");
+const QString kAutoKey = QStringLiteral("AutoLogon");
+const QString kPasswordKey = QStringLiteral("Password");
+
+} // namespace
+
+CKernovaCore::CKernovaCore(CHostServices& host, QObject* parent)
+    : QObject(parent), m_host(host),
+      m_desk(m_plugins, [this](int32_t level, const QString& text) { Log(level, text); }) {}
+
+CKernovaCore::~CKernovaCore() {
+    delete m_logonDlg.data();
+    delete m_sheet.data();
+    m_tray.reset();
+    if (m_service && m_service->IsLoggedOn())
+        m_service->Logoff();
+    m_service.reset();
+    m_plugins.Clear();
+    if (m_imRes)
+        CResourceLoader::CloseModule(m_imRes);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+CKernovaCore* CKernovaCore::Instance() { return g_instance; }
+void CKernovaCore::SetInstance(CKernovaCore* core) { g_instance = core; }
+
+// ---- Plug-ins ----
+
+void CKernovaCore::LoadPlugins() {
+    const QString dir = AppDir() + QStringLiteral("plugin/im/");
+    for (const QString& problem : m_plugins.LoadDirectory(dir))
+        Log(ZeltaLogLevel::Error, QStringLiteral("IM plug-in not loaded: ") + problem);
+    for (const auto& plugin : m_plugins.Plugins())
+        Log(ZeltaLogLevel::Notice, QStringLiteral("IM plug-in %1 (module %2) loaded.")
+                                       .arg(plugin->FileName())
+                                       .arg(plugin->Module()));
+}
+
+void CKernovaCore::Start() {
+    if (m_started)
+        return;
+    m_started = true;
+    m_plugins.Broadcast(&CImPlugin::OnInit);
+    if (CImPlugin* presence = m_plugins.Find(ObrixModule::Presence); presence && presence->OnStart)
+        presence->OnStart();
+
+    m_tray = std::make_unique<CTaskTray>([this](CTaskTray::Request request) {
+        Begin(ObrixModule::Presence, request == CTaskTray::Restore ? 0 : 1, 0);
+    });
+    if (!m_tray->Listen(ZeltaTaskTray::serverPath()))
+        Log(ZeltaLogLevel::Warning, QStringLiteral("ZeltaIMTaskTray could not listen at ") +
+                                        ZeltaTaskTray::serverPath());
+    m_tray->ShowIcon(CResourceLoader::LoadIcon(m_host.ResHandle(), 102),
+                     CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
+    QTimer::singleShot(0, this, &CKernovaCore::AutoLogonAtStart);
+}
+
+void CKernovaCore::Shutdown() {
+    delete m_logonDlg.data();
+    if (m_sheet)
+        m_sheet->reject();
+    if (m_state == ObrixLogon::LoggedOn)
+        RequestLogoff();
+    if (m_started)
+        m_plugins.BroadcastReverse(&CImPlugin::OnKill);
+    m_started = false;
+    m_tray.reset();
+    m_plugins.Clear();
+}
+
+int32_t CKernovaCore::PreTranslate(MSG* msg) {
+    if (!msg || !msg->event)
+        return 0;
+    if (int(msg->event->type()) == ZeltaMsg::TaskTray && m_tray) {
+        if (auto* wm = dynamic_cast<CWndMessageEvent*>(msg->event))
+            if (m_tray->HandleMessage(wm->message(), int32_t(wm->lParam())))
+                return 1;
+    }
+    for (const auto& plugin : m_plugins.Plugins())
+        if (plugin->OnPreTranslateMessage)
+            if (int32_t handled = plugin->OnPreTranslateMessage(msg))
+                return handled;
+    return 0;
+}
+
+bool CKernovaCore::EnumModule(int32_t index, QString* fileName, QString* version,
+                              QString* localName, QString* company) const {
+    const auto& plugins = m_plugins.Plugins();
+    if (index < 0 || size_t(index) >= plugins.size())
+        return false;
+    const CImPlugin& plugin = *plugins[size_t(index)];
+    *fileName = plugin.FileName();
+    *version = plugin.VersionText();
+    *localName = plugin.LocalName();
+    *company = plugin.Company();
+    return true;
+}
+
+// ---- Paths ----
+
+QString CKernovaCore::AppDir() { return WithSlash(m_host.AppDir()); }
+
+QString CKernovaCore::UserDir() {
+    QString dir = WithSlash(m_host.UserDir());
+    if (dir.isEmpty())
+        dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+              QStringLiteral("/Tovar/");
+    return Ensured(dir);
+}
+
+QString CKernovaCore::AccountId() const {
+    if (!m_user.isEmpty())
+        return m_user;
+    if (!m_lastUser.isEmpty())
+        return m_lastUser;
+    return kNoAccount;
+}
+
+QString CKernovaCore::AccountDir() {
+    QString id = AccountId();
+    if (id == kNoAccount) {
+        const QString remembered = const_cast<CKernovaCore*>(this)->RememberedID();
+        if (CMessageFiles::IsSafeId(remembered))
+            id = remembered;
+    }
+    return Ensured(UserDir() + QStringLiteral("account/") + id + u'/');
+}
+
+QString CKernovaCore::ModuleDir(int32_t module) {
+    return Ensured(AccountDir() + QStringLiteral("im/") + QString::number(module) + u'/');
+}
+
+QString CKernovaCore::MessageDir() {
+    const QString dir = AccountDir() + QStringLiteral("message/");
+    for (const char* box : {"recv", "send", "draft", "files"})
+        QDir().mkpath(dir + QLatin1String(box));
+    return dir;
+}
+
+const char16_t* CKernovaCore::Hold(int slot, const QString& text) {
+    QString& held = m_held[slot];
+    if (held != text)
+        held = text;
+    return Utf16(held);
+}
+
+// ---- Host and resources ----
+
+void* CKernovaCore::IMResHandle() {
+    if (!m_imResTried) {
+        m_imResTried = true;
+        m_imRes = CResourceLoader::OpenModule(CResourceLoader::ModulePath(AppDir()));
+        if (!m_imRes)
+            Log(ZeltaLogLevel::Error, QStringLiteral("Resource module not found: ") +
+                                          CResourceLoader::ModulePath(AppDir()));
+    }
+    return m_imRes;
+}
+
+void CKernovaCore::Log(int32_t level, const QString& text) {
+    m_host.SaveLog(ZeltaCoreType::Set, level, text);
+}
+
+// ---- Control and options ----
+
+int32_t CKernovaCore::Begin(int32_t module, int32_t kind, intptr_t data) {
+    CImPlugin* plugin = m_plugins.Find(module);
+    if (!plugin || !plugin->OnBegin)
+        return 0;
+    plugin->OnBegin(kind, data);
+    return 1;
+}
+
+int32_t CKernovaCore::Option(int32_t module) {
+    if (module == ObrixModule::General)
+        return ShowOption(false);
+    CImPlugin* plugin = m_plugins.Find(module);
+    if (!plugin || !plugin->OnOption)
+        return 0;
+    plugin->OnOption();
+    return 1;
+}
+
+int32_t CKernovaCore::ShowOption(bool withPlugins) {
+    if (m_sheet) {
+        m_sheet->raise();
+        m_sheet->activateWindow();
+        return 1;
+    }
+    m_sheet = new COptionSheet(IMResHandle(), m_host.MainWnd());
+    m_sheet->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<CGeneralPage> general = new CGeneralPage(*this);
+    m_sheet->AddPage(general);
+    if (withPlugins) {
+        m_inOptions = true;
+        m_plugins.Broadcast(&CImPlugin::OnBeginOption);
+        // The settings the user asked for come first; the general page stays reachable.
+        if (m_sheet->Pages().size() > 1)
+            m_sheet->SelectPage(1);
+    }
+    connect(m_sheet, &COptionSheet::Closed, this, [this, general, withPlugins] {
+        if (withPlugins)
+            m_plugins.Broadcast(&CImPlugin::OnKillOption);
+        m_inOptions = false;
+        delete general.data();
+    });
+    m_sheet->show();
+    return 1;
+}
+
+int32_t CKernovaCore::AddOptionPage(HWND* pages, int32_t count) {
+    if (!m_inOptions || !m_sheet || !pages || count <= 0)
+        return 0;
+    for (int32_t i = 0; i < count; ++i)
+        m_sheet->AddPage(pages[i]);
+    return 1;
+}
+
+// ---- Log-on ----
+
+void CKernovaCore::SetState(int32_t state) {
+    if (m_state == state)
+        return;
+    m_state = state;
+    if (m_tray) {
+        m_tray->SetTip(state == ObrixLogon::LoggedOn
+                           ? CResourceLoader::Format(IMResHandle(), KernovaText::TrayLoggedOn, {m_user})
+                           : CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
+    }
+    emit LogonStateChanged(state);
+}
+
+QString CKernovaCore::ServiceDir() {
+    const QString env = qEnvironmentVariable("ZELTA_SERVICE_DIR");
+    if (!env.isEmpty())
+        return env;
+    const QString setting = ReadRegString(1, ObrixModule::General,
+                                          QString::fromUtf16(kServiceSection),
+                                          QStringLiteral("Dir"), QString());
+    if (!setting.isEmpty())
+        return setting;
+    return UserDir() + QStringLiteral("service/");
+}
+
+bool CKernovaCore::EnsureService() {
+    const QString dir = ServiceDir();
+    if (m_service && m_serviceDir == dir)
+        return true;
+    m_service.reset();
+    m_serviceDir = dir;
+    m_service = std::make_unique<CLocalService>(dir);
+    ConnectService();
+    return true;
+}
+
+void CKernovaCore::ConnectService() {
+    CMessagingService* s = m_service.get();
+    connect(s, &CMessagingService::MemberPresenceChanged, this,
+            [this](const QString& g, const QString& m, const QString& previous) {
+                RefreshDirectory();
+                m_plugins.Broadcast(&CImPlugin::OnChangeMemPresence, Utf16(g), Utf16(m),
+                                    Utf16(previous));
+            });
+    connect(s, &CMessagingService::GroupAdded, this, [this](const QString& g) {
+        RefreshDirectory();
+        const std::optional<SvcGroup> group = m_service->GetGroup(g);
+        const QString parent = group ? group->parentId : QString();
+        const QString name = group ? group->name : QString();
+        m_plugins.Broadcast(&CImPlugin::OnAddGrp, Utf16(g), Utf16(parent), Utf16(name));
+    });
+    connect(s, &CMessagingService::GroupRemoved, this, [this](const QString& g) {
+        RefreshDirectory();
+        m_plugins.Broadcast(&CImPlugin::OnRemoveGrp, Utf16(g));
+    });
+    connect(s, &CMessagingService::GroupRenamed, this, [this](const QString& g, const QString&) {
+        RefreshDirectory();
+        m_plugins.Broadcast(&CImPlugin::OnChangeGrpName, Utf16(g));
+    });
+    connect(s, &CMessagingService::GroupMemberAdded, this,
+            [this](const QString& g, const QString& m) {
+                RefreshDirectory();
+                QString name;
+                if (const tagIMGRPMEMBER* ms = m_directory.Members(g, m); ms && ms->pszName)
+                    name = QString::fromUtf16(ms->pszName);
+                m_plugins.Broadcast(&CImPlugin::OnAddGrpMember, Utf16(g), Utf16(m), Utf16(name));
+            });
+    connect(s, &CMessagingService::GroupMemberRemoved, this,
+            [this](const QString& g, const QString& m) {
+                RefreshDirectory();
+                m_plugins.Broadcast(&CImPlugin::OnRemoveGrpMember, Utf16(g), Utf16(m));
+            });
+    connect(s, &CMessagingService::GroupMemberChanged, this,
+            [this](const QString& g, const QString& m) {
+                RefreshDirectory();
+                m_plugins.Broadcast(&CImPlugin::OnChangeMemRole, Utf16(g), Utf16(m));
+            });
+    connect(s, &CMessagingService::MemberAdded, this, [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MemberRemoved, this, [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MemberChanged, this, [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MessageArrived, this,
+            [this](const SvcMessage& message) { m_desk.OnMessageArrived(message); });
+    connect(s, &CMessagingService::ReceiptArrived, this,
+            [this](const SvcReceipt& receipt) { m_desk.OnReceipt(receipt); });
+    connect(s, &CMessagingService::SessionEnded, this, [this](int reason) {
+        Log(ZeltaLogLevel::Warning, QStringLiteral("The service ended the session (%1).").arg(reason));
+        EndSession(ObrixLogon::Offline);
+    });
+}
+
+void CKernovaCore::RefreshDirectory() {
+    if (!m_service || !m_service->IsLoggedOn()) {
+        m_directory.Clear();
+        return;
+    }
+    m_directory.Rebuild(m_service->GetGroups(), m_service->GetMemberships(),
+                        m_service->GetMembers());
+}
+
+bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
+    m_logonError.clear();
+    if (m_state == ObrixLogon::LoggingOn || m_state == ObrixLogon::LoggingOff ||
+        m_state == ObrixLogon::LoggedOn) {
+        m_logonError = CServiceError(CServiceError::Busy).Text();
+        return false;
+    }
+    const int32_t previous = m_state;
+    SetState(ObrixLogon::LoggingOn);
+    EnsureService();
+    if (!m_service->Logon(memberId, password)) {
+        m_logonError = m_service->LastError().Text();
+        Log(ZeltaLogLevel::Warning, QStringLiteral("Log-on as %1 failed: %2")
+                                        .arg(memberId, m_service->LastError().EnglishText()));
+        SetState(previous);
+        return false;
+    }
+    m_user = m_service->GetUserID();
+    m_lastUser = m_user;
+    m_desk.SetDirectory(MessageDir());
+    RefreshDirectory();
+    SetState(ObrixLogon::LoggedOn);
+    Log(ZeltaLogLevel::Notice, QStringLiteral("Logged on as %1.").arg(m_user));
+    m_desk.SetService(m_service.get());
+    m_plugins.Broadcast(&CImPlugin::OnLogon, int32_t(1));
+    return true;
+}
+
+int32_t CKernovaCore::RequestLogon() {
+    switch (m_state) {
+    case ObrixLogon::LoggingOn:
+    case ObrixLogon::LoggingOff:
+        return 0;
+    case ObrixLogon::LoggedOn:
+        return 1;
+    default:
+        ShowLogonDialog();
+        return 1;
+    }
+}
+
+void CKernovaCore::EndSession(int32_t nextState) {
+    SetState(ObrixLogon::LoggingOff);
+    m_plugins.Broadcast(&CImPlugin::OnLogoff, int32_t(1));
+    m_desk.SetService(nullptr);
+    if (m_service && m_service->IsLoggedOn())
+        m_service->Logoff();
+    m_directory.Clear();
+    Log(ZeltaLogLevel::Notice, QStringLiteral("Logged off %1.").arg(m_user));
+    m_user.clear();
+    SetState(nextState);
+}
+
+int32_t CKernovaCore::RequestLogoff() {
+    switch (m_state) {
+    case ObrixLogon::LoggingOn:
+    case ObrixLogon::LoggingOff:
+        return 0;
+    case ObrixLogon::LoggedOn:
+        EndSession(ObrixLogon::LoggedOff);
+        return 1;
+    default:
+        SetState(ObrixLogon::LoggedOff);
+        return 1;
+    }
+}
+
+QString CKernovaCore::RememberedID() {
+    return ReadRegString(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kMemberIdKey,
+                         QString());
+}
+
+bool CKernovaCore::IsRememberID() {
+    return ReadRegInt(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kRememberKey, 0) != 0;
+}
+
+bool CKernovaCore::IsAutoLogon() {
+    return ReadRegInt(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kAutoKey, 0) != 0;
+}
+
+void CKernovaCore::SetLogonPreferences(const QString& memberId, bool rememberId, bool autoLogon,
+                                       const QString& password) {
+    const QString section = QString::fromUtf16(kLogonSection);
+    const QString subKey = SubKey(section);
+    WriteRegInt(1, ObrixModule::General, section, kRememberKey, rememberId || autoLogon);
+    WriteRegInt(1, ObrixModule::General, section, kAutoKey, autoLogon);
+    if (rememberId || autoLogon)
+        WriteRegString(1, ObrixModule::General, section, kMemberIdKey, memberId);
+    else
+        m_host.RemoveRegValue(1, ObrixModule::General, subKey, kMemberIdKey);
+    if (!autoLogon) {
+        m_host.RemoveRegValue(1, ObrixModule::General, subKey, kPasswordKey);
+    } else if (!password.isEmpty()) {
+        CPasswordVault vault(UserDir() + QStringLiteral("account/logon.key"));
+        const QByteArray sealed = vault.Seal(password);
+        if (sealed.isEmpty())
+            Log(ZeltaLogLevel::Warning, QStringLiteral("The log-on key could not be written."));
+        else
+            WriteRegBinary(1, ObrixModule::General, section, kPasswordKey, sealed);
+    }
+}
+
+void CKernovaCore::AutoLogonAtStart() {
+    const QString envId = qEnvironmentVariable("ZELTA_AUTOLOGON_ID");
+    if (!envId.isEmpty()) {
+        if (!LogonWith(envId, qEnvironmentVariable("ZELTA_AUTOLOGON_PASSWORD")))
+            Log(ZeltaLogLevel::Error, QStringLiteral("Automatic log-on failed: ") + m_logonError);
+        return;
+    }
+    if (!IsAutoLogon())
+        return;
+    const QByteArray sealed = ReadRegBinary(1, ObrixModule::General,
+                                            QString::fromUtf16(kLogonSection), kPasswordKey);
+    const std::optional<QString> password =
+        CPasswordVault(UserDir() + QStringLiteral("account/logon.key")).Open(sealed);
+    if (password && LogonWith(RememberedID(), *password))
+        return;
+    ShowLogonDialog();
+}
+
+void CKernovaCore::ShowLogonDialog() {
+    if (m_logonDlg) {
+        m_logonDlg->raise();
+        m_logonDlg->activateWindow();
+        return;
+    }
+    CLogonDlg::Values initial;
+    initial.rememberId = IsRememberID();
+    initial.autoLogon = IsAutoLogon();
+    if (initial.rememberId || initial.autoLogon)
+        initial.memberId = RememberedID();
+    auto submit = [this](const CLogonDlg::Values& v) -> QString {
+        if (!LogonWith(v.memberId, v.password))
+            return CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
+        SetLogonPreferences(v.memberId, v.rememberId, v.autoLogon,
+                            v.autoLogon ? v.password : QString());
+        return {};
+    };
+    m_logonDlg = new CLogonDlg(IMResHandle(), initial, submit, m_host.MainWnd());
+    m_logonDlg->setAttribute(Qt::WA_DeleteOnClose);
+    m_logonDlg->show();
+}
+
+// ---- Presence ----
+
+int32_t CKernovaCore::SendStatus(const tagIMSTATUS* status) {
+    if (!status || m_state != ObrixLogon::LoggedOn || !m_service)
+        return 0;
+    SvcPresence presence;
+    presence.status = status->pszStatus ? QString::fromUtf16(status->pszStatus) : QString();
+    presence.icon = status->pszIcon ? QString::fromUtf16(status->pszIcon) : QString();
+    presence.bkColor = status->dwBkColor;
+    const QStringList own = m_directory.GroupsOf(m_user);
+    QStringList groups;
+    bool named = false;
+    if (status->pszGroup) {
+        for (const QString& id : QString::fromUtf16(status->pszGroup).split(u',', Qt::SkipEmptyParts)) {
+            named = true;
+            // A preset may still name groups the user has left; those are passed over.
+            if (own.contains(id.trimmed()) && !groups.contains(id.trimmed()))
+                groups.append(id.trimmed());
+        }
+    }
+    if (named && groups.isEmpty())
+        return 0;
+    if (!m_service->SetPresence(presence, groups)) {
+        Log(ZeltaLogLevel::Warning, QStringLiteral("SendStatus refused: ") +
+                                        m_service->LastError().EnglishText());
+        return 0;
+    }
+    return 1;
+}
+
+// ---- Messages ----
+
+int32_t CKernovaCore::SendMessage(const tagLETRIX* record) {
+    if (!record || m_state != ObrixLogon::LoggedOn)
+        return 0;
+    CLetrix message(record);
+    message.SetFromID(m_user);
+    if (message.GetFromName().isEmpty() && m_service)
+        if (const std::optional<SvcMember> me = m_service->GetMember(m_user))
+            message.SetFromName(me->DisplayName());
+    if (message.GetMessageID().isEmpty())
+        message.CreateMessageID();
+    return m_desk.Send(message) ? 1 : 0;
+}
+
+int32_t CKernovaCore::SaveDraft(const tagLETRIX* record, char16_t* idBuffer, int32_t bufferChars) {
+    if (!record)
+        return 0;
+    const QString id = m_desk.SaveDraft(CLetrix(record), m_user.isEmpty() ? m_lastUser : m_user);
+    if (id.isEmpty())
+        return 0;
+    if (idBuffer && bufferChars > 0) {
+        // The caller needs the whole id; a buffer too small for it gets nothing.
+        if (id.size() >= bufferChars) {
+            idBuffer[0] = 0;
+            return 0;
+        }
+        std::copy_n(Utf16(id), id.size() + 1, idBuffer);
+    }
+    return 1;
+}
+
+// ---- Settings ----
+
+QString CKernovaCore::SubKey(const QString& section) {
+    return section.isEmpty() ? QStringLiteral("IM") : QStringLiteral("IM\\") + section;
+}
+
+int32_t CKernovaCore::ReadRegInt(int32_t scope, int32_t module, const QString& section,
+                                 const QString& name, int32_t defaultValue) {
+    if (!ValidScope(scope))
+        return defaultValue;
+    return m_host.ReadRegInt(scope, module, SubKey(section), name, defaultValue);
+}
+
+QString CKernovaCore::ReadRegString(int32_t scope, int32_t module, const QString& section,
+                                    const QString& name, const QString& defaultText) {
+    if (!ValidScope(scope))
+        return defaultText;
+    return m_host.ReadRegString(scope, module, SubKey(section), name, defaultText);
+}
+
+QByteArray CKernovaCore::ReadRegBinary(int32_t scope, int32_t module, const QString& section,
+                                       const QString& name) {
+    if (!ValidScope(scope))
+        return {};
+    return m_host.ReadRegBinary(scope, module, SubKey(section), name);
+}
+
+bool CKernovaCore::WriteRegInt(int32_t scope, int32_t module, const QString& section,
+                               const QString& name, int32_t value) {
+    return ValidScope(scope) && m_host.WriteRegInt(scope, module, SubKey(section), name, value);
+}
+
+bool CKernovaCore::WriteRegString(int32_t scope, int32_t module, const QString& section,
+                                  const QString& name, const QString& text) {
+    return ValidScope(scope) && m_host.WriteRegString(scope, module, SubKey(section), name, text);
+}
+
+bool CKernovaCore::WriteRegBinary(int32_t scope, int32_t module, const QString& section,
+                                  const QString& name, const QByteArray& data) {
+    return ValidScope(scope) && m_host.WriteRegBinary(scope, module, SubKey(section), name, data);
+}
+
+// ---- Whole files ----
+
+QString CKernovaCore::ResolvePath(const QString& path) {
+    QString p = path;
+    p.replace(u'\\', u'/');
+    return QDir::isRelativePath(p) ? UserDir() + p : p;
+}
+
+bool CKernovaCore::ReadWholeFile(const QString& path, QByteArray* bytes) {
+    if (path.isEmpty())
+        return false;
+    QFile file(ResolvePath(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxReadBytes)
+        return false;
+    *bytes = file.readAll();
+    return true;
+}
+
+bool CKernovaCore::WriteWholeFile(const QString& path, const QByteArray& bytes, bool createDirs) {
+    if (path.isEmpty())
+        return false;
+    const QString resolved = ResolvePath(path);
+    const QString parent = QFileInfo(resolved).absolutePath();
+    if (createDirs)
+        QDir().mkpath(parent);
+    else if (!QFileInfo(parent).isDir())
+        return false;
+    QSaveFile file(resolved);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}

@@ -1,0 +1,152 @@
+// The messaging core: loads and drives the IM plug-ins, answers their OBRIX_ calls (paths,
+// settings, files, directory, messages, control), runs the log-on state machine on top of the
+// messaging service and turns the service's events into IMCBK_ calls, all on the UI thread.
+// Windows (log-on dialog, option sheet, tray) are thin views created on demand.
+#pragma once
+
+#include "kernova/CDirectoryTree.h"
+#include "kernova/CHostServices.h"
+#include "kernova/CImPluginSet.h"
+#include "kernova/CLogonDlg.h"
+#include "kernova/COptionSheet.h"
+#include "kernova/CMessageDesk.h"
+#include "kernova/service/CMessagingService.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+struct tagIMSTATUS;
+class CTaskTray;
+
+class CKernovaCore : public QObject {
+    Q_OBJECT
+public:
+    // Settings of the core itself: unit 0 (general), these sections and keys.
+    static constexpr const char16_t* kLogonSection = u"LOGON";
+    static constexpr const char16_t* kServiceSection = u"SERVICE";
+
+    explicit CKernovaCore(CHostServices& host, QObject* parent = nullptr);
+    ~CKernovaCore() override;
+
+    // The core the OBRIX_ exports serve (the one the module created; tests set their own).
+    static CKernovaCore* Instance();
+    static void SetInstance(CKernovaCore* core);
+
+    // ---- Plug-ins ----
+    CImPluginSet& Plugins() { return m_plugins; }
+    // Loads <program dir>plugin/im/*.zpm (sorted by file name) and identifies each.
+    void LoadPlugins();
+    // IMCBK_OnInit of every plug-in, then IMCBK_OnStart of the presence plug-in, the tray and
+    // the automatic log-on.
+    void Start();
+    // Logs off quietly, IMCBK_OnKill of every plug-in (last loaded first), unloads them.
+    void Shutdown();
+    int32_t PreTranslate(MSG* msg);
+    // The version dialog's line `index`: one per plug-in; false past the last.
+    bool EnumModule(int32_t index, QString* fileName, QString* version, QString* localName,
+                    QString* company) const;
+
+    // ---- Paths (each ends in "/"; the directory is created when asked for) ----
+    QString AppDir();
+    QString UserDir();
+    QString AccountDir();
+    QString ModuleDir(int32_t module);
+    QString MessageDir();
+    // Stable UTF-16 copies for the C exports: valid until the same value is asked again.
+    const char16_t* Hold(int slot, const QString& text);
+
+    // ---- Host and resources ----
+    CHostServices& Host() { return m_host; }
+    void* IMResHandle();
+    void Log(int32_t level, const QString& text);
+
+    // ---- Control and options ----
+    int32_t Begin(int32_t module, int32_t kind, intptr_t data);
+    int32_t Option(int32_t module);
+    int32_t ShowOption(bool withPlugins = true);
+    int32_t AddOptionPage(HWND* pages, int32_t count);
+    COptionSheet* OptionSheet() const { return m_sheet; }
+
+    // ---- Log-on ----
+    int32_t LogonState() const { return m_state; }
+    QString UserID() const { return m_user; }
+    // Asks for a log-on: the log-on dialog (or the stored automatic log-on).
+    int32_t RequestLogon();
+    int32_t RequestLogoff();
+    // Logs on with these credentials; false with LastLogonError() on failure.
+    bool LogonWith(const QString& memberId, const QString& password);
+    QString LastLogonError() const { return m_logonError; }
+    // Remembered ID and automatic log-on as the general page and the log-on dialog edit them.
+    QString RememberedID();
+    bool IsRememberID();
+    bool IsAutoLogon();
+    void SetLogonPreferences(const QString& memberId, bool rememberId, bool autoLogon,
+                             const QString& password);
+    // ZELTA_SERVICE_DIR, else the core's "SERVICE"/"Dir" setting, else the default.
+    QString ServiceDir();
+    CMessagingService* Service() const { return m_service.get(); }
+
+    // ---- Directory and presence ----
+    CDirectoryTree& Directory() { return m_directory; }
+    int32_t SendStatus(const tagIMSTATUS* status);
+
+    // ---- Messages ----
+    CMessageDesk& Messages() { return m_desk; }
+    int32_t SendMessage(const tagLETRIX* record);
+    int32_t SaveDraft(const tagLETRIX* record, char16_t* idBuffer, int32_t bufferChars);
+
+    // ---- Settings (scope, the caller's module number, section, value) ----
+    static QString SubKey(const QString& section);
+    int32_t ReadRegInt(int32_t scope, int32_t module, const QString& section, const QString& name,
+                       int32_t defaultValue);
+    QString ReadRegString(int32_t scope, int32_t module, const QString& section,
+                          const QString& name, const QString& defaultText);
+    QByteArray ReadRegBinary(int32_t scope, int32_t module, const QString& section,
+                             const QString& name);
+    bool WriteRegInt(int32_t scope, int32_t module, const QString& section, const QString& name,
+                     int32_t value);
+    bool WriteRegString(int32_t scope, int32_t module, const QString& section,
+                        const QString& name, const QString& text);
+    bool WriteRegBinary(int32_t scope, int32_t module, const QString& section,
+                        const QString& name, const QByteArray& data);
+
+    // ---- Whole files (a relative path lies below the user directory) ----
+    static constexpr qint64 kMaxReadBytes = 256LL * 1024 * 1024;
+    QString ResolvePath(const QString& path);
+    bool ReadWholeFile(const QString& path, QByteArray* bytes);
+    bool WriteWholeFile(const QString& path, const QByteArray& bytes, bool createDirs);
+
+signals:
+    void LogonStateChanged(int32_t state);
+
+private:
+    void SetState(int32_t state);
+    bool EnsureService();
+    void ConnectService();
+    void RefreshDirectory();
+    void EndSession(int32_t nextState);
+    void AutoLogonAtStart();
+    void ShowLogonDialog();
+    QString AccountId() const;
+
+    CHostServices& m_host;
+    CImPluginSet m_plugins;
+    CDirectoryTree m_directory;
+    CMessageDesk m_desk;
+    std::unique_ptr<CMessagingService> m_service;
+    QString m_serviceDir;
+    int32_t m_state = 0;
+    QString m_user;
+    QString m_lastUser;
+    QString m_logonError;
+    void* m_imRes = nullptr;
+    bool m_imResTried = false;
+    bool m_started = false;
+    bool m_inOptions = false;
+    QHash<int, QString> m_held;
+    QPointer<CLogonDlg> m_logonDlg;
+    QPointer<COptionSheet> m_sheet;
+    std::unique_ptr<CTaskTray> m_tray;
+};

@@ -1,0 +1,70 @@
+#include "kernova/CLogonDlg.h"
+
+#include "kernova/KernovaText.h"
+#include "obrix/CResourceLoader.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CLogonDlg::CLogonDlg(void* resModule, const Values& initial, Submit submit, QWidget* parent)
+    : QDialog(parent), m_res(resModule), m_submit(std::move(submit)) {
+    const auto text = [this](uint32_t id) { return CResourceLoader::LoadString(m_res, id); };
+    setWindowTitle(text(KernovaText::Logon));
+    m_id = new QLineEdit(initial.memberId, this);
+    m_password = new QLineEdit(initial.password, this);
+    m_password->setEchoMode(QLineEdit::Password);
+    m_remember = new QCheckBox(text(KernovaText::RememberId), this);
+    m_remember->setChecked(initial.rememberId);
+    m_auto = new QCheckBox(text(KernovaText::AutoLogon), this);
+    m_auto->setChecked(initial.autoLogon);
+    m_error = new QLabel(this);
+    m_error->setWordWrap(true);
+    m_error->hide();
+
+    auto* form = new QFormLayout;
+    form->addRow(text(KernovaText::MemberId), m_id);
+    form->addRow(text(KernovaText::Password), m_password);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(text(KernovaText::Logon));
+    buttons->button(QDialogButtonBox::Cancel)->setText(text(KernovaText::Cancel));
+    connect(buttons, &QDialogButtonBox::accepted, this, &CLogonDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CLogonDlg::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_remember);
+    layout->addWidget(m_auto);
+    layout->addWidget(m_error);
+    layout->addWidget(buttons);
+    (initial.memberId.isEmpty() ? m_id : m_password)->setFocus();
+}
+
+CLogonDlg::Values CLogonDlg::CurrentValues() const {
+    return {m_id->text().trimmed(), m_password->text(), m_remember->isChecked(),
+            m_auto->isChecked()};
+}
+
+QString CLogonDlg::ShownError() const { return m_error->isVisible() ? m_error->text() : QString(); }
+
+void CLogonDlg::accept() {
+    const Values values = CurrentValues();
+    QString reason;
+    if (values.memberId.isEmpty() || values.password.isEmpty())
+        reason = CResourceLoader::LoadString(m_res, KernovaText::EnterId);
+    else if (m_submit)
+        reason = m_submit(values);
+    if (reason.isEmpty()) {
+        m_password->clear();
+        QDialog::accept();
+        return;
+    }
+    m_error->setText(reason);
+    m_error->show();
+    m_password->selectAll();
+    m_password->setFocus();
+}

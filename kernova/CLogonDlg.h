@@ -1,0 +1,40 @@
+// The log-on dialog: member ID, password, remember the ID, log on automatically at start.
+// It only collects the values; the core decides, and a refusal keeps the dialog open with
+// the reason shown.
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+class CLogonDlg : public QDialog {
+    Q_OBJECT
+public:
+    struct Values {
+        QString memberId;
+        QString password;
+        bool rememberId = false;
+        bool autoLogon = false;
+    };
+    // Returns an empty text when the log-on succeeded, else the reason to show.
+    using Submit = std::function<QString(const Values&)>;
+
+    CLogonDlg(void* resModule, const Values& initial, Submit submit, QWidget* parent = nullptr);
+
+    Values CurrentValues() const;
+    QString ShownError() const;
+
+    void accept() override;
+
+private:
+    void* m_res;
+    Submit m_submit;
+    QLineEdit* m_id;
+    QLineEdit* m_password;
+    QCheckBox* m_remember;
+    QCheckBox* m_auto;
+    QLabel* m_error;
+};

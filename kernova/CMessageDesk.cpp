@@ -1,0 +1,198 @@
+#include "kernova/CMessageDesk.h"
+
+#include "host/CoreApi.h"
+#include "kernova/MessageConvert.h"
+#include "obrix/ObrixApi.h"
+
+namespace {
+const char16_t* Utf16(const QString& s) { return reinterpret_cast<const char16_t*>(s.utf16()); }
+} // namespace
+
+CMessageDesk::CMessageDesk(const CImPluginSet& plugins, Logger log)
+    : m_plugins(plugins), m_log(std::move(log)) {}
+
+CMessageDesk::~CMessageDesk() = default;
+
+void CMessageDesk::SetService(CMessagingService* service) {
+    m_service = service;
+    FlushReads();
+}
+
+void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
+    if (!CMessageFiles::IsSafeId(message.messageId)) {
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("Message with an unusable id skipped: %1").arg(message.messageId.left(200)));
+        return;
+    }
+    // A message delivered again after a restart keeps what the user did with it.
+    if (!m_files.Exists(ObrixBox::Received, message.messageId)) {
+        auto letrix = MessageConvert::ToLetrix(message);
+        QString error;
+        if (!m_files.Save(ObrixBox::Received, *letrix, &error)) {
+            // Left pending at the service: it comes again at the next log-on.
+            Log(ZeltaLogLevel::Error, QStringLiteral("Received message not stored: ") + error);
+            return;
+        }
+    }
+    if (m_service && !m_service->MarkReceived({message.messageId}))
+        Log(ZeltaLogLevel::Warning, QStringLiteral("MarkReceived failed: ") +
+                                        m_service->LastError().EnglishText());
+    m_plugins.Broadcast(&CImPlugin::OnRecvMessage, Utf16(message.messageId));
+}
+
+void CMessageDesk::OnReceipt(const SvcReceipt& receipt) {
+    const QString& id = receipt.messageId;
+    if (receipt.kind == Svc::RECEIPT_RECEIVED || receipt.kind == Svc::RECEIPT_READ) {
+        std::unique_ptr<CLetrix> sent = m_files.Load(ObrixBox::Sent, id);
+        const std::optional<SvcMessage> current =
+            m_service ? m_service->GetMessage(id) : std::nullopt;
+        // A message sent from another session of the same member is stored from the service.
+        if (!sent && current)
+            sent = MessageConvert::ToLetrix(*current);
+        if (sent) {
+            if (current)
+                MessageConvert::TakeDestinationTimes(*sent, *current);
+            sent->TestAllReceived();
+            sent->TestAllRead();
+            QString error;
+            if (!m_files.Save(ObrixBox::Sent, *sent, &error))
+                Log(ZeltaLogLevel::Error, QStringLiteral("Sent message not updated: ") + error);
+        }
+        m_plugins.Broadcast(&CImPlugin::OnRecvNotify, int32_t(receipt.kind), Utf16(id),
+                            Utf16(receipt.memberId));
+        if (sent)
+            TellFlags(ObrixBox::Sent, id, sent->GetFlags());
+        return;
+    }
+    m_plugins.Broadcast(&CImPlugin::OnRecvNotify, int32_t(receipt.kind), Utf16(id),
+                        Utf16(receipt.memberId));
+}
+
+bool CMessageDesk::Send(const CLetrix& message) {
+    if (!m_service)
+        return false;
+    if (!CMessageFiles::IsSafeId(message.GetMessageID())) {
+        Log(ZeltaLogLevel::Warning, QStringLiteral("Message with an unusable id not sent"));
+        return false;
+    }
+    QStringList unknown;
+    if (!m_service->SendMessage(MessageConvert::ToService(message), &unknown)) {
+        Log(ZeltaLogLevel::Warning, QStringLiteral("SendMessage refused: ") +
+                                        m_service->LastError().EnglishText());
+        return false;
+    }
+    CLetrix stored(message);
+    stored.SetFlags(stored.GetFlags() &
+                    ~(LETRIX_FLAG_READ | LETRIX_FLAG_RECEIVED | LETRIX_FLAG_DOGEAR));
+    QString error;
+    if (!m_files.Save(ObrixBox::Sent, stored, &error))
+        Log(ZeltaLogLevel::Error, QStringLiteral("Sent message not stored: ") + error);
+    m_plugins.Broadcast(&CImPlugin::OnSendMessage, Utf16(message.GetMessageID()));
+    return true;
+}
+
+QString CMessageDesk::SaveDraft(const CLetrix& message, const QString& userId) {
+    CLetrix draft(message);
+    if (draft.GetMessageID().isEmpty()) {
+        if (draft.GetFromID().isEmpty())
+            draft.SetFromID(userId);
+        draft.CreateMessageID();
+    }
+    QString error;
+    if (!m_files.Save(ObrixBox::Draft, draft, &error)) {
+        Log(ZeltaLogLevel::Error, QStringLiteral("Draft not stored: ") + error);
+        return {};
+    }
+    return draft.GetMessageID();
+}
+
+tagLETRIX* CMessageDesk::HandOut(std::unique_ptr<CLetrix> message) {
+    tagLETRIX* record = *message;
+    m_handedOut[record] = std::move(message);
+    return record;
+}
+
+tagLETRIX* CMessageDesk::Get(int32_t box, const QString& messageId) {
+    QString error;
+    auto message = m_files.Load(box, messageId, &error);
+    if (!message) {
+        // A missing file is an ordinary answer; a damaged one is worth a log line.
+        if (m_files.Exists(box, messageId))
+            Log(ZeltaLogLevel::Warning, QStringLiteral("Message skipped: ") + error);
+        return nullptr;
+    }
+    return HandOut(std::move(message));
+}
+
+tagLETRIX* CMessageDesk::Duplicate(const tagLETRIX* record) {
+    if (!record)
+        return nullptr;
+    return HandOut(std::make_unique<CLetrix>(record));
+}
+
+void CMessageDesk::Cleanup(tagLETRIX* record) { m_handedOut.erase(record); }
+
+tagIMMESTIME* CMessageDesk::DuplicateMesTime(const tagIMMESTIME* record) {
+    if (!record)
+        return nullptr;
+    auto copy = std::make_unique<CIMMesTime>();
+    *copy = record;
+    tagIMMESTIME* out = *copy;
+    m_handedOutTimes[out] = std::move(copy);
+    return out;
+}
+
+void CMessageDesk::CleanupMesTime(tagIMMESTIME* record) { m_handedOutTimes.erase(record); }
+
+bool CMessageDesk::Remove(int32_t box, const QString& messageId) {
+    if (!m_files.Remove(box, messageId))
+        return false;
+    m_unsentReads.remove(messageId);
+    m_plugins.Broadcast(&CImPlugin::OnRemoveMessage, box, Utf16(messageId));
+    return true;
+}
+
+bool CMessageDesk::SetRead(int32_t box, const QString& messageId) {
+    if (box != ObrixBox::Received)
+        return false;
+    auto message = m_files.Load(box, messageId);
+    if (!message)
+        return false;
+    if (!message->IsUnRead())
+        return true;
+    message->SetFlags(message->GetFlags() | LETRIX_FLAG_READ);
+    if (!m_files.Save(box, *message))
+        return false;
+    m_unsentReads.insert(messageId);
+    FlushReads();
+    TellFlags(box, messageId, message->GetFlags());
+    return true;
+}
+
+bool CMessageDesk::SetFlag(int32_t box, const QString& messageId, uint32_t flag, bool on) {
+    auto message = m_files.Load(box, messageId);
+    if (!message)
+        return false;
+    const uint32_t flags = on ? (message->GetFlags() | flag) : (message->GetFlags() & ~flag);
+    if (flags == message->GetFlags())
+        return true;
+    message->SetFlags(flags);
+    if (!m_files.Save(box, *message))
+        return false;
+    TellFlags(box, messageId, flags);
+    return true;
+}
+
+void CMessageDesk::TellFlags(int32_t box, const QString& messageId, uint32_t flags) const {
+    m_plugins.Broadcast(&CImPlugin::OnChangeMessageFlags, box, Utf16(messageId), flags);
+}
+
+void CMessageDesk::FlushReads() {
+    if (!m_service || !m_service->IsLoggedOn())
+        return;
+    const QSet<QString> ids = std::exchange(m_unsentReads, {});
+    for (const QString& id : ids)
+        if (!m_service->MarkRead(id))
+            Log(ZeltaLogLevel::Warning, QStringLiteral("MarkRead %1 failed: %2")
+                                            .arg(id, m_service->LastError().EnglishText()));
+}

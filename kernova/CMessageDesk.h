@@ -1,0 +1,63 @@
+// The messages of the logged-on account: storing what the service delivers, sending, receipts,
+// drafts, the flag setters, and the records handed out to the plug-ins. Every change is told
+// to the plug-ins through their IMCBK_ callbacks.
+#pragma once
+
+#include "kernova/CImPluginSet.h"
+#include "kernova/CMessageFiles.h"
+#include "kernova/service/CMessagingService.h"
+
+#include <QSet>
+#include <functional>
+#include <map>
+#include <memory>
+
+class CMessageDesk {
+public:
+    using Logger = std::function<void(int32_t level, const QString& text)>;
+
+    CMessageDesk(const CImPluginSet& plugins, Logger log);
+    ~CMessageDesk();
+
+    void SetDirectory(const QString& messageDir) { m_files.SetDirectory(messageDir); }
+    const CMessageFiles& Files() const { return m_files; }
+    // The service of the session; null while logged off. Reads made off line are passed on
+    // once a service is set again.
+    void SetService(CMessagingService* service);
+
+    // Service events.
+    void OnMessageArrived(const SvcMessage& message);
+    void OnReceipt(const SvcReceipt& receipt);
+
+    // Sends the message (sender and id already filled in), stores it as sent and tells the
+    // plug-ins. False when the service refused it.
+    bool Send(const CLetrix& message);
+    // Stores a draft; an empty id gets a new one. The id, or empty on failure.
+    QString SaveDraft(const CLetrix& message, const QString& userId);
+
+    // Records handed out; each stays valid until Cleanup (or the desk goes).
+    tagLETRIX* Get(int32_t box, const QString& messageId);
+    tagLETRIX* Duplicate(const tagLETRIX* record);
+    void Cleanup(tagLETRIX* record);
+    tagIMMESTIME* DuplicateMesTime(const tagIMMESTIME* record);
+    void CleanupMesTime(tagIMMESTIME* record);
+
+    bool Remove(int32_t box, const QString& messageId);
+    // Received messages only: marks read here and at the sender.
+    bool SetRead(int32_t box, const QString& messageId);
+    bool SetFlag(int32_t box, const QString& messageId, uint32_t flag, bool on);
+
+private:
+    void Log(int32_t level, const QString& text) const { m_log(level, text); }
+    tagLETRIX* HandOut(std::unique_ptr<CLetrix> message);
+    void TellFlags(int32_t box, const QString& messageId, uint32_t flags) const;
+    void FlushReads();
+
+    const CImPluginSet& m_plugins;
+    Logger m_log;
+    CMessageFiles m_files;
+    CMessagingService* m_service = nullptr;
+    QSet<QString> m_unsentReads;
+    std::map<const tagLETRIX*, std::unique_ptr<CLetrix>> m_handedOut;
+    std::map<const tagIMMESTIME*, std::unique_ptr<CIMMesTime>> m_handedOutTimes;
+};

@@ -1,0 +1,23 @@
+// Numbers of the core's own texts in the resource module (res/ZeltaRes.so).
+#pragma once
+
+#include <cstdint>
+
+namespace KernovaText {
+constexpr uint32_t Logon = 123; // "ログオン": log-on dialog title and its OK button
+constexpr uint32_t MemberId = 2000;
+constexpr uint32_t Password = 2001;
+constexpr uint32_t RememberId = 2002;
+constexpr uint32_t AutoLogon = 2003;
+constexpr uint32_t EnterId = 2004;
+constexpr uint32_t LogonFailed = 2005; // format: %s the reason
+constexpr uint32_t Cancel = 2006;
+constexpr uint32_t OptionTitle = 2010;
+constexpr uint32_t Ok = 2011;
+constexpr uint32_t Default = 2012;
+constexpr uint32_t GeneralPage = 2013;
+constexpr uint32_t ServiceDir = 2014;
+constexpr uint32_t ServiceDirNote = 2015;
+constexpr uint32_t TrayLoggedOff = 2020;
+constexpr uint32_t TrayLoggedOn = 2021; // format: %s the member id
+} // namespace KernovaText
