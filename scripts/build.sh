@@ -3,6 +3,8 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ZELTA_BUILD_DIR:-$ROOT/build}"
+# Lets ccache share objects between checkouts in different folders.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
 
 "$ROOT/scripts/bootstrap.sh"
 GEN=()
