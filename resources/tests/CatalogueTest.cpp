@@ -40,6 +40,8 @@ const QHash<uint32_t, QString> kFormats = {
     {890, "s"},                                           // unreadable attachment: file name
     {917, "d"},                                           // body too long: limit
     {918, "d"},                                           // subject too long: limit
+    {2005, "s"},                                          // log-on failed: reason
+    {2021, "s"},                                          // tray tip: member ID
 };
 
 QString tableText(QStringView raw) {
