@@ -492,12 +492,14 @@ void CKernovaCore::ShowLogonDialog() {
     initial.autoLogon = IsAutoLogon();
     if (initial.rememberId || initial.autoLogon)
         initial.memberId = RememberedID();
-    auto submit = [this](const CLogonDlg::Values& v) -> QString {
-        if (!LogonWith(v.memberId, v.password))
-            return CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
+    auto submit = [this](const CLogonDlg::Values& v, QString* reason) {
+        if (!LogonWith(v.memberId, v.password)) {
+            *reason = CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
+            return false;
+        }
         SetLogonPreferences(v.memberId, v.rememberId, v.autoLogon,
                             v.autoLogon ? v.password : QString());
-        return {};
+        return true;
     };
     m_logonDlg = new CLogonDlg(IMResHandle(), initial, submit, m_host.MainWnd());
     m_logonDlg->setAttribute(Qt::WA_DeleteOnClose);

@@ -49,16 +49,17 @@ CLogonDlg::Values CLogonDlg::CurrentValues() const {
             m_auto->isChecked()};
 }
 
-QString CLogonDlg::ShownError() const { return m_error->isVisible() ? m_error->text() : QString(); }
+QString CLogonDlg::ShownError() const { return m_error->isHidden() ? QString() : m_error->text(); }
 
 void CLogonDlg::accept() {
     const Values values = CurrentValues();
     QString reason;
+    bool done = false;
     if (values.memberId.isEmpty() || values.password.isEmpty())
         reason = CResourceLoader::LoadString(m_res, KernovaText::EnterId);
-    else if (m_submit)
-        reason = m_submit(values);
-    if (reason.isEmpty()) {
+    else
+        done = m_submit && m_submit(values, &reason);
+    if (done) {
         m_password->clear();
         QDialog::accept();
         return;

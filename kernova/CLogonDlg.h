@@ -19,8 +19,8 @@ public:
         bool rememberId = false;
         bool autoLogon = false;
     };
-    // Returns an empty text when the log-on succeeded, else the reason to show.
-    using Submit = std::function<QString(const Values&)>;
+    // True when the log-on succeeded; otherwise *reason is shown.
+    using Submit = std::function<bool(const Values&, QString* reason)>;
 
     CLogonDlg(void* resModule, const Values& initial, Submit submit, QWidget* parent = nullptr);
 

@@ -1,0 +1,218 @@
+// The core's thin windows and helpers: option sheet messages, the tray's local server, the
+// log-on dialog, the general page, the sealed password and damaged message files.
+#include "host/TaskTrayWire.h"
+#include "kernova/CGeneralPage.h"
+#include "kernova/CMessageFiles.h"
+#include "kernova/COptionSheet.h"
+#include "kernova/CPasswordVault.h"
+#include "kernova/CTaskTray.h"
+#include "kernova/tests/KernovaTestSupport.h"
+#include "obrix/CIMOptionPageIF.h"
+#include "obrix/ObrixApi.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocalSocket>
+#include <QtCore/qtestsupport_core.h>
+
+#define X(name, result, params) extern "C" result OBRIX_##name params;
+OBRIX_FUNCTION_LIST(X)
+#undef X
+
+using namespace kntest;
+
+namespace {
+
+// A page that records the sheet's messages and answers as told.
+class CRecordingPage : public CIMOptionPageIF {
+public:
+    explicit CRecordingPage(QString name) : CIMOptionPageIF(1), m_name(std::move(name)) {
+        CreatePage(m_name);
+    }
+    int answerOK = 1;
+    int answerLeave = 1;
+    static QStringList& Seen() {
+        static QStringList seen;
+        return seen;
+    }
+
+protected:
+    int OnOptionOK() override {
+        Seen().append(m_name + " ok");
+        return answerOK;
+    }
+    void OnOptionDefault() override { Seen().append(m_name + " default"); }
+    int OnOptionKillActive() override {
+        Seen().append(m_name + " leave");
+        return answerLeave;
+    }
+
+private:
+    QString m_name;
+};
+
+TEST(OptionSheet, PagesGetOkDefaultAndLeaveAndARefusingPageKeepsItselfShown) {
+    CRecordingPage::Seen().clear();
+    COptionSheet sheet(nullptr);
+    CRecordingPage one("one"), two("two");
+    sheet.AddPage(&one);
+    sheet.AddPage(&two);
+    sheet.AddPage(&one); // once only
+    ASSERT_EQ(sheet.Pages().size(), 2);
+
+    two.answerLeave = 1;
+    one.answerLeave = 0;
+    EXPECT_FALSE(sheet.SelectPage(1)) << "page one refuses to be left";
+    EXPECT_EQ(sheet.CurrentPage(), &one);
+    one.answerLeave = 1;
+    EXPECT_TRUE(sheet.SelectPage(1));
+    sheet.DefaultCurrent();
+    EXPECT_EQ(CRecordingPage::Seen(), (QStringList{"one leave", "one leave", "two default"}));
+
+    CRecordingPage::Seen().clear();
+    two.answerOK = 0;
+    sheet.SelectPage(0);
+    CRecordingPage::Seen().clear();
+    sheet.accept();
+    EXPECT_EQ(sheet.result(), QDialog::Rejected) << "a refusing page keeps the sheet open";
+    EXPECT_EQ(sheet.CurrentPage(), &two);
+    EXPECT_EQ(CRecordingPage::Seen(), (QStringList{"one leave", "one ok", "two ok"}));
+
+    // Closing hands the pages back: they outlive the sheet.
+    QPointer<CRecordingPage> alive(&one);
+    sheet.reject();
+    EXPECT_TRUE(alive);
+    EXPECT_EQ(one.parent(), nullptr);
+}
+
+class CoreWindows : public CoreFixture {};
+
+TEST_F(CoreWindows, OptionPagesAreAcceptedOnlyBetweenBeginAndKillOption) {
+    CRecordingPage page("p");
+    HWND pages[1] = {&page};
+    EXPECT_EQ(OBRIX_AddOptionPage(pages, 1), 0) << "no sheet is open";
+    ASSERT_EQ(OBRIX_ShowOption(), 1);
+    EXPECT_EQ(TakeCalls(), (QStringList{"1 OnBeginOption", "4 OnBeginOption"}));
+    ASSERT_NE(core->OptionSheet(), nullptr);
+    core->OptionSheet()->reject();
+    EXPECT_EQ(TakeCalls(), (QStringList{"1 OnKillOption", "4 OnKillOption"}));
+    EXPECT_EQ(OBRIX_AddOptionPage(pages, 1), 0);
+}
+
+TEST_F(CoreWindows, TheGeneralPageKeepsTheServiceLocationAndLogOnChoices) {
+    ASSERT_EQ(OBRIX_Option(0), 1);
+    QPointer<COptionSheet> sheet = core->OptionSheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(Calls().isEmpty()) << "the general page alone asks no plug-in";
+    auto* page = qobject_cast<CGeneralPage*>(sheet->Pages().value(0));
+    ASSERT_NE(page, nullptr);
+    page->ServiceDirEdit()->setText("/srv/zelta");
+    page->MemberIdEdit()->setText("b");
+    page->RememberBox()->setChecked(true);
+    sheet->accept();
+    EXPECT_EQ(host.values.value(CFakeHost::Key(1, 0, "IM\\SERVICE", "Dir")).toString(), "/srv/zelta");
+    EXPECT_EQ(core->RememberedID(), "b");
+    EXPECT_TRUE(core->IsRememberID());
+    EXPECT_FALSE(core->IsAutoLogon());
+    // The environment still wins, so that tests and scripts choose their service.
+    EXPECT_EQ(core->ServiceDir(), dir);
+}
+
+TEST_F(CoreWindows, TheTrayServerTurnsWireMessagesIntoPresenceRequests) {
+    core->Start();
+    TakeCalls();
+    CTaskTray tray([this](CTaskTray::Request r) { core->Begin(ObrixModule::Presence, r, 0); });
+    const QString path = m_home.path() + "/tray.sock";
+    ASSERT_TRUE(tray.Listen(path));
+    for (int32_t lParam : {0x201, 0x204, 0x999}) {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        // Split in two, as a slow writer might deliver it.
+        const QByteArray wire = ZeltaTaskTray::encode(ZeltaMsg::TaskTray, lParam);
+        socket.write(wire.left(3));
+        socket.flush();
+        QTest::qWait(20);
+        socket.write(wire.mid(3));
+        socket.flush();
+        QTest::qWait(100);
+    }
+    EXPECT_EQ(TakeCalls(), (QStringList{"1 OnBegin 0 0", "1 OnBegin 1 0"}));
+}
+
+TEST_F(CoreWindows, TheLogOnDialogStaysOpenWithTheReasonUntilTheLogOnSucceeds) {
+    int submitted = 0;
+    CLogonDlg dlg(nullptr, {"a", {}, true, false}, [&](const CLogonDlg::Values& v, QString* reason) {
+        ++submitted;
+        if (core->LogonWith(v.memberId, v.password))
+            return true;
+        *reason = core->LastLogonError();
+        return false;
+    });
+    dlg.show();
+    ASSERT_TRUE(dlg.isVisible());
+    dlg.accept();
+    EXPECT_EQ(submitted, 0) << "an empty password is not sent";
+    EXPECT_TRUE(dlg.isVisible());
+    dlg.findChildren<QLineEdit*>().value(1)->setText("wrong");
+    dlg.accept();
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_FALSE(dlg.ShownError().isEmpty());
+    dlg.findChildren<QLineEdit*>().value(1)->setText(svctest::Password("a"));
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(core->LogonState(), ObrixLogon::LoggedOn);
+}
+
+TEST_F(CoreWindows, AutomaticLogOnKeepsOnlyASealedPasswordThatOpensWithTheUsersKey) {
+    core->SetLogonPreferences("a", true, true, svctest::Password("a"));
+    const QByteArray sealed =
+        host.values.value(CFakeHost::Key(1, 0, "IM\\LOGON", "Password")).toByteArray();
+    ASSERT_FALSE(sealed.isEmpty());
+    EXPECT_FALSE(sealed.contains(svctest::Password("a").toUtf8()));
+    CPasswordVault vault(host.userDir + "account/logon.key");
+    EXPECT_EQ(vault.Open(sealed), svctest::Password("a"));
+    QByteArray altered = sealed;
+    altered[20] = char(altered[20] ^ 1);
+    EXPECT_FALSE(vault.Open(altered).has_value());
+    EXPECT_FALSE(CPasswordVault(m_home.path() + "/other.key").Open(sealed).has_value());
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
+                                      QFile::WriteOther;
+    EXPECT_FALSE(QFile::permissions(host.userDir + "account/logon.key") & others);
+
+    core->Start(); // logs on by itself from the stored choice
+    EXPECT_TRUE(QTest::qWaitFor([&] { return core->LogonState() == ObrixLogon::LoggedOn; }, 3000));
+    // Turning automatic log-on off forgets the password.
+    core->SetLogonPreferences("a", true, false, {});
+    EXPECT_FALSE(host.values.contains(CFakeHost::Key(1, 0, "IM\\LOGON", "Password")));
+}
+
+TEST_F(CoreWindows, DamagedOrForeignMessageFilesAreSkippedWithALogRecord) {
+    LogOnCore();
+    const QString recv = host.userDir + "account/a/message/recv/";
+    QFile bad(recv + "bad.zmf");
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("\xFF\xFF\xFF\x7F garbage", 12));
+    bad.close();
+    host.log.clear();
+    EXPECT_EQ(OBRIX_GetMessage(ObrixBox::Received, u"bad"), nullptr);
+    ASSERT_EQ(host.log.size(), 1);
+    EXPECT_TRUE(host.log.first().contains("bad.zmf"));
+    EXPECT_EQ(OBRIX_GetMessage(ObrixBox::Received, u"../send/x"), nullptr);
+    EXPECT_EQ(OBRIX_GetMessage(7, u"bad"), nullptr);
+    EXPECT_EQ(OBRIX_SetReadMessage(ObrixBox::Received, u"bad"), 0);
+
+    for (const QString& id : {QString(), QString("."), QString(".hidden"), QString("a/b"),
+                              QString("a\\b"), QString("x\ny"), QString(200, u'x')})
+        EXPECT_FALSE(CMessageFiles::IsSafeId(id)) << id.toStdString();
+    EXPECT_TRUE(CMessageFiles::IsSafeId("20261207103000123-a"));
+
+    // A peer's message with an id that cannot name a file is refused, and the core goes on.
+    auto peer = LogOn("b");
+    ASSERT_TRUE(peer->SendMessage(svctest::MakeMessage("ok-1", {"a"})));
+    EXPECT_TRUE(WaitForCall("1 OnRecvMessage ok-1"));
+}
+
+} // namespace

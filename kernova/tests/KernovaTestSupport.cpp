@@ -1,0 +1,164 @@
+#include "kernova/tests/KernovaTestSupport.h"
+
+#include <QDir>
+#include <QtCore/qtestsupport_core.h>
+
+namespace kntest {
+
+namespace {
+
+QString Arg(const char16_t* s) { return s ? QString::fromUtf16(s) : QStringLiteral("(null)"); }
+QString Arg(int32_t v) { return QString::number(v); }
+QString Arg(uint32_t v) { return QString::number(v); }
+QString Arg(intptr_t v) { return QString::number(v); }
+
+template <typename... A> void Record(int module, const char* name, A... args) {
+    QStringList fields{QString::number(module), QString::fromLatin1(name)};
+    (fields.append(Arg(args)), ...);
+    Calls().append(fields.join(u' '));
+}
+
+int32_t g_preTranslate[8] = {};
+
+template <int M> struct Recorder {
+    static void OnIMZpmInfo(tagMODULEINFO* info) {
+        info->nType = M;
+        zeltaCopyField(info->szFileName, reinterpret_cast<const char16_t*>((QStringLiteral("Rec") + QString::number(M) + QStringLiteral(".zpm")).utf16()));
+        zeltaCopyField(info->szLocalName, u"試験");
+        zeltaCopyField(info->szCompany, u"Tovar, Inc.");
+        info->dwVersion = 0x10001;
+    }
+    static void OnInit() { Record(M, "OnInit"); }
+    static void OnStart() { Record(M, "OnStart"); }
+    static void OnKill() { Record(M, "OnKill"); }
+    static int32_t OnPreTranslateMessage(MSG*) { return g_preTranslate[M]; }
+    static void OnBegin(int32_t kind, intptr_t data) { Record(M, "OnBegin", kind, data); }
+    static void OnOption() { Record(M, "OnOption"); }
+    static void OnBeginOption() { Record(M, "OnBeginOption"); }
+    static void OnKillOption() { Record(M, "OnKillOption"); }
+    static void OnLogon(int32_t flag) { Record(M, "OnLogon", flag); }
+    static void OnLogoff(int32_t flag) { Record(M, "OnLogoff", flag); }
+    static int32_t OnRecvMessage(const char16_t* id) {
+        Record(M, "OnRecvMessage", id);
+        return 0;
+    }
+    static intptr_t OnSendMessage(const char16_t* id) {
+        Record(M, "OnSendMessage", id);
+        return 0;
+    }
+    static void OnRemoveMessage(int32_t box, const char16_t* id) { Record(M, "OnRemoveMessage", box, id); }
+    static void OnChangeMessageFlags(int32_t box, const char16_t* id, uint32_t flags) {
+        Record(M, "OnChangeMessageFlags", box, id, flags);
+    }
+    static void OnRecvNotify(int32_t kind, const char16_t* id, const char16_t* member) {
+        Record(M, "OnRecvNotify", kind, id, member);
+    }
+    static void OnChangeMemPresence(const char16_t* g, const char16_t* m, const char16_t* prev) {
+        Record(M, "OnChangeMemPresence", g, m, prev);
+    }
+    static void OnAddGrp(const char16_t* g, const char16_t* parent, const char16_t* name) {
+        Record(M, "OnAddGrp", g, parent, name);
+    }
+    static void OnAddGrpMember(const char16_t* g, const char16_t* m, const char16_t* name) {
+        Record(M, "OnAddGrpMember", g, m, name);
+    }
+    static int32_t OnRemoveGrp(const char16_t* g) {
+        Record(M, "OnRemoveGrp", g);
+        return 0;
+    }
+    static void OnRemoveGrpMember(const char16_t* g, const char16_t* m) { Record(M, "OnRemoveGrpMember", g, m); }
+    static void OnChangeGrpName(const char16_t* g) { Record(M, "OnChangeGrpName", g); }
+
+    static void* Resolve(const char* name) {
+        const QByteArray n(name);
+#define KNTEST_MAP(fn)                                                                            \
+    if (n == "IMCBK_" #fn)                                                                        \
+        return reinterpret_cast<void*>(&fn);
+        KNTEST_MAP(OnIMZpmInfo) KNTEST_MAP(OnInit) KNTEST_MAP(OnStart) KNTEST_MAP(OnKill)
+        KNTEST_MAP(OnPreTranslateMessage) KNTEST_MAP(OnBegin) KNTEST_MAP(OnOption)
+        KNTEST_MAP(OnBeginOption) KNTEST_MAP(OnKillOption) KNTEST_MAP(OnLogon)
+        KNTEST_MAP(OnLogoff) KNTEST_MAP(OnRecvMessage) KNTEST_MAP(OnSendMessage)
+        KNTEST_MAP(OnRemoveMessage) KNTEST_MAP(OnChangeMessageFlags) KNTEST_MAP(OnRecvNotify)
+        KNTEST_MAP(OnChangeMemPresence) KNTEST_MAP(OnAddGrp) KNTEST_MAP(OnAddGrpMember)
+        KNTEST_MAP(OnRemoveGrp) KNTEST_MAP(OnRemoveGrpMember) KNTEST_MAP(OnChangeGrpName)
+#undef KNTEST_MAP
+        return nullptr;
+    }
+};
+
+} // namespace
+
+QStringList& Calls() {
+    static QStringList calls;
+    return calls;
+}
+
+QStringList TakeCalls() { return std::exchange(Calls(), {}); }
+
+void SetPreTranslateAnswer(int32_t module, int32_t answer) { g_preTranslate[module & 7] = answer; }
+
+void AddRecordingPlugin(CKernovaCore& core, int32_t module) {
+    CImPlugin::Resolver resolve;
+    switch (module) {
+    case 1:
+        resolve = &Recorder<1>::Resolve;
+        break;
+    case 4:
+        resolve = &Recorder<4>::Resolve;
+        break;
+    case 6:
+        resolve = &Recorder<6>::Resolve;
+        break;
+    default:
+        resolve = &Recorder<7>::Resolve;
+        break;
+    }
+    core.Plugins().Add(CImPlugin::FromResolver(QStringLiteral("rec%1").arg(module), resolve));
+}
+
+void CoreFixture::SetUp() {
+    svctest::ServiceFixture::SetUp();
+    ASSERT_TRUE(m_home.isValid());
+    qputenv("ZELTA_SERVICE_DIR", QFile::encodeName(dir));
+    // The tray's local server lives in the runtime directory; never the real one.
+    QDir().mkpath(m_home.path() + QStringLiteral("/run"));
+    QFile::setPermissions(m_home.path() + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_home.path() + QStringLiteral("/run")));
+    qunsetenv("ZELTA_AUTOLOGON_ID");
+    host.appDir = m_home.path() + QStringLiteral("/app/");
+    host.userDir = m_home.path() + QStringLiteral("/user/");
+    core = std::make_unique<CKernovaCore>(host);
+    CKernovaCore::SetInstance(core.get());
+    for (int32_t module : {1, 4})
+        AddRecordingPlugin(*core, module);
+    for (int i = 0; i < 8; ++i)
+        g_preTranslate[i] = 0;
+    TakeCalls();
+}
+
+void CoreFixture::TearDown() {
+    core.reset();
+    CKernovaCore::SetInstance(nullptr);
+    qunsetenv("ZELTA_SERVICE_DIR");
+    TakeCalls();
+}
+
+void CoreFixture::LogOnCore() {
+    ASSERT_TRUE(core->LogonWith(QStringLiteral("a"), svctest::Password(QStringLiteral("a"))))
+        << core->LastLogonError().toStdString();
+}
+
+bool CoreFixture::WaitForCall(const QString& prefix, int ms) {
+    return QTest::qWaitFor([&] { return !CallsStartingWith(prefix).isEmpty(); }, ms);
+}
+
+QStringList CoreFixture::CallsStartingWith(const QString& prefix) const {
+    QStringList found;
+    for (const QString& call : Calls())
+        if (call.startsWith(prefix))
+            found.append(call);
+    return found;
+}
+
+} // namespace kntest
