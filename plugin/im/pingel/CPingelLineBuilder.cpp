@@ -6,6 +6,7 @@
 #include "obrix/CResourceLoader.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <memory>
 #include <vector>
 
@@ -65,8 +66,12 @@ QString CPingelLineBuilder::ShownStatus(const QString& status) {
 
 QString CPingelLineBuilder::LineTime(const QDateTime& local) {
     const QLocale system = QLocale::system();
+    // The short time format of some locales carries seconds; the line never shows them.
+    QString timeFormat = system.timeFormat(QLocale::ShortFormat);
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s{1,2}(\\.z+)?秒?"));
+    timeFormat.remove(seconds);
     return system.toString(local.date(), QLocale::ShortFormat) + u' ' +
-           system.toString(local.time(), QLocale::ShortFormat);
+           system.toString(local.time(), timeFormat.trimmed());
 }
 
 QString CPingelLineBuilder::StatusLine(const CIMGroup& group, const QString& memberId) const {
