@@ -86,6 +86,9 @@ bool CLocalService::Logon(const QString& memberId, const QString& password) {
         const QVariant previous = m_store.Scalar(
             QStringLiteral("SELECT session FROM sessions WHERE member_id = ?"), {memberId});
         if (previous.isValid()) {
+            // The process that held the session had the chat windows; they are gone with it.
+            if (!m_store.LeaveAllChats(memberId, Svc::CHAT_LOGGED_OFF))
+                return false;
             Event e;
             e.kind = CServiceStore::EV_SESSION_ENDED;
             e.target = memberId;
@@ -159,7 +162,8 @@ void CLocalService::Logoff() {
             return false;
         // A session that was taken over or swept meanwhile leaves the presence alone.
         if (q->numRowsAffected() > 0 &&
-            !m_store.SetPresenceAll(user, {Svc::kStatusOff, {}, Svc::kColorOff}))
+            (!m_store.SetPresenceAll(user, {Svc::kStatusOff, {}, Svc::kColorOff}) ||
+             !m_store.LeaveAllChats(user, Svc::CHAT_LOGGED_OFF)))
             return false;
         return m_store
             .Run(QStringLiteral("UPDATE members SET feed_seq = ? WHERE id = ? AND feed_seq < ?"),
@@ -212,6 +216,7 @@ void CLocalService::PollFeed() {
     do {
         m_pollAgain = false;
         for (;;) {
+            m_chatsSignalled.clear();
             const QList<Event> events = m_store.EventsFor(m_user, m_cursor, m_logonSeq, kFeedBatch);
             for (const Event& e : events) {
                 m_cursor = e.seq; // before the signal: its slot may log off
@@ -278,6 +283,23 @@ void CLocalService::Dispatch(const Event& e) {
     case CServiceStore::EV_RECEIPT:
         emit ReceiptArrived(
             {e.value, e.messageId, e.memberId, QDateTime::fromMSecsSinceEpoch(e.time, Qt::UTC)});
+        break;
+    case CServiceStore::EV_CHAT_INVITED:
+        // An invitation answered, withdrawn or ended meanwhile is not offered again.
+        if (m_store
+                .Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members cm JOIN chats c ON"
+                                       " c.id = cm.chat WHERE cm.chat = ? AND cm.member_id = ?"
+                                       " AND cm.state = ? AND c.closed IS NULL"),
+                        {e.value, m_user, int(Svc::CHAT_INVITED)})
+                .toInt() > 0)
+            emit ChatInvited(e.value, e.memberId, e.detail);
+        break;
+    case CServiceStore::EV_CHAT_CHANGED:
+        // Events read in one round are all committed: one signal per chat covers them.
+        if (!m_chatsSignalled.contains(e.value)) {
+            m_chatsSignalled.insert(e.value);
+            emit ChatChanged(e.value);
+        }
         break;
     case CServiceStore::EV_SESSION_ENDED:
         if (e.detail == m_session)
@@ -414,6 +436,8 @@ bool CLocalService::SendMessage(const SvcMessage& original, QStringList* unknown
         return false;
     if (auto e = Svc::CheckOutgoing(original); e.IsError())
         return Fail(e);
+    if (auto e = Svc::CheckAttachments(original.attachments, m_attachmentLimit); e.IsError())
+        return Fail(e);
     SvcMessage m = original;
     m.fromId = m_user;
     if (m.fromName.isEmpty()) {
@@ -501,6 +525,13 @@ bool CLocalService::SendMessage(const SvcMessage& original, QStringList* unknown
                                                 " dest) VALUES(?,?,?,?)"),
                                  {row, list, i, m.dest[list][i].id}))
                     return false;
+        for (int i = 0; i < m.attachments.size(); ++i) {
+            const SvcAttachment& f = m.attachments[i];
+            if (!m_store.Run(QStringLiteral("INSERT INTO attachments(message, position, name,"
+                                            " size, data) VALUES(?,?,?,?,?)"),
+                             {row, i, f.name, qint64(f.data.size()), f.data}))
+                return false;
+        }
         for (const auto& [dest, members] : reached)
             for (const QString& member : members)
                 if (!m_store.Run(QStringLiteral("INSERT OR IGNORE INTO reached(message, dest,"
@@ -618,6 +649,11 @@ std::optional<SvcMessage> CLocalService::LoadForUser(const QString& messageId, b
     // A Bcc recipient learns that it was a blind copy, and of nobody else.
     if (!sender && myList == Svc::DST_BCC)
         m.AddDest(Svc::DST_BCC, m_user);
+    auto files = m_store.Run(QStringLiteral("SELECT name, size FROM attachments WHERE message = ?"
+                                            " ORDER BY position"),
+                             {row});
+    while (files && files->next())
+        m.attachments.append({files->value(0).toString(), files->value(1).toLongLong(), {}});
     return m;
 }
 
@@ -690,4 +726,228 @@ bool CLocalService::MarkReceived(const QStringList& messageIds) {
 
 bool CLocalService::MarkRead(const QString& messageId) {
     return Mark({messageId}, true);
+}
+
+// ---- Attachments ----
+
+std::optional<QByteArray> CLocalService::GetAttachmentData(const QString& messageId, int index) {
+    if (!RequireLogon())
+        return std::nullopt;
+    // Only the sender and the recipients may have the bytes.
+    auto q = m_store.Run(
+        QStringLiteral("SELECT a.data FROM attachments a JOIN messages m ON m.id = a.message"
+                       " WHERE m.message_id = ? AND a.position = ? AND (m.from_id = ? OR EXISTS("
+                       "SELECT 1 FROM deliveries d WHERE d.message = m.id AND d.member_id = ?))"),
+        {messageId, index, m_user, m_user});
+    if (!q)
+        return std::nullopt;
+    if (!q->next()) {
+        Fail(CServiceError(CServiceError::UnknownAttachment,
+                           QStringLiteral("%1/%2").arg(messageId).arg(index)));
+        return std::nullopt;
+    }
+    return q->value(0).toByteArray();
+}
+
+// ---- Chats ----
+
+int CLocalService::ChatStateOfUser(int chat) {
+    auto q = m_store.Run(QStringLiteral("SELECT c.closed, cm.state FROM chats c LEFT JOIN"
+                                        " chat_members cm ON cm.chat = c.id AND cm.member_id = ?"
+                                        " WHERE c.id = ?"),
+                         {m_user, chat});
+    if (!q)
+        return -1;
+    if (!q->next()) {
+        m_store.Fail(CServiceError(CServiceError::UnknownChat, QString::number(chat)));
+        return -1;
+    }
+    if (!q->value(0).isNull()) {
+        m_store.Fail(CServiceError(CServiceError::ChatClosed, QString::number(chat)));
+        return -1;
+    }
+    if (q->value(1).isNull()) {
+        m_store.Fail(CServiceError(CServiceError::NotInChat, QString::number(chat)));
+        return -1;
+    }
+    return q->value(1).toInt();
+}
+
+bool CLocalService::ChatWrite(int chat, int wantedState, CServiceError::Code otherwise,
+                              const std::function<bool()>& fn) {
+    if (!RequireLogon())
+        return false;
+    const bool ok = m_store.Write([&] {
+        const int state = ChatStateOfUser(chat);
+        if (state < 0)
+            return false;
+        if (state != wantedState)
+            return m_store.Fail(CServiceError(otherwise, QString::number(chat)));
+        return fn();
+    });
+    return ok || StoreFail();
+}
+
+int CLocalService::CreateChat(int maxOpenChats) {
+    if (!RequireLogon())
+        return 0;
+    int chat = 0;
+    const bool ok = m_store.Write([&] {
+        const int open =
+            m_store
+                .Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members cm JOIN chats c ON"
+                                       " c.id = cm.chat WHERE cm.member_id = ? AND cm.state = ?"
+                                       " AND c.closed IS NULL"),
+                        {m_user, int(Svc::CHAT_IN)})
+                .toInt();
+        if (open >= maxOpenChats)
+            return m_store.Fail(
+                CServiceError(CServiceError::ChatRoomLimit, QString::number(maxOpenChats)));
+        const qint64 now = CServiceStore::Now();
+        auto q = m_store.Run(QStringLiteral("INSERT INTO chats(creator, created) VALUES(?,?)"),
+                             {m_user, now});
+        if (!q)
+            return false;
+        chat = q->lastInsertId().toInt();
+        return m_store.Run(QStringLiteral("INSERT INTO chat_members(chat, member_id, state,"
+                                          " changed) VALUES(?,?,?,?)"),
+                           {chat, m_user, int(Svc::CHAT_IN), now}) &&
+               m_store.AppendChatEvent(chat, Svc::CHAT_JOINED, m_user,
+                                       m_store.ChatNotice(Svc::CHAT_JOINED, m_user));
+    });
+    if (!ok) {
+        StoreFail();
+        return 0;
+    }
+    return chat;
+}
+
+bool CLocalService::InviteToChat(int chat, const QString& memberId, const QString& text,
+                                 int maxMembers) {
+    if (!RequireLogon())
+        return false;
+    if (auto e = Svc::CheckId(memberId); e.IsError())
+        return Fail(e);
+    if (auto e = Svc::CheckField("invitation text", text, Svc::kMaxChatInviteText); e.IsError())
+        return Fail(e);
+    return ChatWrite(chat, Svc::CHAT_IN, CServiceError::NotInChat, [&] {
+        const auto member = m_store.Member(memberId);
+        if (!member)
+            return m_store.Fail(CServiceError(CServiceError::UnknownMember, memberId));
+        if (!member->online)
+            return m_store.Fail(CServiceError(CServiceError::MemberOffline, memberId));
+        const QVariant state = m_store.Scalar(
+            QStringLiteral("SELECT state FROM chat_members WHERE chat = ? AND member_id = ?"),
+            {chat, memberId});
+        if (state.isValid() && state.toInt() != Svc::CHAT_GONE)
+            return m_store.Fail(CServiceError(CServiceError::AlreadyInChat, memberId));
+        const int count =
+            m_store
+                .Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members WHERE chat = ? AND"
+                                       " state < ?"),
+                        {chat, int(Svc::CHAT_GONE)})
+                .toInt();
+        if (count + 1 > maxMembers)
+            return m_store.Fail(
+                CServiceError(CServiceError::ChatMemberLimit, QString::number(maxMembers)));
+        // A member who left may be invited again.
+        Event e;
+        e.kind = CServiceStore::EV_CHAT_INVITED;
+        e.target = memberId;
+        e.memberId = m_user;
+        e.detail = text;
+        e.value = chat;
+        return m_store.Run(
+                   QStringLiteral("INSERT OR REPLACE INTO chat_members(chat, member_id,"
+                                  " state, inviter, invite_text, changed)"
+                                  " VALUES(?,?,?,?,?,?)"),
+                   {chat, memberId, int(Svc::CHAT_INVITED), m_user, text, CServiceStore::Now()}) &&
+               m_store.Append(e) &&
+               m_store.AppendChatEvent(chat, Svc::CHAT_NOTICE, m_user,
+                                       m_store.ChatNotice(Svc::CHAT_NOTICE, m_user, memberId));
+    });
+}
+
+bool CLocalService::JoinChat(int chat) {
+    return ChatWrite(chat, Svc::CHAT_INVITED, CServiceError::NotInvited, [&] {
+        return m_store.SetChatState(chat, m_user, Svc::CHAT_IN) &&
+               m_store.AppendChatEvent(chat, Svc::CHAT_JOINED, m_user,
+                                       m_store.ChatNotice(Svc::CHAT_JOINED, m_user));
+    });
+}
+
+bool CLocalService::DeclineChat(int chat, bool refused) {
+    return ChatWrite(chat, Svc::CHAT_INVITED, CServiceError::NotInvited, [&] {
+        return m_store.EndChatPart(chat, m_user,
+                                   refused ? Svc::CHAT_DECLINED : Svc::CHAT_TIMED_OUT);
+    });
+}
+
+bool CLocalService::TalkInChat(int chat, const QString& html) {
+    if (!RequireLogon())
+        return false;
+    if (html.size() > Svc::kMaxBodyBytes / 3 && html.toUtf8().size() > Svc::kMaxBodyBytes)
+        return Fail(
+            CServiceError(CServiceError::BodyTooLarge, QString::number(Svc::kMaxBodyBytes)));
+    return ChatWrite(chat, Svc::CHAT_IN, CServiceError::NotInChat,
+                     [&] { return m_store.AppendChatEvent(chat, Svc::CHAT_TALK, m_user, html); });
+}
+
+bool CLocalService::LeaveChat(int chat) {
+    if (!RequireLogon())
+        return false;
+    const bool ok = m_store.Write([&] {
+        const int state = ChatStateOfUser(chat);
+        if (state < 0)
+            return false;
+        if (state == Svc::CHAT_GONE)
+            return m_store.Fail(CServiceError(CServiceError::NotInChat, QString::number(chat)));
+        return m_store.EndChatPart(chat, m_user,
+                                   state == Svc::CHAT_IN ? Svc::CHAT_LEFT : Svc::CHAT_DECLINED);
+    });
+    return ok || StoreFail();
+}
+
+QList<SvcChatEvent> CLocalService::GetChatEvents(int chat, qint64 afterSeq) {
+    QList<SvcChatEvent> events;
+    if (!RequireLogon())
+        return events;
+    // Whoever was ever asked into the chat may read its log, also after it ended.
+    if (m_store
+            .Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members WHERE chat = ? AND"
+                                   " member_id = ?"),
+                    {chat, m_user})
+            .toInt() == 0) {
+        Fail(CServiceError(
+            m_store.Scalar(QStringLiteral("SELECT COUNT(*) FROM chats WHERE id = ?"), {chat})
+                        .toInt() > 0
+                ? CServiceError::NotInChat
+                : CServiceError::UnknownChat,
+            QString::number(chat)));
+        return events;
+    }
+    auto q = m_store.Run(QStringLiteral("SELECT seq, type, member_id, text, time FROM chat_events"
+                                        " WHERE chat = ? AND seq > ? ORDER BY seq"),
+                         {chat, afterSeq});
+    while (q && q->next())
+        events.append({q->value(0).toLongLong(), chat, q->value(1).toInt(), q->value(2).toString(),
+                       q->value(3).toString(), FromMs(q->value(4))});
+    if (!q)
+        StoreFail();
+    return events;
+}
+
+QList<SvcChatMember> CLocalService::GetChatMembers(int chat) {
+    QList<SvcChatMember> members;
+    if (!RequireLogon())
+        return members;
+    auto q = m_store.Run(QStringLiteral("SELECT member_id, state, inviter FROM chat_members WHERE"
+                                        " chat = ? AND EXISTS(SELECT 1 FROM chat_members WHERE"
+                                        " chat = ? AND member_id = ?) ORDER BY rowid"),
+                         {chat, chat, m_user});
+    while (q && q->next())
+        members.append({q->value(0).toString(), q->value(1).toInt(), q->value(2).toString()});
+    if (members.isEmpty())
+        Fail(CServiceError(CServiceError::NotInChat, QString::number(chat)));
+    return members;
 }

@@ -55,6 +55,18 @@ public:
     bool MarkReceived(const QStringList& messageIds) override;
     bool MarkRead(const QString& messageId) override;
 
+    std::optional<QByteArray> GetAttachmentData(const QString& messageId, int index) override;
+
+    int CreateChat(int maxOpenChats) override;
+    bool InviteToChat(int chat, const QString& memberId, const QString& text,
+                      int maxMembers) override;
+    bool JoinChat(int chat) override;
+    bool DeclineChat(int chat, bool refused) override;
+    bool TalkInChat(int chat, const QString& html) override;
+    bool LeaveChat(int chat) override;
+    QList<SvcChatEvent> GetChatEvents(int chat, qint64 afterSeq = 0) override;
+    QList<SvcChatMember> GetChatMembers(int chat) override;
+
     // Takes new feed entries now instead of waiting for the bell.
     void PollFeed();
 
@@ -72,6 +84,12 @@ private:
     // The message as the user may see it; pending tells whether it waits for MarkReceived.
     std::optional<SvcMessage> LoadForUser(const QString& messageId, bool* pending = nullptr);
     bool Mark(const QStringList& messageIds, bool read);
+    // Inside Write: the user's state in an open chat, or fails (UnknownChat, ChatClosed,
+    // NotInChat) and returns -1.
+    int ChatStateOfUser(int chat);
+    // Runs fn in a write transaction for a chat the user is in with the wanted state.
+    bool ChatWrite(int chat, int wantedState, CServiceError::Code otherwise,
+                   const std::function<bool()>& fn);
 
     CServiceStore m_store;
     CServiceBell m_bell;
@@ -85,6 +103,7 @@ private:
     qint64 m_cursor = 0;   // last feed entry handled
     qint64 m_logonSeq = 0; // broadcast entries up to here predate the session
     QSet<QString> m_announced;
+    QSet<int> m_chatsSignalled; // within one round of the feed
     bool m_polling = false;
     bool m_pollAgain = false;
 };

@@ -100,7 +100,8 @@ bool CLocalServiceAdmin::RemoveMember(const QString& memberId) {
             if (!m_store.Append(e))
                 return false;
         }
-        return m_store.Run(QStringLiteral("DELETE FROM deliveries WHERE member_id = ? AND"
+        return m_store.LeaveAllChats(memberId, Svc::CHAT_REMOVED) &&
+               m_store.Run(QStringLiteral("DELETE FROM deliveries WHERE member_id = ? AND"
                                           " recv_time IS NULL"),
                            {memberId}) &&
                m_store.Run(QStringLiteral("DELETE FROM members WHERE id = ?"), {memberId}) &&

@@ -4,7 +4,6 @@
 // other members, and every event is a signal emitted on that thread from its event loop.
 //
 // Calls that can fail return false (or an empty value) and leave the reason in LastError().
-// Chats and attachment transfer will join this interface as further calls and signals.
 #pragma once
 
 #include "kernova/service/CServiceError.h"
@@ -67,6 +66,40 @@ public:
     // sends receipts of kind 0 and 1 as needed.
     virtual bool MarkRead(const QString& messageId) = 0;
 
+    // ---- Attachments ----
+    // SendMessage stores message.attachments (names and bytes) with the message; it refuses a
+    // message whose files together hold more than this many bytes (AttachmentsTooLarge), and
+    // stores nothing then.
+    void SetAttachmentLimit(qint64 bytes) { m_attachmentLimit = bytes; }
+    qint64 AttachmentLimit() const { return m_attachmentLimit; }
+    // The bytes of file index of a message the user sent or received.
+    virtual std::optional<QByteArray> GetAttachmentData(const QString& messageId, int index) = 0;
+
+    // ---- Chats ----
+    // Chat numbers are positive. A member takes part from creating or joining a chat until an
+    // event of type 3 or above; a chat whose last participant leaves is closed for good.
+    // Creates a chat with the user as its first participant (event 2). Refused
+    // (ChatRoomLimit) when the user already takes part in maxOpenChats chats. Returns the
+    // chat number, or 0.
+    virtual int CreateChat(int maxOpenChats) = 0;
+    // Invites an on-line member into a chat the user takes part in; refused when the chat
+    // would count more than maxMembers participants and pending invitations. The member gets
+    // ChatInvited with the user as inviter and this text; the chat gets a notice (event 1).
+    virtual bool InviteToChat(int chat, const QString& memberId, const QString& text,
+                              int maxMembers) = 0;
+    // Answers a pending invitation of the user: joining (event 2), or declining, refused by
+    // the user (event 4) or timed out (event 5).
+    virtual bool JoinChat(int chat) = 0;
+    virtual bool DeclineChat(int chat, bool refused) = 0;
+    // Says html in a chat the user takes part in (event 0).
+    virtual bool TalkInChat(int chat, const QString& html) = 0;
+    // The user leaves the chat (event 3); a pending invitation counts as declined.
+    virtual bool LeaveChat(int chat) = 0;
+    // Events of a chat the user was invited to, after the given sequence number (0: the whole
+    // log), oldest first.
+    virtual QList<SvcChatEvent> GetChatEvents(int chat, qint64 afterSeq = 0) = 0;
+    virtual QList<SvcChatMember> GetChatMembers(int chat) = 0;
+
     const CServiceError& LastError() const { return m_error; }
 
 signals:
@@ -87,6 +120,10 @@ signals:
     // MarkReceived; until then it stays pending and comes again at the next log-on.
     void MessageArrived(const SvcMessage& message);
     void ReceiptArrived(const SvcReceipt& receipt);
+    // Someone invites the user into a chat.
+    void ChatInvited(int chat, const QString& inviterId, const QString& text);
+    // A chat the user takes part in has new events (GetChatEvents); the user's own included.
+    void ChatChanged(int chat);
     // The service ended the session (Svc::SessionEndReason); the object is logged off.
     void SessionEnded(int reason);
 
@@ -98,4 +135,5 @@ protected:
     void ClearError() { m_error = {}; }
 
     CServiceError m_error;
+    qint64 m_attachmentLimit = Svc::kDefaultAttachmentLimit;
 };

@@ -64,6 +64,35 @@ Texts TextsOf(CServiceError::Code code) {
     case CServiceError::BadParent:
         return {u"グループを自分の下に置くことはできません: %1",
                 "a group cannot be placed below itself: %1"};
+    case CServiceError::UnknownChat:
+        return {u"会議が見つかりません: %1", "unknown chat: %1"};
+    case CServiceError::NotInChat:
+        return {u"この会議には参加していません: %1", "not taking part in chat %1"};
+    case CServiceError::NotInvited:
+        return {u"この会議への参加依頼はありません: %1", "no pending invitation to chat %1"};
+    case CServiceError::ChatClosed:
+        return {u"会議は終了しています: %1", "chat %1 has ended"};
+    case CServiceError::ChatRoomLimit:
+        return {u"参加できる会議の数 (%1) を超えています",
+                "already taking part in the most chats allowed (%1)"};
+    case CServiceError::ChatMemberLimit:
+        return {u"会議の参加メンバー数 (%1 人) を超えています",
+                "the chat would have more than %1 participants"};
+    case CServiceError::AlreadyInChat:
+        return {u"すでに会議に参加しているか依頼済みです: %1",
+                "already invited or taking part: %1"};
+    case CServiceError::MemberOffline:
+        return {u"メンバーがオンラインではありません: %1", "member is not on line: %1"};
+    case CServiceError::AttachmentsTooLarge:
+        return {u"添付ファイルの合計が大きすぎます (%1 バイトまで)",
+                "attached files too large together (at most %1 bytes)"};
+    case CServiceError::TooManyAttachments:
+        return {u"添付ファイルが多すぎます (%1 個まで)", "too many attached files (at most %1)"};
+    case CServiceError::BadAttachmentName:
+        return {u"添付ファイルの名前が正しくありません: \"%1\"",
+                "malformed attachment name: \"%1\""};
+    case CServiceError::UnknownAttachment:
+        return {u"添付ファイルが見つかりません: %1", "unknown attachment: %1"};
     }
     return {u"不明なエラー", "unknown error"};
 }

@@ -31,7 +31,19 @@ public:
         FieldTooLong, // argument: field name
         NoDestination,
         TooManyDestinations,
-        BadParent, // a group cannot move below itself (argument: group id)
+        BadParent,           // a group cannot move below itself (argument: group id)
+        UnknownChat,         // argument: chat number
+        NotInChat,           // the user takes no part in the chat (argument: chat number)
+        NotInvited,          // no pending invitation of the user (argument: chat number)
+        ChatClosed,          // every participant has left (argument: chat number)
+        ChatRoomLimit,       // the user takes part in too many chats (argument: the limit)
+        ChatMemberLimit,     // the chat would have too many participants (argument: the limit)
+        AlreadyInChat,       // invited or taking part already (argument: member id)
+        MemberOffline,       // argument: member id
+        AttachmentsTooLarge, // argument: the limit in bytes
+        TooManyAttachments,  // argument: the limit
+        BadAttachmentName,   // empty or too long (argument: the name)
+        UnknownAttachment,   // argument: "message/index"
     };
 
     CServiceError() = default;

@@ -16,8 +16,6 @@ namespace {
 
 QAtomicInt g_connectionCounter;
 
-// Later tables (chats, chat_members, chat_events, attachments) join this schema under those
-// names with the next schema version.
 const char* const kSchema[] = {
     "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT)",
     "CREATE TABLE members(id TEXT PRIMARY KEY, alias TEXT, family1 TEXT, first1 TEXT,"
@@ -61,6 +59,25 @@ const char* const kSchema[] = {
     " detail TEXT, value INTEGER NOT NULL DEFAULT 0)",
     "CREATE INDEX events_target ON events(target, seq)",
     "CREATE INDEX events_time ON events(time)",
+};
+
+// Added by schema version 2; a version 1 service gets them when it is first opened.
+const char* const kSchemaV2[] = {
+    // The files of a message, in the sender's order, with the sender's names.
+    "CREATE TABLE attachments(message INTEGER NOT NULL REFERENCES messages(id) ON DELETE CASCADE,"
+    " position INTEGER NOT NULL, name TEXT NOT NULL, size INTEGER NOT NULL, data BLOB,"
+    " PRIMARY KEY(message, position))",
+    // AUTOINCREMENT: a chat number is never given twice.
+    "CREATE TABLE chats(id INTEGER PRIMARY KEY AUTOINCREMENT, creator TEXT NOT NULL,"
+    " created INTEGER NOT NULL, closed INTEGER)",
+    "CREATE TABLE chat_members(chat INTEGER NOT NULL REFERENCES chats(id) ON DELETE CASCADE,"
+    " member_id TEXT NOT NULL, state INTEGER NOT NULL, inviter TEXT, invite_text TEXT,"
+    " changed INTEGER NOT NULL, PRIMARY KEY(chat, member_id))",
+    "CREATE INDEX chat_members_member ON chat_members(member_id, state)",
+    "CREATE TABLE chat_events(seq INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " chat INTEGER NOT NULL REFERENCES chats(id) ON DELETE CASCADE, type INTEGER NOT NULL,"
+    " member_id TEXT NOT NULL, text TEXT, time INTEGER NOT NULL)",
+    "CREATE INDEX chat_events_chat ON chat_events(chat, seq)",
 };
 
 const char kMemberColumns[] =
@@ -137,6 +154,9 @@ bool CServiceStore::CreateSchema() {
     for (const char* statement : kSchema)
         if (!Run(QString::fromLatin1(statement)))
             return false;
+    for (const char* statement : kSchemaV2)
+        if (!Run(QString::fromLatin1(statement)))
+            return false;
     if (!Run(QStringLiteral("INSERT INTO meta(key, value) VALUES('schema', ?)"),
              {QString::number(kSchemaVersion)}))
         return false;
@@ -158,12 +178,27 @@ bool CServiceStore::Open() {
     if (!Connect())
         return false;
     const QVariant version = Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'"));
-    if (!version.isValid() || version.toInt() < 1 || version.toInt() > kSchemaVersion) {
+    if (!version.isValid() || version.toInt() < 1 || version.toInt() > kSchemaVersion ||
+        (version.toInt() < kSchemaVersion && !Upgrade())) {
         m_open = false;
         m_db.close();
         return Fail(CServiceError(CServiceError::NoService, m_dir));
     }
     return true;
+}
+
+bool CServiceStore::Upgrade() {
+    return Write([this] {
+        // Another process may have upgraded since the version was read.
+        if (Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'")).toInt() >= 2)
+            return true;
+        for (const char* statement : kSchemaV2)
+            if (!Run(QString::fromLatin1(statement)))
+                return false;
+        return Run(QStringLiteral("UPDATE meta SET value = ? WHERE key='schema'"),
+                   {QString::number(kSchemaVersion)})
+            .has_value();
+    });
 }
 
 bool CServiceStore::Write(const std::function<bool()>& fn) {
@@ -516,8 +551,102 @@ bool CServiceStore::SweepExpired() {
         if (!Run(QStringLiteral("DELETE FROM sessions WHERE member_id = ? AND session = ?"),
                  {member, session}))
             return false;
-        if (!SetPresenceAll(member, {Svc::kStatusOff, {}, Svc::kColorOff}))
+        if (!SetPresenceAll(member, {Svc::kStatusOff, {}, Svc::kColorOff}) ||
+            !LeaveAllChats(member, Svc::CHAT_LOGGED_OFF))
             return false;
     }
+    return true;
+}
+
+// ---- Chats ----
+
+QString CServiceStore::DisplayName(const QString& memberId) {
+    const auto m = Member(memberId);
+    return m ? m->DisplayName() : memberId;
+}
+
+QString CServiceStore::ChatNotice(int type, const QString& memberId, const QString& other) {
+    const QString name = DisplayName(memberId);
+    switch (type) {
+    case Svc::CHAT_NOTICE:
+        return QStringLiteral("%1さんが%2さんに参加を依頼しました。").arg(name, DisplayName(other));
+    case Svc::CHAT_JOINED:
+        return QStringLiteral("%1さんが参加しました。").arg(name);
+    case Svc::CHAT_LEFT:
+        return QStringLiteral("%1さんが退席しました。").arg(name);
+    case Svc::CHAT_DECLINED:
+        return QStringLiteral("%1さんは参加を断りました。").arg(name);
+    case Svc::CHAT_TIMED_OUT:
+        return QStringLiteral("%1さんは参加依頼に応答しませんでした。").arg(name);
+    case Svc::CHAT_LOGGED_OFF:
+        return QStringLiteral("%1さんがログオフしました。").arg(name);
+    case Svc::CHAT_REMOVED:
+        return QStringLiteral("%1さんは登録を削除されました。").arg(name);
+    default:
+        return {};
+    }
+}
+
+bool CServiceStore::AppendChatEvent(int chat, int type, const QString& memberId,
+                                    const QString& text) {
+    if (!Run(QStringLiteral("INSERT INTO chat_events(chat, type, member_id, text, time)"
+                            " VALUES(?,?,?,?,?)"),
+             {chat, type, memberId, text, Now()}))
+        return false;
+    QStringList present;
+    {
+        auto q = Run(QStringLiteral("SELECT member_id FROM chat_members WHERE chat = ? AND"
+                                    " state = ?"),
+                     {chat, int(Svc::CHAT_IN)});
+        if (!q)
+            return false;
+        while (q->next())
+            present.append(q->value(0).toString());
+    }
+    for (const QString& member : present) {
+        Event e;
+        e.kind = EV_CHAT_CHANGED;
+        e.target = member;
+        e.value = chat;
+        if (!Append(e))
+            return false;
+    }
+    return true;
+}
+
+bool CServiceStore::SetChatState(int chat, const QString& memberId, int state) {
+    return Run(QStringLiteral("UPDATE chat_members SET state = ?, changed = ? WHERE chat = ? AND"
+                              " member_id = ?"),
+               {state, Now(), chat, memberId})
+        .has_value();
+}
+
+bool CServiceStore::EndChatPart(int chat, const QString& memberId, int type) {
+    if (!SetChatState(chat, memberId, Svc::CHAT_GONE) ||
+        !AppendChatEvent(chat, type, memberId, ChatNotice(type, memberId)))
+        return false;
+    // With nobody left in it the chat is over; pending invitations can no longer be taken.
+    return Run(QStringLiteral("UPDATE chats SET closed = ? WHERE id = ? AND closed IS NULL AND"
+                              " NOT EXISTS(SELECT 1 FROM chat_members WHERE chat = ? AND"
+                              " state = ?)"),
+               {Now(), chat, chat, int(Svc::CHAT_IN)})
+        .has_value();
+}
+
+bool CServiceStore::LeaveAllChats(const QString& memberId, int type) {
+    QList<int> chats;
+    {
+        auto q = Run(QStringLiteral("SELECT cm.chat FROM chat_members cm JOIN chats c ON c.id ="
+                                    " cm.chat WHERE cm.member_id = ? AND cm.state < ? AND"
+                                    " c.closed IS NULL ORDER BY cm.chat"),
+                     {memberId, int(Svc::CHAT_GONE)});
+        if (!q)
+            return false;
+        while (q->next())
+            chats.append(q->value(0).toInt());
+    }
+    for (int chat : chats)
+        if (!EndChatPart(chat, memberId, type))
+            return false;
     return true;
 }

@@ -17,7 +17,7 @@ class CPasswordHash;
 
 class CServiceStore {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
     static constexpr int kBusyTimeoutMs = 10000;
 
     // Change feed entries. The numbers are stored; never renumber them.
@@ -35,6 +35,8 @@ public:
         EV_DELIVERED = 20,     // target = recipient, message
         EV_RECEIPT = 21,       // target = sender, value = receipt kind, message, member
         EV_SESSION_ENDED = 30, // target = member, detail = session, value = reason
+        EV_CHAT_INVITED = 40,  // target = invitee, value = chat, member = inviter, detail = text
+        EV_CHAT_CHANGED = 41,  // target = participant, value = chat
     };
 
     struct Event {
@@ -111,9 +113,23 @@ public:
     bool SweepExpired();
     bool HasExpiredSessions();
 
+    // ---- Chats (inside Write) ----
+    QString DisplayName(const QString& memberId);
+    // The ready-made text of a chat event other than talk; other = the invitee of a notice.
+    QString ChatNotice(int type, const QString& memberId, const QString& other = {});
+    // Logs an event and tells every participant (EV_CHAT_CHANGED).
+    bool AppendChatEvent(int chat, int type, const QString& memberId, const QString& text);
+    bool SetChatState(int chat, const QString& memberId, int state);
+    // The member no longer takes part (event type 3 to 7); the chat closes when nobody is
+    // left in it.
+    bool EndChatPart(int chat, const QString& memberId, int type);
+    // Ends every part (invitations included) the member has in open chats.
+    bool LeaveAllChats(const QString& memberId, int type);
+
 private:
     bool Connect();
     bool CreateSchema();
+    bool Upgrade();
     SvcMember ReadMember(const QSqlQuery& q);
     SvcMembership ReadMembership(const QSqlQuery& q);
 

@@ -4,6 +4,7 @@
 // means "not yet".
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -22,6 +23,13 @@ constexpr int kMaxFieldLength = 1000;      // names, status texts, type texts, i
 constexpr int kMaxMessageIdLength = 128;
 constexpr int kMaxDestinations = 1000; // entries over To, Cc and Bcc together
 constexpr int kMaxPasswordLength = 256;
+constexpr int kMaxAttachments = 100;          // files of one message
+constexpr int kMaxAttachmentNameLength = 255; // characters, as the sender named the file
+// Default for the total size of one message's files; callers set their own (64-bit).
+constexpr qint64 kDefaultAttachmentLimit = 50LL * 1024 * 1024;
+// The most one file may hold whatever the limit says: the database keeps each as one value.
+constexpr qint64 kMaxAttachmentBytes = 1000LL * 1000 * 1000;
+constexpr int kMaxChatInviteText = kMaxFieldLength;
 
 // Destination prefix of a group and the pseudo group of everybody on line.
 inline const QString kGroupPrefix = QStringLiteral("all@");
@@ -38,6 +46,22 @@ constexpr uint32_t kColorOff = 0x00FFFFFF; // "off" always has a white backgroun
 enum DestList : int { DST_TO = 0, DST_CC = 1, DST_BCC = 2 };
 
 enum ReceiptKind : int { RECEIPT_RECEIVED = 0, RECEIPT_READ = 1, RECEIPT_UNKNOWN_DEST = 3 };
+
+// Types of chat events; the numbers reach the chat plug-in unchanged and are stored.
+// From CHAT_LEFT on, the member no longer takes part in the chat.
+enum ChatEventType : int {
+    CHAT_TALK = 0,       // text: the HTML that was said
+    CHAT_NOTICE = 1,     // text: a notice (an invitation was sent); no effect on the participants
+    CHAT_JOINED = 2,     // the member accepted an invitation (or created the chat)
+    CHAT_LEFT = 3,       // the member closed the chat
+    CHAT_DECLINED = 4,   // the member refused the invitation
+    CHAT_TIMED_OUT = 5,  // the member let the invitation time out
+    CHAT_LOGGED_OFF = 6, // the member logged off (or its session was lost)
+    CHAT_REMOVED = 7,    // the member was removed from the service
+};
+
+// Where a member stands in a chat.
+enum ChatMemberState : int { CHAT_INVITED = 0, CHAT_IN = 1, CHAT_GONE = 2 };
 
 // Why a session ended without the owner asking.
 enum SessionEndReason : int {
@@ -105,6 +129,15 @@ struct SvcDestination {
     QDateTime readTime;
 };
 
+// A file sent with a message. In messages handed out by a service only name and size are
+// filled; the bytes come from GetAttachmentData. The name is the sender's: receivers make it
+// safe (Svc::SafeAttachmentName) before it names a file.
+struct SvcAttachment {
+    QString name;
+    qint64 size = 0;
+    QByteArray data;
+};
+
 struct SvcMessage {
     QString messageId;
     QString fromId;
@@ -123,6 +156,7 @@ struct SvcMessage {
     QDateTime sendTime;
     QString subject;
     QString body;
+    QList<SvcAttachment> attachments;
 
     QStringList DestIds(Svc::DestList list) const;
     void AddDest(Svc::DestList list, const QString& id) { dest[list].append({id, {}, {}}); }
@@ -135,6 +169,23 @@ struct SvcReceipt {
     QString messageId;
     QString memberId;
     QDateTime time;
+};
+
+// One event of a chat. seq grows within the service; a caller keeps the last one it handled
+// per chat and asks for the events after it.
+struct SvcChatEvent {
+    qint64 seq = 0;
+    int chat = 0;
+    int type = 0; // Svc::ChatEventType
+    QString memberId;
+    QString text;   // HTML of a talk, else a ready-made notice
+    QDateTime time; // UTC
+};
+
+struct SvcChatMember {
+    QString memberId;
+    int state = 0;     // Svc::ChatMemberState
+    QString inviterId; // empty for the creator
 };
 
 Q_DECLARE_METATYPE(SvcMessage)

@@ -70,8 +70,14 @@ bool IsValidDestination(const QString& destination) {
 CServiceError CheckOutgoing(const SvcMessage& m) {
     if (m.messageId.isEmpty() || m.messageId.size() > kMaxMessageIdLength)
         return CServiceError(CServiceError::BadId, m.messageId);
+    // Message ids name the message's files at every recipient: no path characters, no
+    // leading dot (so never "." or "..").
+    static const QString pathChars = QStringLiteral("/\\:*?\"<>|");
+    if (m.messageId.startsWith(u'.'))
+        return CServiceError(CServiceError::BadId, m.messageId);
     for (QChar c : m.messageId)
-        if (c.isSpace() || c.category() == QChar::Other_Control)
+        if (c.isSpace() || c.category() == QChar::Other_Control ||
+            c.category() == QChar::Other_Format || pathChars.contains(c))
             return CServiceError(CServiceError::BadId, m.messageId);
     if (m.subject.size() > kMaxSubjectLength)
         return CServiceError(CServiceError::SubjectTooLong, QString::number(kMaxSubjectLength));
@@ -98,6 +104,23 @@ CServiceError CheckOutgoing(const SvcMessage& m) {
         return CServiceError(CServiceError::NoDestination);
     if (count > kMaxDestinations)
         return CServiceError(CServiceError::TooManyDestinations, QString::number(kMaxDestinations));
+    return {};
+}
+
+CServiceError CheckAttachments(const QList<SvcAttachment>& files, qint64 limit) {
+    if (files.size() > kMaxAttachments)
+        return CServiceError(CServiceError::TooManyAttachments, QString::number(kMaxAttachments));
+    qint64 total = 0;
+    for (const SvcAttachment& f : files) {
+        if (f.name.trimmed().isEmpty() || f.name.size() > kMaxAttachmentNameLength)
+            return CServiceError(CServiceError::BadAttachmentName, f.name.left(kMaxFieldLength));
+        if (f.data.size() > kMaxAttachmentBytes)
+            return CServiceError(CServiceError::AttachmentsTooLarge,
+                                 QString::number(std::min(limit, kMaxAttachmentBytes)));
+        total += f.data.size();
+    }
+    if (total > limit)
+        return CServiceError(CServiceError::AttachmentsTooLarge, QString::number(limit));
     return {};
 }
 

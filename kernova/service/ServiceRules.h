@@ -21,6 +21,9 @@ CServiceError CheckPresence(const SvcPresence& presence);
 bool IsValidDestination(const QString& destination);
 // Everything a sender controls: ids, sizes, destinations. The sender itself is not checked.
 CServiceError CheckOutgoing(const SvcMessage& message);
+// At most kMaxAttachments files with names of 1 to kMaxAttachmentNameLength characters,
+// together at most limit bytes (and each at most kMaxAttachmentBytes).
+CServiceError CheckAttachments(const QList<SvcAttachment>& files, qint64 limit);
 
 } // namespace Svc
 
