@@ -95,7 +95,8 @@ void CKernovaCore::Start() {
     if (!m_tray->Listen(ZeltaTaskTray::serverPath()))
         Log(ZeltaLogLevel::Warning, QStringLiteral("ZeltaIMTaskTray could not listen at ") +
                                         ZeltaTaskTray::serverPath());
-    m_tray->ShowIcon(CResourceLoader::LoadIcon(m_host.ResHandle(), 102),
+    // The program mark, as on the IM window.
+    m_tray->ShowIcon(CResourceLoader::LoadIcon(IMResHandle(), 102),
                      CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
     QTimer::singleShot(0, this, &CKernovaCore::AutoLogonAtStart);
 }

@@ -107,7 +107,8 @@ TEST_F(CoreSession, ASentMessageReachesToAndCcWithoutBccAndItsReceiptsUpdateTheS
     EXPECT_EQ(CallsStartingWith("1 OnSendMessage"), QStringList{"1 OnSendMessage out-1"});
     ASSERT_TRUE(bLog.WaitFor("message out-1"));
     ASSERT_TRUE(dLog.WaitFor("message out-1"));
-    EXPECT_EQ(dLog.messages.first().DestIds(Svc::DST_TO), QStringList{"b"});
+    EXPECT_TRUE(bLog.messages.first().dest[Svc::DST_BCC].isEmpty()) << "To sees no Bcc";
+    EXPECT_EQ(dLog.messages.first().DestIds(Svc::DST_BCC), QStringList{"d"});
     EXPECT_EQ(bLog.messages.first().DestIds(Svc::DST_CC), QStringList{"c"});
     EXPECT_EQ(bLog.messages.first().fromName, "Fam-a  Giv");
 
