@@ -3,10 +3,15 @@
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
 
+#include "kernova/service/AttachmentNames.h"
+
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <cerrno>
 #include <unistd.h>
 
@@ -42,6 +47,15 @@ QJsonObject MessageObject(const char* name, const SvcMessage& m) {
                         {"reference", m.referenceId},
                         {"sendTime", Iso(m.sendTime)},
                         {"body", m.body}});
+}
+
+QJsonObject ChatEventObject(const char* name, const SvcChatEvent& e) {
+    return Event(name, {{"chat", e.chat},
+                        {"seq", e.seq},
+                        {"type", e.type},
+                        {"member", e.memberId},
+                        {"text", e.text},
+                        {"time", Iso(e.time)}});
 }
 
 QStringList SplitList(const QStringList& values) {
@@ -118,6 +132,13 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
     connect(s, &CMessagingService::MemberAdded, this, member("member-added"));
     connect(s, &CMessagingService::MemberRemoved, this, member("member-removed"));
     connect(s, &CMessagingService::MemberChanged, this, member("member-changed"));
+    connect(
+        s, &CMessagingService::ChatInvited, this,
+        [this](int chat, const QString& inviter, const QString& text) {
+            m_lastInvitation = chat;
+            Record(Event("chat-invite", {{"chat", chat}, {"inviter", inviter}, {"text", text}}));
+        });
+    connect(s, &CMessagingService::ChatChanged, this, &CPeerScript::OnChatChanged);
     connect(s, &CMessagingService::SessionEnded, this, [this](int reason) {
         Record(Event("session-ended", {{"reason", reason}}));
         m_err << L("zeltactl: ")
@@ -136,6 +157,10 @@ void CPeerScript::SetHeartbeat(int intervalMs, int timeoutMs) {
 
 void CPeerScript::SetSafetyPoll(int ms) {
     m_service.SetSafetyPollInterval(ms);
+}
+
+void CPeerScript::SetAttachmentLimit(qint64 bytes) {
+    m_service.SetAttachmentLimit(bytes);
 }
 
 void CPeerScript::SetCommands(const QStringList& lines) {
@@ -241,7 +266,44 @@ void CPeerScript::OnMessage(const SvcMessage& message) {
     // Like the core: once the message is taken in, it counts as received.
     m_service.MarkReceived({message.messageId});
     m_inbox.append({message.messageId, false});
-    Record(MessageObject("message", message));
+    QJsonObject o = MessageObject("message", message);
+    o.insert(QStringLiteral("attachments"), SaveAttachments(message));
+    Record(o);
+}
+
+QJsonArray CPeerScript::SaveAttachments(const SvcMessage& message) {
+    QJsonArray files;
+    QStringList names;
+    for (const SvcAttachment& a : message.attachments)
+        names.append(a.name);
+    const QStringList safe = Svc::SafeAttachmentNames(names);
+    for (int i = 0; i < message.attachments.size(); ++i) {
+        QJsonObject f;
+        f.insert(QStringLiteral("name"), message.attachments[i].name);
+        f.insert(QStringLiteral("size"), message.attachments[i].size);
+        f.insert(QStringLiteral("safeName"), safe[i]);
+        if (!m_filesDir.isEmpty()) {
+            const auto data = m_service.GetAttachmentData(message.messageId, i);
+            const QString path = QDir(m_filesDir).filePath(message.messageId + safe[i]);
+            QSaveFile out(path);
+            if (data && QDir().mkpath(m_filesDir) && out.open(QIODevice::WriteOnly) &&
+                out.write(*data) == data->size() && out.commit())
+                f.insert(QStringLiteral("file"), path);
+            else
+                f.insert(QStringLiteral("error"),
+                         data ? out.errorString() : m_service.LastError().EnglishText());
+        }
+        files.append(f);
+    }
+    return files;
+}
+
+void CPeerScript::OnChatChanged(int chat) {
+    const QList<SvcChatEvent> events = m_service.GetChatEvents(chat, m_chatSeq.value(chat));
+    for (const SvcChatEvent& e : events) {
+        m_chatSeq[chat] = e.seq;
+        Record(ChatEventObject("chat", e));
+    }
 }
 
 void CPeerScript::Execute(const QString& line) {
@@ -262,6 +324,7 @@ void CPeerScript::Execute(const QString& line) {
         List();
     } else if (command == L("read")) {
         Read(args.Finish(1, 1, {L("MESSAGE-ID")})[0]);
+    } else if (ExecuteChat(command, args)) {
     } else if (command == L("directory")) {
         args.Finish(0, 0, {});
         Directory();
@@ -333,6 +396,18 @@ void CPeerScript::Send(CCommandArgs& args) {
     if (auto p = args.TakeOption(L("priority")))
         m.priority = CCommandArgs::ToUInt(L("--priority"), *p);
     m.referenceId = args.TakeOption(L("reference")).value_or(QString());
+    const QStringList attach = args.TakeOptions(L("attach"));
+    const QStringList attachNames = args.TakeOptions(L("attach-name"));
+    for (int i = 0; i < attach.size(); ++i) {
+        QFile f(attach[i]);
+        if (!f.open(QIODevice::ReadOnly))
+            throw CCtlError(CCtlError::Failed, L("ファイルを開けません: %1").arg(attach[i]),
+                            L("cannot open file: %1").arg(attach[i]));
+        // One byte more than the largest file the service takes is enough to be refused.
+        m.attachments.append(
+            {i < attachNames.size() ? attachNames[i] : QFileInfo(attach[i]).fileName(), 0,
+             f.read(Svc::kMaxAttachmentBytes + 1)});
+    }
     m.messageId = args.TakeOption(L("id")).value_or(
         L("%1-%2-%3").arg(m_member).arg(QDateTime::currentMSecsSinceEpoch()).arg(++m_sent));
     args.Finish(0, 0, {});
@@ -426,4 +501,65 @@ void CPeerScript::Directory() {
             Event("group",
                   {{"id", g.id}, {"parent", g.parentId}, {"name", g.name}, {"members", members}}));
     }
+}
+
+int CPeerScript::ChatOption(CCommandArgs& args, int fallback) {
+    const auto chat = args.TakeOption(L("chat"));
+    const int number = chat ? CCommandArgs::ToInt(L("--chat"), *chat) : fallback;
+    if (number <= 0)
+        throw CCtlError::MissingArgument(L("--chat"));
+    return number;
+}
+
+bool CPeerScript::ExecuteChat(const QString& command, CCommandArgs& args) {
+    if (command == L("chat-create")) {
+        const auto rooms = args.TakeOption(L("max-rooms"));
+        args.Finish(0, 0, {});
+        const int chat =
+            m_service.CreateChat(rooms ? CCommandArgs::ToInt(L("--max-rooms"), *rooms) : 5);
+        Check(chat > 0);
+        m_currentChat = chat;
+        Print(Event("chat-created", {{"chat", chat}}));
+    } else if (command == L("chat-invite")) {
+        const int chat = ChatOption(args, m_currentChat);
+        const QString text = args.TakeOption(L("text")).value_or(QString());
+        const auto most = args.TakeOption(L("max-members"));
+        const int maxMembers = most ? CCommandArgs::ToInt(L("--max-members"), *most) : 5;
+        for (const QString& member : SplitList(args.Finish(1, 99, {L("MEMBER")}))) {
+            Check(m_service.InviteToChat(chat, member, text, maxMembers));
+            Print(Event("chat-invited", {{"chat", chat}, {"member", member}}));
+        }
+    } else if (command == L("chat-join")) {
+        const int chat = ChatOption(args, m_lastInvitation);
+        args.Finish(0, 0, {});
+        Check(m_service.JoinChat(chat));
+        m_currentChat = chat;
+        Print(Event("chat-joined", {{"chat", chat}}));
+    } else if (command == L("chat-decline")) {
+        const int chat = ChatOption(args, m_lastInvitation);
+        const bool timedOut = args.TakeFlag(L("timed-out"));
+        args.Finish(0, 0, {});
+        Check(m_service.DeclineChat(chat, !timedOut));
+        Print(Event("chat-declined", {{"chat", chat}, {"refused", !timedOut}}));
+    } else if (command == L("chat-talk")) {
+        const int chat = ChatOption(args, m_currentChat);
+        const QString html = args.Finish(1, 1, {L("TEXT")})[0];
+        Check(m_service.TalkInChat(chat, html));
+        Print(Event("chat-said", {{"chat", chat}}));
+    } else if (command == L("chat-leave")) {
+        const int chat = ChatOption(args, m_currentChat);
+        args.Finish(0, 0, {});
+        Check(m_service.LeaveChat(chat));
+        Print(Event("chat-left", {{"chat", chat}}));
+    } else if (command == L("chat-log")) {
+        const int chat = ChatOption(args, m_currentChat);
+        args.Finish(0, 0, {});
+        const QList<SvcChatEvent> events = m_service.GetChatEvents(chat);
+        Check(!events.isEmpty() || !m_service.LastError().IsError());
+        for (const SvcChatEvent& e : events)
+            Print(ChatEventObject("chat-log", e));
+    } else {
+        return false;
+    }
+    return true;
 }

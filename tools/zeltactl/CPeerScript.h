@@ -9,6 +9,7 @@
 
 #include <QEventLoop>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -28,6 +29,9 @@ public:
 
     void SetHeartbeat(int intervalMs, int timeoutMs);
     void SetSafetyPoll(int ms);
+    void SetAttachmentLimit(qint64 bytes);
+    // Received files are written to dir/<message id><safe name>, as the core does.
+    void SetFilesDirectory(const QString& dir) { m_filesDir = dir; }
     // Commands given on the command line; the script then ends after them.
     void SetCommands(const QStringList& lines);
     // Takes the commands from standard input instead, until it ends.
@@ -57,6 +61,8 @@ private:
     void CheckWait();
     void OnInput();
     void OnMessage(const SvcMessage& message);
+    void OnChatChanged(int chat);
+    QJsonArray SaveAttachments(const SvcMessage& message);
 
     void Status(CCommandArgs& args);
     void Send(CCommandArgs& args);
@@ -65,6 +71,9 @@ private:
     void List();
     void Directory();
     void Check(bool ok);
+    // Chat commands ("chat-create", "chat-invite", ...); false when command is none of them.
+    bool ExecuteChat(const QString& command, CCommandArgs& args);
+    int ChatOption(CCommandArgs& args, int fallback);
 
     CLocalService m_service;
     QString m_member;
@@ -87,4 +96,8 @@ private:
     QTimer m_waitTimer;
     QList<Seen> m_seen;
     QList<std::pair<QString, bool>> m_inbox; // message id, read
+    QString m_filesDir;
+    int m_currentChat = 0;        // the last chat created or joined
+    int m_lastInvitation = 0;     // the chat of the last invitation received
+    QHash<int, qint64> m_chatSeq; // last chat event printed, per chat
 };

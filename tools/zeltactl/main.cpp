@@ -4,6 +4,7 @@
 #include "tools/zeltactl/CAdminCommands.h"
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
+#include "tools/zeltactl/CDemoCommand.h"
 #include "tools/zeltactl/CPeerScript.h"
 
 #include <QCoreApplication>
@@ -91,6 +92,8 @@ int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStrea
     const auto heartbeat = args.TakeOption(QStringLiteral("heartbeat"));
     const auto timeout = args.TakeOption(QStringLiteral("heartbeat-timeout"));
     const auto poll = args.TakeOption(QStringLiteral("poll"));
+    const auto files = args.TakeOption(QStringLiteral("files"));
+    const auto attachLimit = args.TakeOption(QStringLiteral("attach-limit"));
     // Script commands are whole words of their own: options inside them are theirs.
     QString missing;
     if (args.MissingValue(&missing))
@@ -114,6 +117,15 @@ int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStrea
     }
     if (poll)
         peer.SetSafetyPoll(CCommandArgs::ToInt(QStringLiteral("--poll"), *poll));
+    if (files)
+        peer.SetFilesDirectory(*files);
+    if (attachLimit) {
+        bool ok = false;
+        const qint64 bytes = attachLimit->toLongLong(&ok);
+        if (!ok || bytes < 0)
+            throw CCtlError::BadNumber(QStringLiteral("--attach-limit"), *attachLimit);
+        peer.SetAttachmentLimit(bytes);
+    }
     if (commands.isEmpty())
         peer.ReadStandardInput();
     else
@@ -160,6 +172,8 @@ int main(int argc, char** argv) {
             CCommandArgs args(words);
             return RunPeer(dir, args, out, err);
         }
+        if (command == QLatin1String("demo"))
+            return CDemoCommand(dir, out).Run(words);
         if (!CAdminCommands::Handles(command))
             throw CCtlError::Usage(QStringLiteral("不明なコマンドです: %1").arg(command),
                                    QStringLiteral("unknown command: %1").arg(command));

@@ -1,0 +1,19 @@
+// "zeltactl demo": seeds the demonstration organisation into an empty service and runs its
+// members as scripted peers in this one process until SIGTERM or SIGINT arrives, or until a
+// given process (the client the demo accompanies) has ended.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+class CDemoCommand {
+public:
+    CDemoCommand(const QString& dir, QTextStream& out);
+    // words: the options after "demo". Returns the exit status; throws CCtlError.
+    int Run(const QStringList& words);
+
+private:
+    QString m_dir;
+    QTextStream& m_out;
+};

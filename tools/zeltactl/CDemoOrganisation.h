@@ -1,0 +1,21 @@
+// The demonstration organisation of "zeltactl demo": three groups of a small company with
+// Japanese names, twelve members (one of them in two groups), leaders, administrators and a
+// guest, and the demo user "demo". Every member's password is kPassword.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class CDemoOrganisation {
+public:
+    static inline const QString kPassword = QStringLiteral("demo");
+    static inline const QString kDemoUser = QStringLiteral("demo");
+    static constexpr int kAdminRole = 3;
+
+    // The members the scripted peers act as (everyone but the demo user).
+    static QStringList PeerIds();
+
+    // Creates the service when there is none and fills it when it has no member yet.
+    // Returns true when it seeded, false when members were there already. Throws CCtlError.
+    static bool SeedIfEmpty(const QString& dir);
+};
