@@ -21,8 +21,8 @@ void CColorButton::paintEvent(QPaintEvent* event) {
     const QRect swatch = rect().adjusted(6, 5, -6, -5);
     painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText)
                                : palette().color(QPalette::Disabled, QPalette::ButtonText));
-    painter.setBrush(isEnabled() ? QColor(ZGetRValue(m_color), ZGetGValue(m_color),
-                                          ZGetBValue(m_color))
-                                 : palette().color(QPalette::Disabled, QPalette::Button));
+    painter.setBrush(isEnabled()
+                         ? QColor(ZGetRValue(m_color), ZGetGValue(m_color), ZGetBValue(m_color))
+                         : palette().color(QPalette::Disabled, QPalette::Button));
     painter.drawRect(swatch);
 }

@@ -17,7 +17,8 @@ QString Text(const char16_t* s) {
 } // namespace
 
 CPingelApp::CPingelApp()
-    : CIMPluginApp(ImModules::Notify), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {}
+    : CIMPluginApp(ImModules::Notify), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }) {
+}
 
 CPingelApp::~CPingelApp() {
     // The core calls OnKill before it unloads the plug-in; this only covers a host that
@@ -69,8 +70,7 @@ void CPingelApp::OnChangeMemPresence(const char16_t* groupId, const char16_t* me
            settings);
 }
 
-void CPingelApp::OnRecvNotify(int32_t kind, const char16_t* messageId,
-                              const char16_t* memberId) {
+void CPingelApp::OnRecvNotify(int32_t kind, const char16_t* messageId, const char16_t* memberId) {
     const CPingelSettings settings = ReadSettings();
     const CPingelLineBuilder builder(Obrix(), Resources(),
                                      QDateTime::fromMSecsSinceEpoch(m_clock()));

@@ -16,8 +16,8 @@ PingelLayout CPingelGeometry::Compute(const PingelLayoutRequest& r) {
     }
     // A fixed width includes the scroll bar: it is taken off here and the widening below
     // gives it back.
-    int width = r.fixedWidth ? r.width - (out.scrollBar ? r.scrollBarWidth : 0)
-                             : r.requested.width();
+    int width =
+        r.fixedWidth ? r.width - (out.scrollBar ? r.scrollBarWidth : 0) : r.requested.width();
     bool fullWidth = false;
     if (width > area.width()) {
         width = area.width();

@@ -8,10 +8,10 @@
 
 struct PingelLayoutRequest {
     QRect workArea;
-    QSize requested;      // what the text needs, frame included, without a scroll bar
-    int lineCount = 0;    // lines of the text as laid out
-    int limitedHeight = 0; // height of the first lineLimit lines, frame included
-    int lineLimit = 10;   // "Line" "Size"
+    QSize requested;        // what the text needs, frame included, without a scroll bar
+    int lineCount = 0;      // lines of the text as laid out
+    int limitedHeight = 0;  // height of the first lineLimit lines, frame included
+    int lineLimit = 10;     // "Line" "Size"
     bool fixedWidth = true; // "Width" "Enable"
     int width = 400;        // "Width" "Size"
     int scrollBarWidth = 16;

@@ -76,9 +76,9 @@ QString CPingelLineBuilder::LineTime(const QDateTime& local) {
 
 QString CPingelLineBuilder::StatusLine(const CIMGroup& group, const QString& memberId) const {
     const CIMGrpMember* membership = group.GetMember(memberId);
-    return CResourceLoader::Format(m_resources, kStatusLine,
-                                   {group.GetName(), MemberName(*membership),
-                                    ShownStatus(membership->GetStatus()), m_time});
+    return CResourceLoader::Format(
+        m_resources, kStatusLine,
+        {group.GetName(), MemberName(*membership), ShownStatus(membership->GetStatus()), m_time});
 }
 
 QList<PingelLine> CPingelLineBuilder::Presence(const CPingelSettings& settings,
@@ -95,8 +95,7 @@ QList<PingelLine> CPingelLineBuilder::Presence(const CPingelSettings& settings,
     QList<PingelLine> lines;
     if (groupId.compare(u"all", Qt::CaseInsensitive) != 0) {
         CIMGroup* group = tree.SearchID(groupId);
-        if (group && group->GetMember(memberId) &&
-            settings.Line(CPingelSettings::Status).visible)
+        if (group && group->GetMember(memberId) && settings.Line(CPingelSettings::Status).visible)
             lines.append({StatusLine(*group, memberId), CPingelSettings::Status});
         return lines;
     }
@@ -115,8 +114,7 @@ QList<PingelLine> CPingelLineBuilder::Presence(const CPingelSettings& settings,
         const auto kind = wentOff ? CPingelSettings::OffNet : CPingelSettings::OnNet;
         if (!settings.Line(kind).visible)
             return lines;
-        const QString word =
-            CResourceLoader::LoadString(m_resources, wentOff ? kOffWord : kOnWord);
+        const QString word = CResourceLoader::LoadString(m_resources, wentOff ? kOffWord : kOnWord);
         lines.append(
             {CResourceLoader::Format(m_resources, kOnOffLine, {MemberName(*first), word, m_time}),
              kind});
@@ -132,11 +130,9 @@ QList<PingelLine> CPingelLineBuilder::Presence(const CPingelSettings& settings,
 QList<PingelLine> CPingelLineBuilder::Receipt(const CPingelSettings& settings, int kind,
                                               const QString& messageId,
                                               const QString& memberId) const {
-    if (kind < 0 || kind > 4 || !kReceiptLines[kind] || messageId.isEmpty() ||
-        memberId.isEmpty())
+    if (kind < 0 || kind > 4 || !kReceiptLines[kind] || messageId.isEmpty() || memberId.isEmpty())
         return {};
-    if (!settings.visible || !settings.Line(CPingelSettings::Message).visible ||
-        !m_core.GetMessage)
+    if (!settings.visible || !settings.Line(CPingelSettings::Message).visible || !m_core.GetMessage)
         return {};
     tagLETRIX* record = m_core.GetMessage(ObrixBox::Sent, utf16(messageId));
     if (!record)
@@ -161,7 +157,8 @@ QList<PingelLine> CPingelLineBuilder::Receipt(const CPingelSettings& settings, i
     }
 
     CIMMember member;
-    const tagIMMEMBER* memberRecord = m_core.GetMember ? m_core.GetMember(utf16(memberId)) : nullptr;
+    const tagIMMEMBER* memberRecord =
+        m_core.GetMember ? m_core.GetMember(utf16(memberId)) : nullptr;
     member = memberRecord;
     QString name = DisplayName(member);
     if (name.trimmed().isEmpty())

@@ -72,8 +72,7 @@ const CPingelOptionDlg::RowIds CPingelOptionDlg::kRows[CPingelSettings::LineKind
 };
 const int CPingelOptionDlg::kFontSizes[14] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 32, 48, 64};
 
-CPingelOptionDlg::CPingelOptionDlg(void* resources, const CPingelSettings& current,
-                                   QWidget* parent)
+CPingelOptionDlg::CPingelOptionDlg(void* resources, const CPingelSettings& current, QWidget* parent)
     : QDialog(parent), m_resources(resources), m_base(current), m_workWidth(WorkAreaWidth()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
@@ -91,33 +90,18 @@ CPingelOptionDlg::CPingelOptionDlg(void* resources, const CPingelSettings& curre
 
     auto* top = new QGridLayout;
     top->addWidget(AddCheck(IDC_VISIBLE, 701), 0, 0, 1, 4);
-    top->addWidget(AddLabel(IDC_LINE_LABEL, 702), 1, 0);
-    top->addWidget(AddNumber(IDC_LINE_EDIT, IDC_LINE_SPIN, CPingelSettings::kMinLines,
-                             CPingelSettings::kMaxLines),
-                   1, 1);
-    top->addWidget(Control(IDC_LINE_SPIN), 1, 2);
-    top->addWidget(AddLabel(IDC_LINE_UNIT, 703), 1, 3);
-    top->addWidget(AddCheck(IDC_WIDTH_CHECK, 704), 2, 0);
-    top->addWidget(AddNumber(IDC_WIDTH_EDIT, IDC_WIDTH_SPIN, 1, m_workWidth), 2, 1);
-    top->addWidget(Control(IDC_WIDTH_SPIN), 2, 2);
-    top->addWidget(AddLabel(IDC_WIDTH_UNIT, 705), 2, 3);
-    top->addWidget(AddCheck(IDC_CLOSE_CHECK, 1006), 3, 0);
-    top->addWidget(AddNumber(IDC_CLOSE_EDIT, IDC_CLOSE_SPIN, CPingelSettings::kMinCloseTime,
-                             CPingelSettings::kMaxCloseTime),
-                   3, 1);
-    top->addWidget(Control(IDC_CLOSE_SPIN), 3, 2);
-    top->addWidget(AddLabel(IDC_CLOSE_UNIT, 706), 3, 3);
-    top->addWidget(AddLabel(IDC_ALPHA_LABEL, 720), 4, 0);
-    top->addWidget(AddNumber(IDC_ALPHA_EDIT, IDC_ALPHA_SPIN, CPingelSettings::kMinAlpha,
-                             CPingelSettings::kMaxAlpha),
-                   4, 1);
-    top->addWidget(Control(IDC_ALPHA_SPIN), 4, 2);
-    top->addWidget(AddLabel(IDC_ALPHA_UNIT, 721), 4, 3);
+    AddNumberRow(top, 1, AddLabel(IDC_LINE_LABEL, 702), IDC_LINE_EDIT, CPingelSettings::kMinLines,
+                 CPingelSettings::kMaxLines, 703);
+    AddNumberRow(top, 2, AddCheck(IDC_WIDTH_CHECK, 704), IDC_WIDTH_EDIT, 1, m_workWidth, 705);
+    AddNumberRow(top, 3, AddCheck(IDC_CLOSE_CHECK, 1006), IDC_CLOSE_EDIT,
+                 CPingelSettings::kMinCloseTime, CPingelSettings::kMaxCloseTime, 706);
+    AddNumberRow(top, 4, AddLabel(IDC_ALPHA_LABEL, 720), IDC_ALPHA_EDIT, CPingelSettings::kMinAlpha,
+                 CPingelSettings::kMaxAlpha, 721);
     top->addWidget(AddCheck(IDC_BORDER, 722), 5, 0, 1, 4);
     top->setColumnStretch(4, 1);
 
-    auto* group = Add(IDC_INFO_GROUP,
-                      new QGroupBox(CResourceLoader::LoadString(resources, 707), this));
+    auto* group =
+        Add(IDC_INFO_GROUP, new QGroupBox(CResourceLoader::LoadString(resources, 707), this));
     auto* rows = new QGridLayout(group);
     for (int k = 0; k < CPingelSettings::LineKindCount; ++k)
         BuildRow(rows, k, CPingelSettings::LineKind(k), kRowTexts[k]);
@@ -127,7 +111,8 @@ CPingelOptionDlg::CPingelOptionDlg(void* resources, const CPingelSettings& curre
     connect(back, &QPushButton::clicked, this, [this] { ChooseColor(IDC_BACK_COLOR); });
 
     auto* buttons = new QHBoxLayout;
-    auto* def = Add(IDC_DEFAULT, new QPushButton(CResourceLoader::LoadString(resources, 1007), this));
+    auto* def =
+        Add(IDC_DEFAULT, new QPushButton(CResourceLoader::LoadString(resources, 1007), this));
     auto* ok = Add(IDC_OK, new QPushButton(CResourceLoader::LoadString(resources, 713), this));
     auto* cancel =
         Add(IDC_CANCEL, new QPushButton(CResourceLoader::LoadString(resources, 898), this));
@@ -168,14 +153,19 @@ QLabel* CPingelOptionDlg::AddLabel(int id, uint32_t text) {
     return Add(id, new QLabel(CResourceLoader::LoadString(m_resources, text), this));
 }
 
-QLineEdit* CPingelOptionDlg::AddNumber(int id, int spinId, int minimum, int maximum) {
-    auto* edit = Add(id, new QLineEdit(this));
+// A number row: the leading label or check box, the field, its up-down (id + 1) and the unit
+// label (id + 2).
+void CPingelOptionDlg::AddNumberRow(QGridLayout* grid, int row, QWidget* lead, int editId,
+                                    int minimum, int maximum, uint32_t unitText) {
+    auto* edit = Add(editId, new QLineEdit(this));
     // Digits only, as a number field takes them; the range is checked on OK.
     edit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,6}")), edit));
     edit->setMaximumWidth(80);
-    Add(spinId, new CPingelUpDown(edit, minimum, maximum, this));
-    return edit;
+    grid->addWidget(lead, row, 0);
+    grid->addWidget(edit, row, 1);
+    grid->addWidget(Add(editId + 1, new CPingelUpDown(edit, minimum, maximum, this)), row, 2);
+    grid->addWidget(AddLabel(editId + 2, unitText), row, 3);
 }
 
 void CPingelOptionDlg::BuildRow(QGridLayout* grid, int row, CPingelSettings::LineKind kind,
@@ -184,8 +174,8 @@ void CPingelOptionDlg::BuildRow(QGridLayout* grid, int row, CPingelSettings::Lin
     auto* check = AddCheck(ids.check, text);
     auto* icon = Add(ids.icon, new QLabel(this));
     icon->setPixmap(CResourceLoader::LoadIcon(m_resources, kRowIcon).pixmap(16, 16));
-    auto* preview =
-        Add(ids.preview, new CStaticEx(CResourceLoader::LoadString(m_resources, kPreviewText), this));
+    auto* preview = Add(
+        ids.preview, new CStaticEx(CResourceLoader::LoadString(m_resources, kPreviewText), this));
     preview->setMinimumWidth(140);
     auto* color = Add(ids.color, new CColorButton(this));
     auto* face = Add(ids.face, new QComboBox(this));

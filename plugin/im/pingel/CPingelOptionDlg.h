@@ -63,7 +63,8 @@ public:
 
     // Colour chooser: the chosen colour, nothing when the user cancelled.
     using ColorChooser = std::function<std::optional<COLORREF>(QWidget* parent, COLORREF initial)>;
-    using Warner = std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
+    using Warner =
+        std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 
     // resources: the core's resource module for captions and the row icon.
     CPingelOptionDlg(void* resources, const CPingelSettings& current, QWidget* parent = nullptr);
@@ -89,7 +90,8 @@ private:
     template <class W> W* Add(int id, W* widget);
     QCheckBox* AddCheck(int id, uint32_t text);
     QLabel* AddLabel(int id, uint32_t text);
-    QLineEdit* AddNumber(int id, int spinId, int minimum, int maximum);
+    void AddNumberRow(QGridLayout* grid, int row, QWidget* lead, int editId, int minimum,
+                      int maximum, uint32_t unitText);
     void BuildRow(QGridLayout* grid, int row, CPingelSettings::LineKind kind, uint32_t text);
     void Show(const CPingelSettings& s);
     void UpdateEnabling();

@@ -54,8 +54,8 @@ void CPingelSettings::Read(const CObrixTable& core) {
     if (core.ReadRegInt) {
         for (const IntEntry& e : kInts)
             this->*e.value = core.ReadRegInt(kScope, module, e.section, e.key, this->*e.value);
-        background = COLORREF(core.ReadRegInt(kScope, module, u"BackGround", u"Color",
-                                              int32_t(background)));
+        background =
+            COLORREF(core.ReadRegInt(kScope, module, u"BackGround", u"Color", int32_t(background)));
     }
     for (int k = 0; k < LineKindCount; ++k) {
         PingelLineStyle& style = lines[size_t(k)];
@@ -91,8 +91,7 @@ bool CPingelSettings::Write(const CObrixTable& core) const {
         const char16_t* section = Section(LineKind(k));
         ok = core.WriteRegInt(kScope, module, section, u"Visible", style.visible) && ok;
         ok = core.WriteRegInt(kScope, module, section, u"Color", int32_t(style.color)) && ok;
-        ok = core.WriteRegString(kScope, module, section, u"FontName", utf16(style.fontName)) &&
-             ok;
+        ok = core.WriteRegString(kScope, module, section, u"FontName", utf16(style.fontName)) && ok;
         ok = core.WriteRegInt(kScope, module, section, u"FontSize", style.fontSize) && ok;
     }
     return ok;

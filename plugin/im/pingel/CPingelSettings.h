@@ -46,14 +46,14 @@ public:
 
     bool operator==(const CPingelSettings&) const = default;
 
-    int32_t visible = 1;      // "PINGEL" "Visible"
-    int32_t lineSize = 10;    // "Line" "Size"
-    int32_t widthEnable = 1;  // "Width" "Enable"
-    int32_t widthSize = 400;  // "Width" "Size"
-    int32_t closeEnable = 1;  // "Close" "Enable"
-    int32_t closeTime = 5;    // "Close" "Time", seconds
-    int32_t alpha = 0;        // "PINGEL" "Alpha", percent of transparency
-    int32_t border = 1;       // "PINGEL" "Border"
+    int32_t visible = 1;              // "PINGEL" "Visible"
+    int32_t lineSize = 10;            // "Line" "Size"
+    int32_t widthEnable = 1;          // "Width" "Enable"
+    int32_t widthSize = 400;          // "Width" "Size"
+    int32_t closeEnable = 1;          // "Close" "Enable"
+    int32_t closeTime = 5;            // "Close" "Time", seconds
+    int32_t alpha = 0;                // "PINGEL" "Alpha", percent of transparency
+    int32_t border = 1;               // "PINGEL" "Border"
     COLORREF background = 0x00FFFFFF; // "BackGround" "Color"
     std::array<PingelLineStyle, LineKindCount> lines;
 

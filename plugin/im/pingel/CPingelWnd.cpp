@@ -122,8 +122,7 @@ void CPingelWnd::Destroy() {
 bool CPingelWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto button = static_cast<QMouseEvent*>(event)->button();
-        if (button == Qt::LeftButton || button == Qt::RightButton ||
-            button == Qt::MiddleButton) {
+        if (button == Qt::LeftButton || button == Qt::RightButton || button == Qt::MiddleButton) {
             Destroy();
             return true;
         }
@@ -174,8 +173,7 @@ void CPingelWnd::Relayout() {
     m_layout = CPingelGeometry::Compute(Measure());
     m_text->setVerticalScrollBarPolicy(m_layout.scrollBar ? Qt::ScrollBarAlwaysOn
                                                           : Qt::ScrollBarAlwaysOff);
-    m_text->setLineWrapMode(m_settings.widthEnable ? QTextEdit::WidgetWidth
-                                                   : QTextEdit::NoWrap);
+    m_text->setLineWrapMode(m_settings.widthEnable ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
     setGeometry(m_layout.window);
     m_text->setGeometry(contentsRect());
     if (!isVisible() && !m_closing)

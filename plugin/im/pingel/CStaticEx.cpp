@@ -29,7 +29,8 @@ void CStaticEx::SetPreviewFont(const QString& face, int points) {
 
 void CStaticEx::ApplyColors() {
     QPalette p = palette();
-    p.setColor(QPalette::Window, QColor(ZGetRValue(m_back), ZGetGValue(m_back), ZGetBValue(m_back)));
+    p.setColor(QPalette::Window,
+               QColor(ZGetRValue(m_back), ZGetGValue(m_back), ZGetBValue(m_back)));
     p.setColor(QPalette::WindowText,
                QColor(ZGetRValue(m_text), ZGetGValue(m_text), ZGetBValue(m_text)));
     setPalette(p);

@@ -13,8 +13,8 @@ const char16_t* u16(const QString& s) {
 }
 
 SYSTEMTIME Utc(int day, int hour, int minute, int second) {
-    return SYSTEMTIME{2026, 12, 0, uint16_t(day), uint16_t(hour), uint16_t(minute),
-                      uint16_t(second), 0};
+    return SYSTEMTIME{
+        2026, 12, 0, uint16_t(day), uint16_t(hour), uint16_t(minute), uint16_t(second), 0};
 }
 
 class PresenceLines : public PingelTest {
@@ -80,9 +80,9 @@ TEST_F(PresenceLines, ComingOnLineAfterOffGivesOneOnNetLineAndLinesAccumulateInO
     Presence(u"all"_qs, u"hana"_qs, u"off"_qs);
     Presence(u"ALL"_qs, u"taro"_qs, u"Off"_qs);
     Presence(u"dev"_qs, u"hana"_qs, u"会議中"_qs);
-    EXPECT_EQ(Lines(), QStringList({OnOffLine(u"鈴木 花子"_qs, 717),
-                                    OnOffLine(u"山田 太郎"_qs, 717),
-                                    StatusLine(u"開発部"_qs, u"鈴木 花子"_qs, u"OnNet"_qs)}));
+    EXPECT_EQ(Lines(),
+              QStringList({OnOffLine(u"鈴木 花子"_qs, 717), OnOffLine(u"山田 太郎"_qs, 717),
+                           StatusLine(u"開発部"_qs, u"鈴木 花子"_qs, u"OnNet"_qs)}));
     EXPECT_EQ(Format(0).foreground().color(), QColor(255, 0, 0)); // 0x000000FF
     EXPECT_EQ(Format(2).foreground().color(), QColor(0, 255, 0));
 }

@@ -34,8 +34,8 @@ protected:
         ScriptedCore::Reset();
         ASSERT_TRUE(dir.isValid());
         const QString copy = dir.filePath(u"Pingel.zpm"_qs);
-        ASSERT_TRUE(QFile::copy(
-            qEnvironmentVariable("ZELTA_OUT_DIR") + u"/plugin/im/Pingel.zpm"_qs, copy));
+        ASSERT_TRUE(
+            QFile::copy(qEnvironmentVariable("ZELTA_OUT_DIR") + u"/plugin/im/Pingel.zpm"_qs, copy));
         handle = dlopen(QFile::encodeName(copy).constData(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle, nullptr) << dlerror();
     }

@@ -78,16 +78,17 @@ TEST_F(OptionDialog, ShowsTheStoredSettingsWithTheCoresTexts) {
     EXPECT_EQ(List(Dlg::kRows[CPingelSettings::OffNet].size)->currentIndex(), -1);
     EXPECT_EQ(List(Dlg::kRows[CPingelSettings::Message].size)->currentText(), u"9"_qs);
     EXPECT_EQ(List(Dlg::kRows[CPingelSettings::Message].size)->count(), 14);
-    EXPECT_EQ(static_cast<CColorButton*>(dlg->Control(Dlg::kRows[CPingelSettings::OnNet].color))
-                  ->Color(),
-              0x000000FFu);
+    EXPECT_EQ(
+        static_cast<CColorButton*>(dlg->Control(Dlg::kRows[CPingelSettings::OnNet].color))->Color(),
+        0x000000FFu);
     auto* spin = static_cast<CPingelUpDown*>(dlg->Control(Dlg::IDC_WIDTH_SPIN));
     EXPECT_EQ(spin->Maximum(), QGuiApplication::primaryScreen()->availableGeometry().width());
 }
 
 TEST_F(OptionDialog, EnablingFollowsTheMasterAndEachSwitch) {
     const auto& status = Dlg::kRows[CPingelSettings::Status];
-    for (int id : std::initializer_list<int>{status.preview, status.color, status.icon, status.face, status.size})
+    for (int id : std::initializer_list<int>{status.preview, status.color, status.icon, status.face,
+                                             status.size})
         EXPECT_FALSE(dlg->Control(id)->isEnabled()) << id;
     EXPECT_TRUE(dlg->Control(Dlg::kRows[CPingelSettings::OnNet].face)->isEnabled());
 
@@ -97,9 +98,10 @@ TEST_F(OptionDialog, EnablingFollowsTheMasterAndEachSwitch) {
     EXPECT_TRUE(Edit(Dlg::IDC_CLOSE_EDIT)->isEnabled());
 
     Check(Dlg::IDC_VISIBLE)->setChecked(false);
-    for (int id : std::initializer_list<int>{Dlg::IDC_LINE_EDIT, Dlg::IDC_CLOSE_CHECK, Dlg::IDC_CLOSE_EDIT,
-                   Dlg::IDC_ALPHA_EDIT, Dlg::IDC_BORDER, Dlg::IDC_BACK_COLOR,
-                   Dlg::kRows[CPingelSettings::OnNet].check, Dlg::kRows[CPingelSettings::OnNet].face})
+    for (int id : std::initializer_list<int>{
+             Dlg::IDC_LINE_EDIT, Dlg::IDC_CLOSE_CHECK, Dlg::IDC_CLOSE_EDIT, Dlg::IDC_ALPHA_EDIT,
+             Dlg::IDC_BORDER, Dlg::IDC_BACK_COLOR, Dlg::kRows[CPingelSettings::OnNet].check,
+             Dlg::kRows[CPingelSettings::OnNet].face})
         EXPECT_FALSE(dlg->Control(id)->isEnabled()) << id;
     for (int id : {Dlg::IDC_VISIBLE, Dlg::IDC_OK, Dlg::IDC_CANCEL, Dlg::IDC_DEFAULT})
         EXPECT_TRUE(dlg->Control(id)->isEnabled()) << id;

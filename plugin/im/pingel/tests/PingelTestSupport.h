@@ -53,7 +53,7 @@ protected:
         return b.begin().fragment().charFormat();
     }
 
-    qint64 now = QDateTime(QDate(2026, 12, 7), QTime(9, 41, 27), QTimeZone::utc())
-                     .toMSecsSinceEpoch();
+    qint64 now =
+        QDateTime(QDate(2026, 12, 7), QTime(9, 41, 27), QTimeZone::utc()).toMSecsSinceEpoch();
     std::unique_ptr<CPingelApp> app;
 };

@@ -66,7 +66,8 @@ TEST(PingelGeometry, TooTallTakesTheFullHeightAndTooWideTheFullWidth) {
 }
 
 TEST(PingelTimeline, FadeEndsExactlyOnTheTargetInStepsOfFive) {
-    for (const auto& [alpha, target, steps] : {std::tuple{70, 76, 16}, {0, 255, 51}, {33, 170, 34}}) {
+    for (const auto& [alpha, target, steps] :
+         {std::tuple{70, 76, 16}, {0, 255, 51}, {33, 170, 34}}) {
         CPingelSettings s;
         s.alpha = alpha;
         ASSERT_EQ(s.TargetOpacity(), target);

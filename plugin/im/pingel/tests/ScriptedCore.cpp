@@ -72,8 +72,8 @@ void AddGroup(const QString& id, const QString& name, const QString& parentId) {
         else
             added = LastOf(S().groups.get())->CreateBros();
     } else if (CIMGroup* parent = Find(parentId)) {
-        added = parent->GetChild() ? LastOf(parent->GetChild())->CreateBros()
-                                   : parent->CreateChild();
+        added =
+            parent->GetChild() ? LastOf(parent->GetChild())->CreateBros() : parent->CreateChild();
     }
     if (added) {
         added->SetID(id);
@@ -199,10 +199,9 @@ ZELTA_C_EXPORT int32_t OBRIX_ReadRegInt(int32_t scope, int32_t module, const cha
     return v.typeId() == QMetaType::Int ? v.toInt() : defaultValue;
 }
 
-ZELTA_C_EXPORT int32_t OBRIX_ReadRegString(int32_t scope, int32_t module,
-                                           const char16_t* section, const char16_t* name,
-                                           char16_t* buffer, int32_t bufferChars,
-                                           const char16_t* defaultText) {
+ZELTA_C_EXPORT int32_t OBRIX_ReadRegString(int32_t scope, int32_t module, const char16_t* section,
+                                           const char16_t* name, char16_t* buffer,
+                                           int32_t bufferChars, const char16_t* defaultText) {
     if (!buffer || bufferChars <= 0)
         return 0;
     QString text = Text(defaultText);
@@ -226,9 +225,8 @@ ZELTA_C_EXPORT int32_t OBRIX_WriteRegInt(int32_t scope, int32_t module, const ch
     return 1;
 }
 
-ZELTA_C_EXPORT int32_t OBRIX_WriteRegString(int32_t scope, int32_t module,
-                                            const char16_t* section, const char16_t* name,
-                                            const char16_t* text) {
+ZELTA_C_EXPORT int32_t OBRIX_WriteRegString(int32_t scope, int32_t module, const char16_t* section,
+                                            const char16_t* name, const char16_t* text) {
     if (!Ours(scope, module))
         return 0;
     ++S().writes;

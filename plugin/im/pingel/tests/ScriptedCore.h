@@ -22,8 +22,7 @@ ZELTA_EXPORT void AddGroup(const QString& id, const QString& name,
                            const QString& parentId = QString());
 ZELTA_EXPORT void AddMembership(const QString& groupId, const QString& memberId,
                                 const QString& name, const QString& status);
-ZELTA_EXPORT void SetStatus(const QString& groupId, const QString& memberId,
-                            const QString& status);
+ZELTA_EXPORT void SetStatus(const QString& groupId, const QString& memberId, const QString& status);
 ZELTA_EXPORT void AddMember(const QString& id, const QString& family, const QString& middle,
                             const QString& first);
 // A message of the sent box, found by its id.
