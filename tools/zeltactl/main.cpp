@@ -40,18 +40,35 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 
 スクリプト ピア:
   peer --id ID --password PW [--heartbeat ミリ秒] [--heartbeat-timeout ミリ秒]
-       [--poll ミリ秒] [コマンド ...]
+       [--poll ミリ秒] [--files フォルダ] [--attach-limit バイト] [コマンド ...]
+  --files: 届いた添付ファイルを フォルダ/<メッセージID><安全な名前> に保存します。
   コマンドを引数で 1 つずつ、または標準入力から 1 行に 1 つ与えます。
   起きたことは 1 行に 1 つの JSON で標準出力に書きます。
     status 状態 [--icon I] [--color N] [--group G,...]
     send --to a,b [--cc c] [--bcc d] [--subject 件名] [--priority N]
          [--body 本文 | --body-file ファイル] [--id メッセージID] [--reference ID]
+         [--attach ファイル ...] [--attach-name 名前 ...] (名前は添付の順に付きます)
     list                               このセッションで届いたメッセージ
     read メッセージID                  既読にします (既読の通知が送り主に届きます)
     wait イベント [--キー 値 ...] [--count N] [--timeout 秒]
     wait-message / wait-receipt / wait-presence ... (wait message などと同じ)
     directory                          メンバーとグループ
     sleep 秒 / echo テキスト / logoff / logon
+    chat-create [--max-rooms N]        会議を作ります (以後の会議コマンドの既定の会議)
+    chat-invite メンバー,... [--chat N] [--text 依頼文] [--max-members N]
+    chat-join [--chat N]               参加します (既定: 最後に届いた参加依頼)
+    chat-decline [--chat N] [--timed-out]   断ります (--timed-out: 時間切れとして)
+    chat-talk テキスト [--chat N] / chat-leave [--chat N] / chat-log [--chat N]
+    wait-chat / wait-chat-invite ...   会議のイベントを待ちます
+      会議のイベントの type: 0 発言、1 お知らせ、2 参加、3 退席、4 辞退、5 依頼の時間切れ、
+      6 ログオフ、7 登録削除
+
+デモ:
+  demo [--until-pid PID] [--pace 倍率] [--seed-only] [--no-seed]
+  サービスが空なら、3 部署 12 人の組織とデモ ユーザー (ID "demo"、パスワード "demo"。
+  全員のパスワードも "demo") を作り、12 人をスクリプト ピアとして動かします。ピアは
+  オンラインになり、ときどき状態を変え、届いたメッセージを読んで返事をし、会議の依頼を
+  受けて発言に答えます。SIGTERM/SIGINT を受けるか、PID のプロセスが終わると終了します。
 
 終了コード: 0 成功、1 失敗 (サービスのエラー、待ち時間切れ)、2 入力の誤り。
 
@@ -70,18 +87,32 @@ Administration:
           --sex N --birth YYYY-MM-DD --memo
 
 Scripted peer:
-  peer --id ID --password PW [--heartbeat MS] [--heartbeat-timeout MS] [--poll MS] [CMD ...]
+  peer --id ID --password PW [--heartbeat MS] [--heartbeat-timeout MS] [--poll MS]
+       [--files DIR] [--attach-limit BYTES] [CMD ...]
+  --files: received attachments are written to DIR/<message id><safe name>.
   Commands come one per argument, or one per line from standard input as they arrive.
   Every event is printed as one JSON object per line on standard output.
     status TEXT [--icon I] [--color N] [--group G,...]
     send --to a,b [--cc c] [--bcc d] [--subject S] [--priority N] [--body B | --body-file F]
-         [--id MESSAGE-ID] [--reference ID]
+         [--id MESSAGE-ID] [--reference ID] [--attach FILE ...]
+         [--attach-name NAME ...] (names go to the attached files in order)
     list | read MESSAGE-ID | directory | sleep SECONDS | echo TEXT | logoff | logon
     wait EVENT [--FIELD VALUE ...] [--count N] [--timeout SECONDS]
     wait-message | wait-receipt | wait-presence ... (same as wait message, ...)
+    chat-create [--max-rooms N] | chat-invite MEMBER,... [--chat N] [--text T]
+    [--max-members N] | chat-join [--chat N] | chat-decline [--chat N] [--timed-out]
+    chat-talk TEXT [--chat N] | chat-leave [--chat N] | chat-log [--chat N]
     Events: logon logoff sent message read listed receipt presence group-added
             group-removed group-renamed group-member-added group-member-removed
             group-member-changed member-added member-removed member-changed session-ended
+            chat-invite chat (type 0 talk, 1 notice, 2 joined, 3 left, 4 declined,
+            5 invitation timed out, 6 logged off, 7 removed)
+
+Demo:
+  demo [--until-pid PID] [--pace FACTOR] [--seed-only] [--no-seed]
+  Seeds an empty service with a company of 3 groups and 12 members plus the demo user
+  (ID "demo", password "demo"; every member's password is "demo") and runs the 12 as
+  scripted peers until SIGTERM/SIGINT, or until process PID has ended.
 
 Exit status: 0 success, 1 failure (service error, time-out), 2 bad input.
 )";
