@@ -3,124 +3,29 @@
 // what the plug-ins see.
 #include "host/TaskTrayWire.h"
 #include "kernova/service/CLocalServiceAdmin.h"
+#include "kernova/tests/CZeltaRun.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
-#include <QtCore/qtestsupport_core.h>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString OutDir() { return qEnvironmentVariable("ZELTA_OUT_DIR") + u'/'; }
+QString OutDir() { return qEnvironmentVariable("ZELTA_OUT_DIR"); }
 QString ProbePath() { return qEnvironmentVariable("ZELTA_TEST_DIR") + "/fixtures/im/Probe.zpm"; }
-QString Password(const QString& id) { return "pw-" + id; }
 
 class ZeltaSession : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_tmp.isValid());
-        const QString root = m_tmp.path();
-        m_prog = root + "/prog/";
-        for (const char* file : {"Zelta", "libObrix.so", "appdata.ini", "lang/Japanese.so",
-                                 "plugin/Settings.so", "plugin/Kernova.so", "res/ZeltaRes.so"})
-            ASSERT_TRUE(Copy(OutDir() + file, m_prog + file)) << file;
-        ASSERT_TRUE(Copy(ProbePath(), m_prog + "plugin/im/Probe.zpm"));
-        QFile::setPermissions(m_prog + "Zelta", QFile::ReadOwner | QFile::ExeOwner);
+    void SetUp() override { ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString(); }
 
-        m_service = root + "/service";
-        CLocalServiceAdmin admin(m_service);
-        ASSERT_TRUE(admin.Create());
-        for (const char* id : {"a", "b", "c", "d"}) {
-            SvcMember m;
-            m.id = QString::fromLatin1(id);
-            m.familyName[1] = "Fam-" + m.id;
-            ASSERT_TRUE(admin.AddMember(m, Password(m.id)));
-        }
-        ASSERT_TRUE(admin.AddGroup({"g1", {}, "Group 1", 0, {}}));
-        for (const char* id : {"a", "b", "c", "d"})
-            ASSERT_TRUE(admin.AddMembership("g1", QString::fromLatin1(id), 0));
-
-        QDir().mkpath(root + "/run");
-        QFile::setPermissions(root + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        m_log = root + "/probe.log";
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.insert("HOME", root + "/home");
-        m_env.insert("XDG_DATA_HOME", root + "/data");
-        m_env.insert("XDG_CONFIG_HOME", root + "/config");
-        m_env.insert("XDG_RUNTIME_DIR", root + "/run");
-        m_env.insert("QT_QPA_PLATFORM", "offscreen");
-        m_env.insert("ZELTA_SERVICE_DIR", m_service);
-        m_env.insert("ZELTA_AUTOLOGON_ID", "a");
-        m_env.insert("ZELTA_AUTOLOGON_PASSWORD", Password("a"));
-        m_env.insert("ZELTA_PROBE_LOG", m_log);
-        m_env.insert("ZELTA_PROBE_MODULE", "1");
-    }
-    void TearDown() override { Stop(); }
-
-    static bool Copy(const QString& from, const QString& to) {
-        QDir().mkpath(QFileInfo(to).absolutePath());
-        return QFile::copy(from, to);
-    }
-    QString UserDir() const { return m_tmp.path() + "/data/Tovar/"; }
-
-    void Start() {
-        m_zelta.setProcessEnvironment(m_env);
-        m_zelta.setStandardOutputFile(QProcess::nullDevice());
-        m_zelta.setStandardErrorFile(m_tmp.path() + "/zelta.err");
-        m_zelta.start(m_prog + "Zelta", {});
-        ASSERT_TRUE(m_zelta.waitForStarted(10000));
-    }
-    void Stop() {
-        if (m_zelta.state() == QProcess::NotRunning)
-            return;
-        m_zelta.terminate();
-        if (!m_zelta.waitForFinished(15000))
-            m_zelta.kill();
-        m_zelta.waitForFinished(5000);
-    }
-
-    QStringList ProbeLines() const {
-        QFile file(m_log);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    }
-    // The first probe line that starts with these tab-separated fields, waiting for it.
-    QString WaitForProbe(const QStringList& fields, int ms = 20000) {
-        const QString prefix = fields.join(u'\t');
-        QString found;
-        (void)QTest::qWaitFor([&] {
-            for (const QString& line : ProbeLines())
-                if (line.startsWith(prefix)) {
-                    found = line;
-                    return true;
-                }
-            return false;
-        }, ms);
-        return found;
-    }
-
-    // Runs a scripted peer to the end and returns its JSON events.
+    void Start() { ASSERT_TRUE(run.Start()); }
+    void Stop() { run.Stop(); }
+    QStringList ProbeLines() const { return run.ProbeLines(); }
+    QString WaitForProbe(const QStringList& fields) { return run.WaitForProbe(fields); }
+    QString UserDir() const { return run.UserDir(); }
     QList<QJsonObject> Peer(const QString& id, const QStringList& commands, int* exitCode = nullptr) {
-        QProcess peer;
-        peer.setProcessEnvironment(m_env);
-        QStringList args{"--service", m_service, "peer", "--id", id, "--password", Password(id)};
-        peer.start(OutDir() + "zeltactl", args + commands);
-        peer.waitForFinished(60000);
-        if (exitCode)
-            *exitCode = peer.exitCode();
-        QList<QJsonObject> events;
-        for (const QByteArray& line : peer.readAllStandardOutput().split('\n'))
-            if (!line.trimmed().isEmpty())
-                events.append(QJsonDocument::fromJson(line).object());
-        return events;
+        return run.Peer(id, commands, exitCode);
     }
     static QJsonObject First(const QList<QJsonObject>& events, const QString& name) {
         for (const QJsonObject& e : events)
@@ -129,16 +34,11 @@ protected:
         return {};
     }
 
-    QTemporaryDir m_tmp;
-    QString m_prog;
-    QString m_service;
-    QString m_log;
-    QProcessEnvironment m_env;
-    QProcess m_zelta;
+    CZeltaRun run{OutDir(), ProbePath()};
 };
 
 TEST_F(ZeltaSession, LogsOnByItselfAndMessagesPresenceGroupsAndTheTrayReachThePlugin) {
-    m_env.insert("ZELTA_PROBE_SEND", "b|c|d|件名E2E|本文");
+    run.Env().insert("ZELTA_PROBE_SEND", "b|c|d|件名E2E|本文");
     Start();
     ASSERT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty())
         << ProbeLines().join('\n').toStdString();
@@ -171,7 +71,7 @@ TEST_F(ZeltaSession, LogsOnByItselfAndMessagesPresenceGroupsAndTheTrayReachThePl
     EXPECT_TRUE(QFile::exists(UserDir() + "account/a/message/recv/e2e-1.zmf"));
 
     // A group change made by the administrator.
-    CLocalServiceAdmin admin(m_service);
+    CLocalServiceAdmin admin(run.ServiceDir());
     ASSERT_TRUE(admin.Open());
     ASSERT_TRUE(admin.AddGroup({"g9", "g1", "Group 9", 0, {}}));
     ASSERT_TRUE(admin.AddMembership("g9", "a", 0, "A in 9"));
@@ -180,7 +80,7 @@ TEST_F(ZeltaSession, LogsOnByItselfAndMessagesPresenceGroupsAndTheTrayReachThePl
 
     // A second start reaches the running one through the tray server.
     QLocalSocket socket;
-    socket.connectToServer(m_tmp.path() + "/run/" + ZeltaTaskTray::ServerName);
+    socket.connectToServer(run.Root() + "/run/" + ZeltaTaskTray::ServerName);
     ASSERT_TRUE(socket.waitForConnected(5000));
     socket.write(ZeltaTaskTray::encode(ZeltaMsg::TaskTray, ZeltaMsg::LButtonDown));
     socket.flush();
@@ -200,7 +100,7 @@ TEST_F(ZeltaSession, WhatWasSentWhileTheProgramWasClosedArrivesAtTheNextLogOn) {
     int code = -1;
     Peer("c", {"send --to a,nobody --subject 留守中 --id queued-1"}, &code);
     EXPECT_EQ(code, 0);
-    QFile::remove(m_log);
+    run.ClearProbeLog();
     Start();
     EXPECT_FALSE(WaitForProbe({"GetMessage", "queued-1", "1", "留守中", "c"}).isEmpty())
         << ProbeLines().join('\n').toStdString();
