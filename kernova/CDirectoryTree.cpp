@@ -116,6 +116,13 @@ const tagIMMEMBER* CDirectoryTree::Member(const QString& memberId) {
     return *copy;
 }
 
+std::optional<SvcMember> CDirectoryTree::Profile(const QString& memberId) const {
+    const auto it = m_members.constFind(memberId);
+    if (it == m_members.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
 QStringList CDirectoryTree::GroupsOf(const QString& memberId) const {
     QStringList ids;
     for (const QString& id : m_order)

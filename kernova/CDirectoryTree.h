@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <map>
+#include <optional>
 #include <memory>
 
 class CDirectoryTree {
@@ -29,6 +30,8 @@ public:
     // The memberships of a group (empty memberId), or only that member's membership in it.
     const tagIMGRPMEMBER* Members(const QString& groupId, const QString& memberId);
     const tagIMMEMBER* Member(const QString& memberId);
+    // The member's profile as the last Rebuild saw it.
+    std::optional<SvcMember> Profile(const QString& memberId) const;
     // Ids of the groups the member belongs to, in tree order.
     QStringList GroupsOf(const QString& memberId) const;
     QStringList GroupIds() const { return m_order; }

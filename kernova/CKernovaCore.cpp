@@ -342,7 +342,13 @@ void CKernovaCore::ConnectService() {
             });
     connect(s, &CMessagingService::MemberAdded, this, [this](const QString&) { RefreshDirectory(); });
     connect(s, &CMessagingService::MemberRemoved, this, [this](const QString&) { RefreshDirectory(); });
-    connect(s, &CMessagingService::MemberChanged, this, [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MemberChanged, this, [this](const QString& m) {
+        const std::optional<SvcMember> before = m_directory.Profile(m);
+        RefreshDirectory();
+        const std::optional<SvcMember> after = m_directory.Profile(m);
+        if (before && after)
+            TellProfileChanges(*before, *after);
+    });
     connect(s, &CMessagingService::MessageArrived, this,
             [this](const SvcMessage& message) { m_desk.OnMessageArrived(message); });
     connect(s, &CMessagingService::ReceiptArrived, this,
@@ -360,6 +366,27 @@ void CKernovaCore::RefreshDirectory() {
     }
     m_directory.Rebuild(m_service->GetGroups(), m_service->GetMemberships(),
                         m_service->GetMembers());
+}
+
+void CKernovaCore::TellProfileChanges(const SvcMember& before, const SvcMember& after) {
+    const char16_t* id = Utf16(after.id);
+    const auto tell = [&](bool changed, IMCBK_OnChangeAlias_t CImPlugin::*callback) {
+        if (changed)
+            m_plugins.Broadcast(callback, id);
+    };
+    tell(before.alias != after.alias, &CImPlugin::OnChangeAlias);
+    tell(before.birth != after.birth, &CImPlugin::OnChangeBirth);
+    tell(before.email != after.email, &CImPlugin::OnChangeEmail);
+    tell(before.familyName[0] != after.familyName[0] || before.familyName[1] != after.familyName[1],
+         &CImPlugin::OnChangeFamilyName);
+    tell(before.firstName[0] != after.firstName[0] || before.firstName[1] != after.firstName[1],
+         &CImPlugin::OnChangeFirstName);
+    tell(before.memo != after.memo, &CImPlugin::OnChangeMemo);
+    tell(before.sex != after.sex, &CImPlugin::OnChangeSex);
+    tell(before.telephone != after.telephone, &CImPlugin::OnChangeTelephone);
+    for (int32_t set = 0; set < 2; ++set)
+        if (before.middleName[set] != after.middleName[set])
+            m_plugins.Broadcast(&CImPlugin::OnChangeMiddleName, id, set);
 }
 
 bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {

@@ -126,6 +126,8 @@ private:
     bool EnsureService();
     void ConnectService();
     void RefreshDirectory();
+    // Tells the plug-ins which profile fields of a member changed.
+    void TellProfileChanges(const SvcMember& before, const SvcMember& after);
     void EndSession(int32_t nextState);
     void AutoLogonAtStart();
     void ShowLogonDialog();

@@ -197,6 +197,17 @@ TEST_F(CoreSession, PresenceAndGroupChangesReachThePluginsWithAFreshDirectory) {
     EXPECT_EQ(OBRIX_GetMember(u"nobody"), nullptr);
 }
 
+TEST_F(CoreSession, AProfileChangeNamesOnlyTheFieldsThatChanged) {
+    LogOnCore();
+    SvcMember b = *core->Service()->GetMember("b");
+    b.alias = "Bee";
+    b.middleName[1] = "Mid";
+    ASSERT_TRUE(admin->UpdateMember(b));
+    ASSERT_TRUE(WaitForCall("1 OnChangeMiddleName b 1"));
+    EXPECT_EQ(CallsStartingWith("1 OnChange"), (QStringList{"1 OnChangeAlias b", "1 OnChangeMiddleName b 1"}));
+    EXPECT_EQ(S16(OBRIX_GetMember(u"b")->pszAlias), "Bee");
+}
+
 TEST_F(CoreSession, OwnStatusGoesOnlyToGroupsTheUserBelongsTo) {
     LogOnCore();
     auto peer = LogOn("b");

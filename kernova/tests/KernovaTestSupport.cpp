@@ -68,6 +68,10 @@ template <int M> struct Recorder {
     }
     static void OnRemoveGrpMember(const char16_t* g, const char16_t* m) { Record(M, "OnRemoveGrpMember", g, m); }
     static void OnChangeGrpName(const char16_t* g) { Record(M, "OnChangeGrpName", g); }
+    static void OnChangeAlias(const char16_t* m) { Record(M, "OnChangeAlias", m); }
+    static void OnChangeEmail(const char16_t* m) { Record(M, "OnChangeEmail", m); }
+    static void OnChangeFamilyName(const char16_t* m) { Record(M, "OnChangeFamilyName", m); }
+    static void OnChangeMiddleName(const char16_t* m, int32_t set) { Record(M, "OnChangeMiddleName", m, set); }
 
     static void* Resolve(const char* name) {
         const QByteArray n(name);
@@ -81,6 +85,8 @@ template <int M> struct Recorder {
         KNTEST_MAP(OnRemoveMessage) KNTEST_MAP(OnChangeMessageFlags) KNTEST_MAP(OnRecvNotify)
         KNTEST_MAP(OnChangeMemPresence) KNTEST_MAP(OnAddGrp) KNTEST_MAP(OnAddGrpMember)
         KNTEST_MAP(OnRemoveGrp) KNTEST_MAP(OnRemoveGrpMember) KNTEST_MAP(OnChangeGrpName)
+        KNTEST_MAP(OnChangeAlias) KNTEST_MAP(OnChangeEmail) KNTEST_MAP(OnChangeFamilyName)
+        KNTEST_MAP(OnChangeMiddleName)
 #undef KNTEST_MAP
         return nullptr;
     }
