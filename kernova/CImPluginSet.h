@@ -25,18 +25,29 @@ public:
     // case-insensitive) is loaded.
     bool Exists(int32_t module, const QString& name) const;
 
-    // Calls one callback of every plug-in that exports it, in load order.
+    // Calls one callback of every plug-in that exports it, in load order. A plug-in must not
+    // let an exception out; one that does is passed over, so that the others still hear.
     template <typename Fn, typename... Args> void Broadcast(Fn CImPlugin::*callback, Args... args) const {
         for (const auto& plugin : m_plugins)
-            if (Fn fn = (*plugin).*callback)
-                fn(args...);
+            Call((*plugin).*callback, args...);
     }
     // The same, last loaded first.
     template <typename Fn, typename... Args> void BroadcastReverse(Fn CImPlugin::*callback, Args... args) const {
         for (auto it = m_plugins.rbegin(); it != m_plugins.rend(); ++it)
-            if (Fn fn = (**it).*callback)
-                fn(args...);
+            Call((**it).*callback, args...);
     }
+
+private:
+    template <typename Fn, typename... Args> static void Call(Fn fn, Args... args) {
+        if (!fn)
+            return;
+        try {
+            fn(args...);
+        } catch (...) {
+        }
+    }
+
+public:
 
 private:
     std::vector<std::unique_ptr<CImPlugin>> m_plugins;

@@ -13,7 +13,9 @@
 #include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
 
+#include <QCursor>
 #include <QDir>
+#include <QMenu>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -90,7 +92,9 @@ void CKernovaCore::Start() {
         presence->OnStart();
 
     m_tray = std::make_unique<CTaskTray>([this](CTaskTray::Request request) {
-        Begin(ObrixModule::Presence, request == CTaskTray::Restore ? 0 : 1, 0);
+        if (!Begin(ObrixModule::Presence, request == CTaskTray::Restore ? 0 : 1, 0) &&
+            request == CTaskTray::Menu)
+            ShowOwnTrayMenu();
     });
     if (!m_tray->Listen(ZeltaTaskTray::serverPath()))
         Log(ZeltaLogLevel::Warning, QStringLiteral("ZeltaIMTaskTray could not listen at ") +
@@ -188,6 +192,17 @@ const char16_t* CKernovaCore::Hold(int slot, const QString& text) {
     if (held != text)
         held = text;
     return Utf16(held);
+}
+
+void CKernovaCore::ShowOwnTrayMenu() {
+    // Without the presence plug-in nobody else offers a way to log on or off, or to quit.
+    auto* menu = new QMenu;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool on = m_state == ObrixLogon::LoggedOn;
+    menu->addAction(CResourceLoader::LoadString(IMResHandle(), on ? KernovaText::Logoff : KernovaText::Logon), this,
+                    [this, on] { on ? RequestLogoff() : RequestLogon(); });
+    menu->addAction(CResourceLoader::LoadString(IMResHandle(), KernovaText::Exit), this, [this] { m_host.Kill(); });
+    menu->popup(QCursor::pos());
 }
 
 // ---- Host and resources ----

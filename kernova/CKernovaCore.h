@@ -131,6 +131,7 @@ private:
     void EndSession(int32_t nextState);
     void AutoLogonAtStart();
     void ShowLogonDialog();
+    void ShowOwnTrayMenu();
     QString AccountId() const;
 
     CHostServices& m_host;

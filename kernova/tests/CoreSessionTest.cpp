@@ -39,6 +39,7 @@ TEST_F(CoreSession, LogOnAndOffWalkTheStatesAndTellEveryPlugin) {
     EXPECT_TRUE(CallsStartingWith("1 OnLogon").isEmpty());
     states.clear();
 
+    SetThrowOnLogon(1, true); // the next plug-in hears of it all the same
     LogOnCore();
     EXPECT_EQ(states, (QList<int32_t>{1, 2}));
     EXPECT_EQ(OBRIX_GetLogonState(), ObrixLogon::LoggedOn);
@@ -154,6 +155,21 @@ TEST_F(CoreSession, MessagesSentWhileLoggedOffArriveAtTheNextLogOn) {
     LogOnCore();
     EXPECT_TRUE(WaitForCall("1 OnRecvMessage late-1"));
     EXPECT_TRUE(QFile::exists(host.userDir + "account/a/message/recv/late-1.zmf"));
+}
+
+TEST_F(CoreSession, AMessageReadWhileLoggedOffIsReportedAtTheNextLogOn) {
+    LogOnCore();
+    auto peer = LogOn("b");
+    svctest::EventLog peerLog(peer.get());
+    ASSERT_TRUE(peer->SendMessage(svctest::MakeMessage("r-1", {"a"})));
+    ASSERT_TRUE(WaitForCall("1 OnRecvMessage r-1"));
+    ASSERT_TRUE(peerLog.WaitFor("receipt 0 r-1 a"));
+    EXPECT_EQ(OBRIX_Logoff(0, 0), 1);
+    EXPECT_EQ(OBRIX_SetReadMessage(ObrixBox::Received, u"r-1"), 1);
+    peerLog.Settle();
+    EXPECT_EQ(peerLog.Count("receipt 1"), 0);
+    LogOnCore();
+    EXPECT_TRUE(peerLog.WaitFor("receipt 1 r-1 a"));
 }
 
 TEST_F(CoreSession, PresenceAndGroupChangesReachThePluginsWithAFreshDirectory) {

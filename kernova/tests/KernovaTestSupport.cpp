@@ -1,6 +1,7 @@
 #include "kernova/tests/KernovaTestSupport.h"
 
 #include <QDir>
+#include <stdexcept>
 #include <QtCore/qtestsupport_core.h>
 
 namespace kntest {
@@ -19,6 +20,7 @@ template <typename... A> void Record(int module, const char* name, A... args) {
 }
 
 int32_t g_preTranslate[8] = {};
+bool g_throwOnLogon[8] = {};
 
 template <int M> struct Recorder {
     static void OnIMZpmInfo(tagMODULEINFO* info) {
@@ -36,7 +38,11 @@ template <int M> struct Recorder {
     static void OnOption() { Record(M, "OnOption"); }
     static void OnBeginOption() { Record(M, "OnBeginOption"); }
     static void OnKillOption() { Record(M, "OnKillOption"); }
-    static void OnLogon(int32_t flag) { Record(M, "OnLogon", flag); }
+    static void OnLogon(int32_t flag) {
+        Record(M, "OnLogon", flag);
+        if (g_throwOnLogon[M])
+            throw std::runtime_error("a plug-in that breaks its contract");
+    }
     static void OnLogoff(int32_t flag) { Record(M, "OnLogoff", flag); }
     static int32_t OnRecvMessage(const char16_t* id) {
         Record(M, "OnRecvMessage", id);
@@ -102,6 +108,7 @@ QStringList& Calls() {
 QStringList TakeCalls() { return std::exchange(Calls(), {}); }
 
 void SetPreTranslateAnswer(int32_t module, int32_t answer) { g_preTranslate[module & 7] = answer; }
+void SetThrowOnLogon(int32_t module, bool on) { g_throwOnLogon[module & 7] = on; }
 
 void AddRecordingPlugin(CKernovaCore& core, int32_t module) {
     CImPlugin::Resolver resolve;
@@ -138,8 +145,10 @@ void CoreFixture::SetUp() {
     CKernovaCore::SetInstance(core.get());
     for (int32_t module : {1, 4})
         AddRecordingPlugin(*core, module);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         g_preTranslate[i] = 0;
+        g_throwOnLogon[i] = false;
+    }
     TakeCalls();
 }
 

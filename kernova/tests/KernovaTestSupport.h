@@ -23,6 +23,8 @@ QStringList TakeCalls();
 void AddRecordingPlugin(CKernovaCore& core, int32_t module);
 // What a recording plug-in answers to pre-translation (0: not handled).
 void SetPreTranslateAnswer(int32_t module, int32_t answer);
+// Makes a recording plug-in throw out of IMCBK_OnLogon, as no plug-in may.
+void SetThrowOnLogon(int32_t module, bool on);
 
 class CoreFixture : public svctest::ServiceFixture {
 protected:
