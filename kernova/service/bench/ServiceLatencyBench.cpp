@@ -1,5 +1,6 @@
 // Latency of the local service's change feed between two processes: from SendMessage in one
-// to MessageArrived in the other, and from SetPresence to MemberPresenceChanged. The program
+// to MessageArrived in the other, from SetPresence to MemberPresenceChanged, and from
+// TalkInChat to the talk read after ChatChanged (the receiver joins when invited). The program
 // starts a copy of itself as the sending process; both share one machine clock.
 //
 //   kernova_service_latency [COUNT]
@@ -37,6 +38,22 @@ int Sender(const QString& dir, int count) {
         QTest::qWait(20);
         // The status text carries its own send time.
         s.SetPresence({QString::number(QDateTime::currentMSecsSinceEpoch()), {}, 0});
+        QTest::qWait(20);
+    }
+    const int chat = s.CreateChat(5);
+    if (chat <= 0 || !s.InviteToChat(chat, QStringLiteral("r"), {}, 5))
+        return 1;
+    if (!QTest::qWaitFor(
+            [&] {
+                const auto members = s.GetChatMembers(chat);
+                return members.size() == 2 && members[1].state == Svc::CHAT_IN;
+            },
+            10000))
+        return 1;
+    for (int i = 0; i < count; ++i) {
+        // The talk carries its own send time.
+        if (!s.TalkInChat(chat, QString::number(QDateTime::currentMSecsSinceEpoch())))
+            return 1;
         QTest::qWait(20);
     }
     QTest::qWait(500);
@@ -96,6 +113,20 @@ int main(int argc, char** argv) {
                          }
                      });
 
+    std::vector<double> talk;
+    qint64 chatSeq = 0;
+    QObject::connect(&r, &CMessagingService::ChatInvited, &r,
+                     [&](int chat, const QString&, const QString&) { r.JoinChat(chat); });
+    QObject::connect(&r, &CMessagingService::ChatChanged, &r, [&](int chat) {
+        for (const SvcChatEvent& e : r.GetChatEvents(chat, chatSeq)) {
+            chatSeq = e.seq;
+            bool ok = false;
+            const qint64 sent = e.text.toLongLong(&ok);
+            if (e.type == Svc::CHAT_TALK && ok)
+                talk.push_back(double(QDateTime::currentMSecsSinceEpoch() - sent));
+        }
+    });
+
     QProcess sender;
     sender.setProcessChannelMode(QProcess::ForwardedChannels);
     sender.start(app.applicationFilePath(),
@@ -103,7 +134,7 @@ int main(int argc, char** argv) {
     // A plain event loop: QTest::qWaitFor sleeps between rounds, which would be measured too.
     QEventLoop loop;
     QObject::connect(&sender, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(60000 + count * 200, &loop, &QEventLoop::quit);
+    QTimer::singleShot(60000 + count * 300, &loop, &QEventLoop::quit);
     loop.exec();
     if (sender.state() != QProcess::NotRunning) {
         sender.kill();
@@ -112,5 +143,6 @@ int main(int argc, char** argv) {
     std::printf("local service, two processes, %d messages\n", count);
     Report("send -> MessageArrived", message);
     Report("status -> PresenceChanged", presence);
+    Report("chat talk -> ChatChanged", talk);
     return sender.exitCode() == 0 && int(message.size()) == count ? 0 : 1;
 }
