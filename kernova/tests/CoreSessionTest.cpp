@@ -137,6 +137,27 @@ TEST_F(CoreSession, ASentMessageReachesToAndCcWithoutBccAndItsReceiptsUpdateTheS
     }, 5000));
 }
 
+TEST_F(CoreSession, WhatTheServiceRefusesIsNeitherStoredNorAnnounced) {
+    EXPECT_FALSE(core->LogonWith("", "x"));
+    EXPECT_FALSE(core->LogonWith("nobody", "x"));
+    EXPECT_EQ(core->LogonState(), ObrixLogon::LoggedOff);
+    LogOnCore();
+    TakeCalls();
+    CLetrix m;
+    m.SetMessageID("big-1");
+    m.AddDst(CLetrix::DST_TO, "b");
+    m.SetSubject(QString(Svc::kMaxSubjectLength + 1, u'x'));
+    EXPECT_EQ(OBRIX_SendMessage(m.Record()), 0);
+    m.SetSubject("ok");
+    m.SetMessage(QString(Svc::kMaxBodyBytes + 1, u'x'));
+    EXPECT_EQ(OBRIX_SendMessage(m.Record()), 0);
+    CLetrix nobody;
+    nobody.SetMessageID("none-1");
+    EXPECT_EQ(OBRIX_SendMessage(nobody.Record()), 0) << "no destination at all";
+    EXPECT_TRUE(CallsStartingWith("1 OnSendMessage").isEmpty());
+    EXPECT_EQ(OBRIX_GetMessage(ObrixBox::Sent, u"big-1"), nullptr);
+}
+
 TEST_F(CoreSession, UnknownDestinationsComeBackAsNoticesOfKindThree) {
     LogOnCore();
     CLetrix m;

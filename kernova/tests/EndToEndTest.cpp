@@ -6,6 +6,7 @@
 #include "kernova/tests/CZeltaRun.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <gtest/gtest.h>
@@ -60,6 +61,7 @@ TEST_F(ZeltaSession, LogsOnByItselfAndMessagesPresenceGroupsAndTheTrayReachThePl
     ASSERT_FALSE(message.isEmpty());
     EXPECT_EQ(message.value("to").toVariant().toStringList(), QStringList{"b"});
     EXPECT_EQ(message.value("cc").toVariant().toStringList(), QStringList{"c"});
+    EXPECT_TRUE(message.value("bcc").toArray().isEmpty());
     EXPECT_EQ(message.value("subject").toString(), "件名E2E");
 
     // Receipts come back; presence changes and b's message arrive.
