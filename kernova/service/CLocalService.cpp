@@ -217,6 +217,7 @@ void CLocalService::PollFeed() {
         m_pollAgain = false;
         for (;;) {
             m_chatsSignalled.clear();
+            m_invitesOffered.clear();
             const QList<Event> events = m_store.EventsFor(m_user, m_cursor, m_logonSeq, kFeedBatch);
             for (const Event& e : events) {
                 m_cursor = e.seq; // before the signal: its slot may log off
@@ -285,14 +286,17 @@ void CLocalService::Dispatch(const Event& e) {
             {e.value, e.messageId, e.memberId, QDateTime::fromMSecsSinceEpoch(e.time, Qt::UTC)});
         break;
     case CServiceStore::EV_CHAT_INVITED:
-        // An invitation answered, withdrawn or ended meanwhile is not offered again.
-        if (m_store
-                .Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members cm JOIN chats c ON"
-                                       " c.id = cm.chat WHERE cm.chat = ? AND cm.member_id = ?"
-                                       " AND cm.state = ? AND c.closed IS NULL"),
-                        {e.value, m_user, int(Svc::CHAT_INVITED)})
-                .toInt() > 0)
+        // An invitation answered, withdrawn or ended meanwhile is not offered again, and one
+        // repeated (declined, then asked again) is offered once.
+        if (!m_invitesOffered.contains(e.value) &&
+            m_store.Scalar(QStringLiteral("SELECT COUNT(*) FROM chat_members cm JOIN chats c ON"
+                                          " c.id = cm.chat WHERE cm.chat = ? AND cm.member_id = ?"
+                                          " AND cm.state = ? AND c.closed IS NULL"),
+                           {e.value, m_user, int(Svc::CHAT_INVITED)})
+                    .toInt() > 0) {
+            m_invitesOffered.insert(e.value);
             emit ChatInvited(e.value, e.memberId, e.detail);
+        }
         break;
     case CServiceStore::EV_CHAT_CHANGED:
         // Events read in one round are all committed: one signal per chat covers them.

@@ -104,6 +104,7 @@ private:
     qint64 m_logonSeq = 0; // broadcast entries up to here predate the session
     QSet<QString> m_announced;
     QSet<int> m_chatsSignalled; // within one round of the feed
+    QSet<int> m_invitesOffered; // within one round of the feed
     bool m_polling = false;
     bool m_pollAgain = false;
 };

@@ -201,7 +201,7 @@ TEST_F(Chat, LoggingOffEndingASessionOrRemovalEndsTheMembersPartsAndWakesTheOthe
     EXPECT_EQ(present, 1);
 }
 
-TEST_F(Chat, AnInvitationWithdrawnBeforeItArrivesIsNotOffered) {
+TEST_F(Chat, AnInvitationWithdrawnOrRepeatedBeforeItArrivesIsOfferedOnceOrNotAtAll) {
     auto a = LogOn(S("a"));
     auto b = LogOn(S("b"));
     ChatLog lb(b.get());
@@ -210,6 +210,9 @@ TEST_F(Chat, AnInvitationWithdrawnBeforeItArrivesIsNotOffered) {
     ASSERT_TRUE(a->InviteToChat(gone, S("b"), {}, 5));
     ASSERT_TRUE(a->LeaveChat(gone));
     const int live = a->CreateChat(5);
+    ASSERT_TRUE(a->InviteToChat(live, S("b"), S("t"), 5));
+    // Declined and asked again before b looked: still one invitation to answer.
+    ASSERT_TRUE(b->DeclineChat(live, true));
     ASSERT_TRUE(a->InviteToChat(live, S("b"), S("t"), 5));
     ASSERT_TRUE(lb.WaitFor(QStringLiteral("invited %1 a t").arg(live)));
     QTest::qWait(200);
