@@ -90,24 +90,6 @@ TEST(PingelTimeline, FadeEndsExactlyOnTheTargetInStepsOfFive) {
     }
 }
 
-TEST(PingelTimeline, CloseCountsFromOpeningAndRestartsOnlyWithNewSettings) {
-    CPingelTimeline t;
-    t.Open(1000, 255, true, 5);
-    EXPECT_FALSE(t.CloseDue(5999));
-    EXPECT_TRUE(t.CloseDue(6000));
-    t.Apply(4000, 200, true, 5);
-    EXPECT_EQ(t.Opacity(), 200) << "new settings show at once";
-    EXPECT_FALSE(t.CloseDue(8999));
-    EXPECT_TRUE(t.CloseDue(9000));
-    t.Apply(9000, 200, false, 5);
-    EXPECT_FALSE(t.CloseDue(1'000'000));
-    // A clock set back does not put the close off by the amount it went back.
-    CPingelTimeline back;
-    back.Open(50'000, 255, true, 2);
-    EXPECT_FALSE(back.CloseDue(10'000));
-    EXPECT_TRUE(back.CloseDue(12'000));
-}
-
 class NotifyWindow : public PingelTest {
 protected:
     void SetUp() override {
@@ -122,22 +104,6 @@ protected:
     }
     static QRect WorkArea() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 };
-
-// Whether the desktop really keeps the focus elsewhere is checked under X by the run of the
-// whole program; the offscreen platform activates every window it shows.
-TEST_F(NotifyWindow, IsAFramelessTopmostToolWindowThatNeverTakesTheFocus) {
-    Event();
-    CPingelWnd* wnd = app->Window();
-    ASSERT_NE(wnd, nullptr);
-    const Qt::WindowFlags flags = wnd->windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::Tool));
-    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-    EXPECT_TRUE(wnd->testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_TRUE(wnd->isVisible());
-    EXPECT_EQ(wnd->TextControl()->focusPolicy(), Qt::NoFocus);
-}
 
 TEST_F(NotifyWindow, StopsGrowingAtTheLineLimitAndScrollsToTheLastLine) {
     ScriptedCore::SetInt(u"Line"_qs, u"Size"_qs, 3);
