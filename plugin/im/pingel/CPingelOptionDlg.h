@@ -25,7 +25,6 @@ class QPushButton;
 class CPingelOptionDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kTemplateId = 8001;
     // Control ids of the dialog.
     enum ControlId {
         IDC_OK = 1,

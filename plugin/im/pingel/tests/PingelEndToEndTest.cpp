@@ -175,8 +175,9 @@ TEST_F(PingelEndToEnd, APeersPresenceAndReceiptsShowAsLinesOfOnePopUp) {
     m_zelta.start(m_prog + u"Zelta"_qs, {});
     ASSERT_TRUE(m_zelta.waitForStarted(10000));
     const QString sent = WaitFor(m_probeLog, u"SendMessage\t1\t"_qs);
-    ASSERT_FALSE(sent.isEmpty()) << Lines(m_probeLog).join(u'\n').toStdString() << "\n"
-                                 << Lines(m_tmp.path() + u"/zelta.err"_qs).join(u'\n').toStdString();
+    ASSERT_FALSE(sent.isEmpty())
+        << Lines(m_probeLog).join(u'\n').toStdString() << "\n"
+        << Lines(m_tmp.path() + u"/zelta.err"_qs).join(u'\n').toStdString();
     const QString id = sent.section(u'\t', 2);
 
     // b logs on, reads the user's message, changes status and logs off again.
