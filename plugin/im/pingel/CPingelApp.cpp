@@ -103,6 +103,8 @@ void CPingelApp::OnOption() {
         open->activateWindow();
         return;
     }
+    // A dialog closed since is still waiting for the event loop to delete it.
+    delete m_dlg.data();
     auto* dlg = new CPingelOptionDlg(Resources(), ReadSettings());
     QObject::connect(dlg, &CPingelOptionDlg::Stored, dlg,
                      [this](const CPingelSettings& values) { Store(values); });
