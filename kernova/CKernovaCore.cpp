@@ -169,7 +169,7 @@ QString CKernovaCore::AccountId() const {
 QString CKernovaCore::AccountDir() {
     QString id = AccountId();
     if (id == kNoAccount) {
-        const QString remembered = const_cast<CKernovaCore*>(this)->RememberedID();
+        const QString remembered = RememberedID();
         if (CMessageFiles::IsSafeId(remembered))
             id = remembered;
     }
@@ -187,7 +187,7 @@ QString CKernovaCore::MessageDir() {
     return dir;
 }
 
-const char16_t* CKernovaCore::Hold(int slot, const QString& text) {
+const char16_t* CKernovaCore::Hold(qint64 slot, const QString& text) {
     QString& held = m_held[slot];
     if (held != text)
         held = text;
@@ -264,6 +264,8 @@ int32_t CKernovaCore::ShowOption(bool withPlugins) {
             m_plugins.Broadcast(&CImPlugin::OnKillOption);
         m_inOptions = false;
         delete general.data();
+        // The closed sheet goes on its own; a new request makes a new one.
+        m_sheet = nullptr;
     });
     m_sheet->show();
     return 1;

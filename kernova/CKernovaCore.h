@@ -55,7 +55,7 @@ public:
     QString ModuleDir(int32_t module);
     QString MessageDir();
     // Stable UTF-16 copies for the C exports: valid until the same value is asked again.
-    const char16_t* Hold(int slot, const QString& text);
+    const char16_t* Hold(qint64 slot, const QString& text);
 
     // ---- Host and resources ----
     CHostServices& Host() { return m_host; }
@@ -148,7 +148,7 @@ private:
     bool m_imResTried = false;
     bool m_started = false;
     bool m_inOptions = false;
-    QHash<int, QString> m_held;
+    QHash<qint64, QString> m_held;
     QPointer<CLogonDlg> m_logonDlg;
     QPointer<COptionSheet> m_sheet;
     std::unique_ptr<CTaskTray> m_tray;

@@ -67,7 +67,7 @@ const char16_t* OBRIX_GetAccountDir() {
 }
 const char16_t* OBRIX_GetModuleDir(int32_t module) {
     return WithCore<const char16_t*>(u"", [module](CKernovaCore& c) {
-        return c.Hold(ModuleDirSlot + 1000 + module, c.ModuleDir(module));
+        return c.Hold(ModuleDirSlot + 1000 + qint64(module), c.ModuleDir(module));
     });
 }
 const char16_t* OBRIX_GetMessageDir() {
