@@ -118,3 +118,46 @@ QStringList SafeAttachmentNames(const QStringList& names, int maxBytes) {
 }
 
 } // namespace Svc
+
+namespace Svc {
+
+QList<ObjectElement> FindObjectElements(const QString& body) {
+    static const QString open = QStringLiteral("<OBJECT>");
+    static const QString close = QStringLiteral("</OBJECT>");
+    // What lies inside the BODY element is the user's text, not a file.
+    const qsizetype bodyStart = body.indexOf(QLatin1String("<BODY"), 0, Qt::CaseInsensitive);
+    qsizetype bodyEnd = -1;
+    if (bodyStart >= 0) {
+        bodyEnd = body.indexOf(QLatin1String("</BODY>"), bodyStart, Qt::CaseInsensitive);
+        bodyEnd = bodyEnd < 0 ? body.size() : bodyEnd + 7;
+    }
+    QList<ObjectElement> found;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype start = body.indexOf(open, from, Qt::CaseInsensitive);
+        if (start < 0)
+            break;
+        if (bodyStart >= 0 && start >= bodyStart && start < bodyEnd) {
+            from = bodyEnd;
+            continue;
+        }
+        const qsizetype inner = start + open.size();
+        const qsizetype end = body.indexOf(close, inner, Qt::CaseInsensitive);
+        if (end < 0)
+            break;
+        found.append({inner, end - inner, body.mid(inner, end - inner)});
+        from = end + close.size();
+    }
+    return found;
+}
+
+QString ReplaceObjectElements(const QString& body, const QStringList& texts) {
+    const QList<ObjectElement> elements = FindObjectElements(body);
+    QString out = body;
+    // Back to front, so that earlier positions stay valid.
+    for (qsizetype i = std::min(elements.size(), texts.size()) - 1; i >= 0; --i)
+        out.replace(elements[i].start, elements[i].length, texts[i]);
+    return out;
+}
+
+} // namespace Svc

@@ -3,6 +3,7 @@
 // no file can land outside that directory or under a name the file system treats specially.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -23,5 +24,22 @@ QString SafeAttachmentName(const QString& name, int maxBytes = kMaxSafeNameBytes
 // Safe names for the files of one message, told apart where they would collide on a file
 // system that ignores case: the later ones get " (2)", " (3)", ... before the extension.
 QStringList SafeAttachmentNames(const QStringList& names, int maxBytes = kMaxSafeNameBytes);
+
+} // namespace Svc
+
+namespace Svc {
+
+// An attached file as the message body names it: "<OBJECT>" text "</OBJECT>" outside the
+// BODY element (the compose window appends one per file after the closing body tag, holding
+// the file's full local path; the body as delivered holds the name under which the receiver
+// finds the file). Tags match without regard to case.
+struct ObjectElement {
+    qsizetype start = 0; // of the text between the tags
+    qsizetype length = 0;
+    QString text;
+};
+QList<ObjectElement> FindObjectElements(const QString& body);
+// The body with the texts of its elements replaced, in order; elements beyond the list stay.
+QString ReplaceObjectElements(const QString& body, const QStringList& texts);
 
 } // namespace Svc

@@ -408,6 +408,13 @@ void CPeerScript::Send(CCommandArgs& args) {
             {i < attachNames.size() ? attachNames[i] : QFileInfo(attach[i]).fileName(), 0,
              f.read(Svc::kMaxAttachmentBytes + 1)});
     }
+    // As a client sends them: one element per file after the body, naming the file as the
+    // receiver will store it.
+    QStringList names;
+    for (const SvcAttachment& a : m.attachments)
+        names.append(a.name);
+    for (const QString& name : Svc::SafeAttachmentNames(names))
+        m.body += QStringLiteral("<OBJECT>") + name + QStringLiteral("</OBJECT>");
     m.messageId = args.TakeOption(L("id")).value_or(
         L("%1-%2-%3").arg(m_member).arg(QDateTime::currentMSecsSinceEpoch()).arg(++m_sent));
     args.Finish(0, 0, {});

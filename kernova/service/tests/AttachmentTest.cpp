@@ -177,3 +177,27 @@ TEST(SafeAttachmentName, NamesOfOneMessageNeverCollideEvenIgnoringCase) {
     EXPECT_TRUE(longOnes[1].endsWith(S(" (2).dat")));
     EXPECT_LE(longOnes[1].toUtf8().size(), Svc::kMaxSafeNameBytes);
 }
+
+TEST(ObjectElements, FilesAreTheElementsOutsideTheBodyAndAreRewrittenInOrder) {
+    const QString body =
+        S("<HTML><BODY><P>&lt;OBJECT&gt; is text, and so is <object>/in/body</object></P>"
+          "</BODY></HTML><OBJECT>/home/yamada/見積書.xlsx</OBJECT><object>C:\\a\\b.txt</Object>"
+          "<OBJECT>unterminated");
+    const auto elements = Svc::FindObjectElements(body);
+    ASSERT_EQ(elements.size(), 2);
+    EXPECT_EQ(elements[0].text, S("/home/yamada/見積書.xlsx"));
+    EXPECT_EQ(elements[1].text, S("C:\\a\\b.txt"));
+    EXPECT_EQ(body.mid(elements[1].start, elements[1].length), elements[1].text);
+
+    QStringList paths;
+    for (const auto& e : elements)
+        paths.append(e.text);
+    const QString sent = Svc::ReplaceObjectElements(body, Svc::SafeAttachmentNames(paths));
+    EXPECT_TRUE(sent.endsWith(S("</HTML><OBJECT>見積書.xlsx</OBJECT><object>b.txt</Object>"
+                                "<OBJECT>unterminated")));
+    EXPECT_TRUE(sent.contains(S("<object>/in/body</object>")));
+    // Fewer names than elements leave the rest alone.
+    EXPECT_EQ(Svc::FindObjectElements(Svc::ReplaceObjectElements(body, {S("x")}))[1].text,
+              S("C:\\a\\b.txt"));
+    EXPECT_TRUE(Svc::FindObjectElements(S("<P>no files</P>")).isEmpty());
+}

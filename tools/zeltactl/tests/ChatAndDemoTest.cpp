@@ -103,6 +103,8 @@ TEST_F(ZeltactlTest, FilesFromAPeerArriveByteIdenticalUnderSafeNamesAndTheLimitH
     ASSERT_EQ(Finish(*receiver), 0) << receiver->readAllStandardError().toStdString();
     const auto message = Events(QString::fromUtf8(receiver->readAllStandardOutput()), S("message"));
     ASSERT_EQ(message.size(), 1);
+    EXPECT_TRUE(message[0].value(S("body")).toString().endsWith(
+        S("<OBJECT>出口.txt</OBJECT><OBJECT>図面.bin</OBJECT>")));
     const QJsonArray files = message[0].value(S("attachments")).toArray();
     ASSERT_EQ(files.size(), 2);
     EXPECT_EQ(files[0].toObject().value(S("name")).toString(), S("../../出口.txt"));
