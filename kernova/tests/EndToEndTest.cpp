@@ -23,7 +23,9 @@ protected:
     void Start() { ASSERT_TRUE(run.Start()); }
     void Stop() { run.Stop(); }
     QStringList ProbeLines() const { return run.ProbeLines(); }
-    QString WaitForProbe(const QStringList& fields) { return run.WaitForProbe(fields); }
+    QString WaitForProbe(const QStringList& fields, int ms = 20000) {
+        return run.WaitForProbe(fields, ms);
+    }
     QString UserDir() const { return run.UserDir(); }
     QList<QJsonObject> Peer(const QString& id, const QStringList& commands, int* exitCode = nullptr) {
         return run.Peer(id, commands, exitCode);
@@ -117,6 +119,24 @@ TEST_F(ZeltaSession, WhatWasSentWhileTheProgramWasClosedArrivesAtTheNextLogOn) {
                 e.value("message").toString(), e.value("member").toString()));
     EXPECT_TRUE(receipts.contains("0 queued-1 a")) << receipts.join('|').toStdString();
     EXPECT_TRUE(receipts.contains("3 queued-1 nobody")) << receipts.join('|').toStdString();
+}
+
+TEST_F(ZeltaSession, APeerWhoseProcessDiedIsShownOffAfterItsHeartbeatTimeOut) {
+    Start();
+    ASSERT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty());
+    QProcess peer;
+    peer.setProcessEnvironment(run.Env());
+    peer.start(OutDir() + "/zeltactl",
+               {"--service", run.ServiceDir(), "peer", "--id", "d", "--password",
+                CZeltaRun::Password("d"), "--heartbeat", "200", "--heartbeat-timeout", "1000",
+                "status 外出中", "sleep 60"});
+    ASSERT_TRUE(peer.waitForStarted(10000));
+    ASSERT_FALSE(WaitForProbe({"OnChangeMemPresence", "all", "d", "on"}).isEmpty());
+    peer.kill(); // no log-off reaches the service
+    peer.waitForFinished(5000);
+    // The core's own service beats every few seconds and then finds d's session expired.
+    EXPECT_FALSE(WaitForProbe({"OnChangeMemPresence", "all", "d", "外出中"}, 30000).isEmpty())
+        << ProbeLines().join('\n').toStdString();
 }
 
 } // namespace
