@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 #define X(name, result, params) extern "C" result OBRIX_##name params;
@@ -155,6 +156,38 @@ TEST_F(CoreServices, FunctionsWithoutTheirSupportYetRefuseSafely) {
     m.AddDst(CLetrix::DST_TO, "b");
     EXPECT_EQ(OBRIX_SendMessage(m.Record()), 0);
     EXPECT_EQ(OBRIX_GetGroupAll(), nullptr);
+}
+
+TEST(PluginSet, LoadsEveryZpmInNameOrderBindsItsCallbacksAndReportsTheRest) {
+    QTemporaryDir dir;
+    const QString probe = qEnvironmentVariable("ZELTA_TEST_DIR") + "/fixtures/im/Probe.zpm";
+    ASSERT_TRUE(QFile::copy(probe, dir.filePath("B.zpm")));
+    ASSERT_TRUE(QFile::copy(probe, dir.filePath("A.zpm")));
+    ASSERT_TRUE(QFile::copy(probe, dir.filePath("A.so"))); // not a plug-in's name
+    QFile junk(dir.filePath("C.zpm"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("not a library");
+    junk.close();
+
+    qputenv("ZELTA_PROBE_MODULE", "6");
+    CImPluginSet set;
+    const QStringList problems = set.LoadDirectory(dir.path());
+    qunsetenv("ZELTA_PROBE_MODULE");
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems.first().contains("C.zpm"));
+    ASSERT_EQ(set.Plugins().size(), 2u);
+    EXPECT_TRUE(set.Plugins()[0]->Path().endsWith("A.zpm"));
+    EXPECT_TRUE(set.Plugins()[1]->Path().endsWith("B.zpm"));
+    EXPECT_EQ(set.Plugins()[0]->Module(), 6);
+    EXPECT_EQ(set.Plugins()[0]->FileName(), "Probe.zpm");
+    EXPECT_EQ(set.Plugins()[0]->VersionText(), "1.1");
+    // The whole callback set is bound; the chat callbacks only in the chat plug-in.
+    EXPECT_NE(set.Plugins()[0]->OnChangeMemRole, nullptr);
+    EXPECT_NE(set.Plugins()[0]->OnBltSMenu, nullptr);
+    EXPECT_EQ(set.Plugins()[0]->OnChatCreate, nullptr);
+    EXPECT_EQ(set.Find(6), set.Plugins()[0].get());
+    set.Clear();
+    EXPECT_TRUE(set.Plugins().empty());
 }
 
 TEST(CoreWithoutInstance, ExportsAnswerEmptyWhenNoCoreRuns) {
