@@ -24,11 +24,6 @@ CPingelUpDown::CPingelUpDown(QLineEdit* buddy, int minimum, int maximum, QWidget
     connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-void CPingelUpDown::SetRange(int minimum, int maximum) {
-    m_min = minimum;
-    m_max = qMax(minimum, maximum);
-}
-
 void CPingelUpDown::Step(int steps) {
     bool ok = false;
     const qint64 value = m_buddy->text().toLongLong(&ok);

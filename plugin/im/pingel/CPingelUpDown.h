@@ -13,8 +13,6 @@ class CPingelUpDown : public QWidget {
 public:
     CPingelUpDown(QLineEdit* buddy, int minimum, int maximum, QWidget* parent = nullptr);
 
-    void SetRange(int minimum, int maximum);
-    int Minimum() const { return m_min; }
     int Maximum() const { return m_max; }
     // Moves the number by steps, starting from the range's end for a value outside it.
     void Step(int steps);

@@ -59,10 +59,6 @@ CPingelWnd::CPingelWnd(const CPingelSettings& settings, PingelClock clock)
 
 CPingelWnd::~CPingelWnd() = default;
 
-QString CPingelWnd::Text() const {
-    return m_text->toPlainText();
-}
-
 void CPingelWnd::AppendLine(const CPingelSettings& settings, const PingelLine& line) {
     m_settings = settings;
     ApplyBackground();

@@ -30,7 +30,6 @@ public:
     void ApplySettings(const CPingelSettings& settings);
 
     QTextEdit* TextControl() const { return m_text; }
-    QString Text() const;
     const CPingelTimeline& Timeline() const { return m_timeline; }
     const PingelLayout& Layout() const { return m_layout; }
     bool IsClosing() const { return m_closing; }
