@@ -7,7 +7,6 @@
 
 #include <QLocale>
 #include <QRegularExpression>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -137,7 +136,7 @@ QList<PingelLine> CPingelLineBuilder::Receipt(const CPingelSettings& settings, i
     tagLETRIX* record = m_core.GetMessage(ObrixBox::Sent, utf16(messageId));
     if (!record)
         return {};
-    const auto message = std::make_unique<CLetrix>(record);
+    const CLetrix message(record);
     if (m_core.CleanupLetrix)
         m_core.CleanupLetrix(record);
 
@@ -145,21 +144,20 @@ QList<PingelLine> CPingelLineBuilder::Receipt(const CPingelSettings& settings, i
     if (kind == 0 || kind == 1) {
         bool found = false;
         for (auto d : {CLetrix::DST_TO, CLetrix::DST_CC, CLetrix::DST_BCC}) {
-            found = kind == 0 ? message->GetDstRecvTimeString(d, memberId, time, 1)
-                              : message->GetDstReadTimeString(d, memberId, time, 1);
+            found = kind == 0 ? message.GetDstRecvTimeString(d, memberId, time, 1)
+                              : message.GetDstReadTimeString(d, memberId, time, 1);
             if (found)
                 break;
         }
         if (!found)
             return {};
     } else {
-        time = message->GetSendTimeString(1);
+        time = message.GetSendTimeString(1);
     }
 
     CIMMember member;
-    const tagIMMEMBER* memberRecord =
-        m_core.GetMember ? m_core.GetMember(utf16(memberId)) : nullptr;
-    member = memberRecord;
+    if (m_core.GetMember)
+        member = m_core.GetMember(utf16(memberId));
     QString name = DisplayName(member);
     if (name.trimmed().isEmpty())
         name = memberId; // a destination the directory no longer knows
