@@ -43,8 +43,13 @@ void CImPlugin::Bind(const Resolver& resolve) {
 
 void CImPlugin::Identify() {
     m_info = tagMODULEINFO{};
-    if (OnIMZpmInfo)
-        OnIMZpmInfo(&m_info);
+    if (OnIMZpmInfo) {
+        try {
+            OnIMZpmInfo(&m_info);
+        } catch (...) {
+            m_info = tagMODULEINFO{};
+        }
+    }
     // A plug-in must not leave its strings unterminated in a record we read later.
     m_info.szFileName[std::size(m_info.szFileName) - 1] = 0;
     m_info.szCompany[std::size(m_info.szCompany) - 1] = 0;

@@ -29,25 +29,24 @@ public:
     // let an exception out; one that does is passed over, so that the others still hear.
     template <typename Fn, typename... Args> void Broadcast(Fn CImPlugin::*callback, Args... args) const {
         for (const auto& plugin : m_plugins)
-            Call((*plugin).*callback, args...);
+            Invoke((*plugin).*callback, args...);
     }
     // The same, last loaded first.
     template <typename Fn, typename... Args> void BroadcastReverse(Fn CImPlugin::*callback, Args... args) const {
         for (auto it = m_plugins.rbegin(); it != m_plugins.rend(); ++it)
-            Call((**it).*callback, args...);
+            Invoke((**it).*callback, args...);
     }
-
-private:
-    template <typename Fn, typename... Args> static void Call(Fn fn, Args... args) {
+    // One callback: its result, or a zero result when it is missing or throws.
+    template <typename R, typename... Params, typename... Args>
+    static R Invoke(R (*fn)(Params...), Args... args) {
         if (!fn)
-            return;
+            return R();
         try {
-            fn(args...);
+            return fn(args...);
         } catch (...) {
+            return R();
         }
     }
-
-public:
 
 private:
     std::vector<std::unique_ptr<CImPlugin>> m_plugins;

@@ -88,8 +88,8 @@ void CKernovaCore::Start() {
         return;
     m_started = true;
     m_plugins.Broadcast(&CImPlugin::OnInit);
-    if (CImPlugin* presence = m_plugins.Find(ObrixModule::Presence); presence && presence->OnStart)
-        presence->OnStart();
+    if (CImPlugin* presence = m_plugins.Find(ObrixModule::Presence))
+        CImPluginSet::Invoke(presence->OnStart);
 
     m_tray = std::make_unique<CTaskTray>([this](CTaskTray::Request request) {
         if (!Begin(ObrixModule::Presence, request == CTaskTray::Restore ? 0 : 1, 0) &&
@@ -127,9 +127,8 @@ int32_t CKernovaCore::PreTranslate(MSG* msg) {
                 return 1;
     }
     for (const auto& plugin : m_plugins.Plugins())
-        if (plugin->OnPreTranslateMessage)
-            if (int32_t handled = plugin->OnPreTranslateMessage(msg))
-                return handled;
+        if (int32_t handled = CImPluginSet::Invoke(plugin->OnPreTranslateMessage, msg))
+            return handled;
     return 0;
 }
 
@@ -228,7 +227,7 @@ int32_t CKernovaCore::Begin(int32_t module, int32_t kind, intptr_t data) {
     CImPlugin* plugin = m_plugins.Find(module);
     if (!plugin || !plugin->OnBegin)
         return 0;
-    plugin->OnBegin(kind, data);
+    CImPluginSet::Invoke(plugin->OnBegin, kind, data);
     return 1;
 }
 
@@ -238,7 +237,7 @@ int32_t CKernovaCore::Option(int32_t module) {
     CImPlugin* plugin = m_plugins.Find(module);
     if (!plugin || !plugin->OnOption)
         return 0;
-    plugin->OnOption();
+    CImPluginSet::Invoke(plugin->OnOption);
     return 1;
 }
 
