@@ -6,8 +6,12 @@
 
 namespace {
 
-const char16_t* Utf16(const QString& s) { return reinterpret_cast<const char16_t*>(s.utf16()); }
-intptr_t Ptr(const void* p) { return reinterpret_cast<intptr_t>(p); }
+const char16_t* Utf16(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
+intptr_t Ptr(const void* p) {
+    return reinterpret_cast<intptr_t>(p);
+}
 
 // Stored values larger than this are not read into memory.
 constexpr int32_t kMaxValueBytes = 16 * 1024 * 1024;
@@ -27,14 +31,30 @@ template <typename Read> QString ReadText(Read read) {
 
 } // namespace
 
-QString CCoreApiServices::AppDir() { return QString::fromUtf16(COREAPI_GetAppDir()); }
-QString CCoreApiServices::UserDir() { return QString::fromUtf16(COREAPI_GetUserDir()); }
-uint32_t CCoreApiServices::OSVersion() { return COREAPI_GetOSVersion(); }
-HWND CCoreApiServices::MainWnd() { return COREAPI_GetMainWnd(); }
-int32_t CCoreApiServices::SetMainWnd(HWND wnd) { return COREAPI_SetMainWnd(wnd); }
-void* CCoreApiServices::ResHandle() { return COREAPI_GetResHandle(); }
-void CCoreApiServices::Kill() { COREAPI_Kill(); }
-void CCoreApiServices::ShowVersion() { COREAPI_DispVersion(); }
+QString CCoreApiServices::AppDir() {
+    return QString::fromUtf16(COREAPI_GetAppDir());
+}
+QString CCoreApiServices::UserDir() {
+    return QString::fromUtf16(COREAPI_GetUserDir());
+}
+uint32_t CCoreApiServices::OSVersion() {
+    return COREAPI_GetOSVersion();
+}
+HWND CCoreApiServices::MainWnd() {
+    return COREAPI_GetMainWnd();
+}
+int32_t CCoreApiServices::SetMainWnd(HWND wnd) {
+    return COREAPI_SetMainWnd(wnd);
+}
+void* CCoreApiServices::ResHandle() {
+    return COREAPI_GetResHandle();
+}
+void CCoreApiServices::Kill() {
+    COREAPI_Kill();
+}
+void CCoreApiServices::ShowVersion() {
+    COREAPI_DispVersion();
+}
 
 void CCoreApiServices::SaveLog(int32_t category, int32_t level, const QString& text) {
     COREAPI_SaveLog(category, level, Utf16(text));
@@ -62,8 +82,8 @@ QString CCoreApiServices::ReadRegString(int32_t scope, int32_t unit, const QStri
 
 QByteArray CCoreApiServices::ReadRegBinary(int32_t scope, int32_t unit, const QString& subKey,
                                            const QString& name) {
-    const int32_t size = COREAPI_ReadRegBinary(scope, kCategory, unit, Utf16(subKey),
-                                               Ptr(Utf16(name)), 0, 0);
+    const int32_t size =
+        COREAPI_ReadRegBinary(scope, kCategory, unit, Utf16(subKey), Ptr(Utf16(name)), 0, 0);
     if (size <= 0 || size > kMaxValueBytes)
         return {};
     QByteArray bytes(size, '\0');
@@ -75,8 +95,8 @@ QByteArray CCoreApiServices::ReadRegBinary(int32_t scope, int32_t unit, const QS
 
 bool CCoreApiServices::WriteRegInt(int32_t scope, int32_t unit, const QString& subKey,
                                    const QString& name, int32_t value) {
-    return COREAPI_WriteRegInt(scope, kCategory, unit, Utf16(subKey), Ptr(Utf16(name)), value,
-                               0) != 0;
+    return COREAPI_WriteRegInt(scope, kCategory, unit, Utf16(subKey), Ptr(Utf16(name)), value, 0) !=
+           0;
 }
 
 bool CCoreApiServices::WriteRegString(int32_t scope, int32_t unit, const QString& subKey,
@@ -96,13 +116,13 @@ bool CCoreApiServices::RemoveRegValue(int32_t scope, int32_t unit, const QString
     return COREAPI_WriteRegInt(scope, kCategory, unit, Utf16(subKey), Ptr(Utf16(name)), 0, 1) != 0;
 }
 
-int32_t CCoreApiServices::GetAppDataInt(const QString& section, const QString& key,
-                                        int32_t scope, int32_t defaultValue) {
+int32_t CCoreApiServices::GetAppDataInt(const QString& section, const QString& key, int32_t scope,
+                                        int32_t defaultValue) {
     return COREAPI_GetAppDataInt(Utf16(section), Utf16(key), scope, defaultValue);
 }
 
-int32_t CCoreApiServices::GetAppDataBool(const QString& section, const QString& key,
-                                         int32_t scope, int32_t defaultValue) {
+int32_t CCoreApiServices::GetAppDataBool(const QString& section, const QString& key, int32_t scope,
+                                         int32_t defaultValue) {
     return COREAPI_GetAppDataBool(Ptr(Utf16(section)), Ptr(Utf16(key)), scope, defaultValue);
 }
 

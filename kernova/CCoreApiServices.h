@@ -18,9 +18,8 @@ public:
 
     int32_t ReadRegInt(int32_t scope, int32_t unit, const QString& subKey, const QString& name,
                        int32_t defaultValue) override;
-    QString ReadRegString(int32_t scope, int32_t unit, const QString& subKey,
-                          const QString& name, const QString& defaultText,
-                          bool* found) override;
+    QString ReadRegString(int32_t scope, int32_t unit, const QString& subKey, const QString& name,
+                          const QString& defaultText, bool* found) override;
     QByteArray ReadRegBinary(int32_t scope, int32_t unit, const QString& subKey,
                              const QString& name) override;
     bool WriteRegInt(int32_t scope, int32_t unit, const QString& subKey, const QString& name,

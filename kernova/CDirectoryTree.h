@@ -9,8 +9,8 @@
 
 #include <QHash>
 #include <map>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class CDirectoryTree {
 public:

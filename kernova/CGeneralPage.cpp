@@ -43,8 +43,9 @@ void CGeneralPage::Load() {
 }
 
 int CGeneralPage::OnOptionOK() {
-    m_core.WriteRegString(1, ObrixModule::General, QString::fromUtf16(CKernovaCore::kServiceSection),
-                          QStringLiteral("Dir"), m_serviceDir->text().trimmed());
+    m_core.WriteRegString(1, ObrixModule::General,
+                          QString::fromUtf16(CKernovaCore::kServiceSection), QStringLiteral("Dir"),
+                          m_serviceDir->text().trimmed());
     m_core.SetLogonPreferences(m_memberId->text().trimmed(), m_remember->isChecked(),
                                m_auto->isChecked(), QString());
     return 1;

@@ -34,7 +34,7 @@ std::unique_ptr<CImPlugin> CImPlugin::FromResolver(const QString& path, const Re
 }
 
 void CImPlugin::Bind(const Resolver& resolve) {
-#define KERNOVA_BIND_CALLBACK(name, result, params)                                               \
+#define KERNOVA_BIND_CALLBACK(name, result, params)                                                \
     name = reinterpret_cast<IMCBK_##name##_t>(resolve("IMCBK_" #name));
     IMCBK_FUNCTION_LIST(KERNOVA_BIND_CALLBACK)
     IMCBK_CHAT_FUNCTION_LIST(KERNOVA_BIND_CALLBACK)
@@ -57,9 +57,15 @@ void CImPlugin::Identify() {
     m_info.szLocalName[std::size(m_info.szLocalName) - 1] = 0;
 }
 
-QString CImPlugin::FileName() const { return QString::fromUtf16(m_info.szFileName); }
-QString CImPlugin::LocalName() const { return QString::fromUtf16(m_info.szLocalName); }
-QString CImPlugin::Company() const { return QString::fromUtf16(m_info.szCompany); }
+QString CImPlugin::FileName() const {
+    return QString::fromUtf16(m_info.szFileName);
+}
+QString CImPlugin::LocalName() const {
+    return QString::fromUtf16(m_info.szLocalName);
+}
+QString CImPlugin::Company() const {
+    return QString::fromUtf16(m_info.szCompany);
+}
 
 QString CImPlugin::VersionText() const {
     return QStringLiteral("%1.%2").arg(m_info.dwVersion >> 16).arg(m_info.dwVersion & 0xFFFF);

@@ -27,12 +27,14 @@ public:
 
     // Calls one callback of every plug-in that exports it, in load order. A plug-in must not
     // let an exception out; one that does is passed over, so that the others still hear.
-    template <typename Fn, typename... Args> void Broadcast(Fn CImPlugin::*callback, Args... args) const {
+    template <typename Fn, typename... Args>
+    void Broadcast(Fn CImPlugin::*callback, Args... args) const {
         for (const auto& plugin : m_plugins)
             Invoke((*plugin).*callback, args...);
     }
     // The same, last loaded first.
-    template <typename Fn, typename... Args> void BroadcastReverse(Fn CImPlugin::*callback, Args... args) const {
+    template <typename Fn, typename... Args>
+    void BroadcastReverse(Fn CImPlugin::*callback, Args... args) const {
         for (auto it = m_plugins.rbegin(); it != m_plugins.rend(); ++it)
             Invoke((**it).*callback, args...);
     }

@@ -15,9 +15,9 @@
 
 #include <QCursor>
 #include <QDir>
-#include <QMenu>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -26,7 +26,9 @@ namespace {
 
 CKernovaCore* g_instance = nullptr;
 
-const char16_t* Utf16(const QString& s) { return reinterpret_cast<const char16_t*>(s.utf16()); }
+const char16_t* Utf16(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
 
 QString WithSlash(QString dir) {
     if (!dir.isEmpty() && !dir.endsWith(u'/'))
@@ -39,7 +41,9 @@ QString Ensured(const QString& dir) {
     return dir;
 }
 
-bool ValidScope(int32_t scope) { return scope == 0 || scope == 1; }
+bool ValidScope(int32_t scope) {
+    return scope == 0 || scope == 1;
+}
 
 // Account folder used before anybody has logged on; no member id starts with ".".
 const QString kNoAccount = QStringLiteral(".none");
@@ -68,8 +72,12 @@ CKernovaCore::~CKernovaCore() {
         g_instance = nullptr;
 }
 
-CKernovaCore* CKernovaCore::Instance() { return g_instance; }
-void CKernovaCore::SetInstance(CKernovaCore* core) { g_instance = core; }
+CKernovaCore* CKernovaCore::Instance() {
+    return g_instance;
+}
+void CKernovaCore::SetInstance(CKernovaCore* core) {
+    g_instance = core;
+}
 
 // ---- Plug-ins ----
 
@@ -97,8 +105,8 @@ void CKernovaCore::Start() {
             ShowOwnTrayMenu();
     });
     if (!m_tray->Listen(ZeltaTaskTray::serverPath()))
-        Log(ZeltaLogLevel::Warning, QStringLiteral("ZeltaIMTaskTray could not listen at ") +
-                                        ZeltaTaskTray::serverPath());
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("ZeltaIMTaskTray could not listen at ") + ZeltaTaskTray::serverPath());
     // The program mark, as on the IM window.
     m_tray->ShowIcon(CResourceLoader::LoadIcon(IMResHandle(), 102),
                      CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
@@ -147,7 +155,9 @@ bool CKernovaCore::EnumModule(int32_t index, QString* fileName, QString* version
 
 // ---- Paths ----
 
-QString CKernovaCore::AppDir() { return WithSlash(m_host.AppDir()); }
+QString CKernovaCore::AppDir() {
+    return WithSlash(m_host.AppDir());
+}
 
 QString CKernovaCore::UserDir() {
     QString dir = WithSlash(m_host.UserDir());
@@ -198,9 +208,11 @@ void CKernovaCore::ShowOwnTrayMenu() {
     auto* menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const bool on = m_state == ObrixLogon::LoggedOn;
-    menu->addAction(CResourceLoader::LoadString(IMResHandle(), on ? KernovaText::Logoff : KernovaText::Logon), this,
-                    [this, on] { on ? RequestLogoff() : RequestLogon(); });
-    menu->addAction(CResourceLoader::LoadString(IMResHandle(), KernovaText::Exit), this, [this] { m_host.Kill(); });
+    menu->addAction(
+        CResourceLoader::LoadString(IMResHandle(), on ? KernovaText::Logoff : KernovaText::Logon),
+        this, [this, on] { on ? RequestLogoff() : RequestLogon(); });
+    menu->addAction(CResourceLoader::LoadString(IMResHandle(), KernovaText::Exit), this,
+                    [this] { m_host.Kill(); });
     menu->popup(QCursor::pos());
 }
 
@@ -285,9 +297,10 @@ void CKernovaCore::SetState(int32_t state) {
         return;
     m_state = state;
     if (m_tray) {
-        m_tray->SetTip(state == ObrixLogon::LoggedOn
-                           ? CResourceLoader::Format(IMResHandle(), KernovaText::TrayLoggedOn, {m_user})
-                           : CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
+        m_tray->SetTip(
+            state == ObrixLogon::LoggedOn
+                ? CResourceLoader::Format(IMResHandle(), KernovaText::TrayLoggedOn, {m_user})
+                : CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
     }
     emit LogonStateChanged(state);
 }
@@ -296,9 +309,9 @@ QString CKernovaCore::ServiceDir() {
     const QString env = qEnvironmentVariable("ZELTA_SERVICE_DIR");
     if (!env.isEmpty())
         return env;
-    const QString setting = ReadRegString(1, ObrixModule::General,
-                                          QString::fromUtf16(kServiceSection),
-                                          QStringLiteral("Dir"), QString());
+    const QString setting =
+        ReadRegString(1, ObrixModule::General, QString::fromUtf16(kServiceSection),
+                      QStringLiteral("Dir"), QString());
     if (!setting.isEmpty())
         return setting;
     return UserDir() + QStringLiteral("service/");
@@ -356,8 +369,10 @@ void CKernovaCore::ConnectService() {
                 RefreshDirectory();
                 m_plugins.Broadcast(&CImPlugin::OnChangeMemRole, Utf16(g), Utf16(m));
             });
-    connect(s, &CMessagingService::MemberAdded, this, [this](const QString&) { RefreshDirectory(); });
-    connect(s, &CMessagingService::MemberRemoved, this, [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MemberAdded, this,
+            [this](const QString&) { RefreshDirectory(); });
+    connect(s, &CMessagingService::MemberRemoved, this,
+            [this](const QString&) { RefreshDirectory(); });
     connect(s, &CMessagingService::MemberChanged, this, [this](const QString& m) {
         const std::optional<SvcMember> before = m_directory.Profile(m);
         RefreshDirectory();
@@ -370,7 +385,8 @@ void CKernovaCore::ConnectService() {
     connect(s, &CMessagingService::ReceiptArrived, this,
             [this](const SvcReceipt& receipt) { m_desk.OnReceipt(receipt); });
     connect(s, &CMessagingService::SessionEnded, this, [this](int reason) {
-        Log(ZeltaLogLevel::Warning, QStringLiteral("The service ended the session (%1).").arg(reason));
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("The service ended the session (%1).").arg(reason));
         EndSession(ObrixLogon::Offline);
     });
 }
@@ -478,7 +494,8 @@ QString CKernovaCore::RememberedID() {
 }
 
 bool CKernovaCore::IsRememberID() {
-    return ReadRegInt(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kRememberKey, 0) != 0;
+    return ReadRegInt(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kRememberKey,
+                      0) != 0;
 }
 
 bool CKernovaCore::IsAutoLogon() {
@@ -516,8 +533,8 @@ void CKernovaCore::AutoLogonAtStart() {
     }
     if (!IsAutoLogon())
         return;
-    const QByteArray sealed = ReadRegBinary(1, ObrixModule::General,
-                                            QString::fromUtf16(kLogonSection), kPasswordKey);
+    const QByteArray sealed =
+        ReadRegBinary(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kPasswordKey);
     const std::optional<QString> password =
         CPasswordVault(UserDir() + QStringLiteral("account/logon.key")).Open(sealed);
     if (password && LogonWith(RememberedID(), *password))
@@ -538,7 +555,8 @@ void CKernovaCore::ShowLogonDialog() {
         initial.memberId = RememberedID();
     auto submit = [this](const CLogonDlg::Values& v, QString* reason) {
         if (!LogonWith(v.memberId, v.password)) {
-            *reason = CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
+            *reason =
+                CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
             return false;
         }
         SetLogonPreferences(v.memberId, v.rememberId, v.autoLogon,
@@ -563,7 +581,8 @@ int32_t CKernovaCore::SendStatus(const tagIMSTATUS* status) {
     QStringList groups;
     bool named = false;
     if (status->pszGroup) {
-        for (const QString& id : QString::fromUtf16(status->pszGroup).split(u',', Qt::SkipEmptyParts)) {
+        for (const QString& id :
+             QString::fromUtf16(status->pszGroup).split(u',', Qt::SkipEmptyParts)) {
             named = true;
             // A preset may still name groups the user has left; those are passed over.
             if (own.contains(id.trimmed()) && !groups.contains(id.trimmed()))
@@ -573,8 +592,8 @@ int32_t CKernovaCore::SendStatus(const tagIMSTATUS* status) {
     if (named && groups.isEmpty())
         return 0;
     if (!m_service->SetPresence(presence, groups)) {
-        Log(ZeltaLogLevel::Warning, QStringLiteral("SendStatus refused: ") +
-                                        m_service->LastError().EnglishText());
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("SendStatus refused: ") + m_service->LastError().EnglishText());
         return 0;
     }
     return 1;

@@ -8,8 +8,8 @@
 #include "kernova/CHostServices.h"
 #include "kernova/CImPluginSet.h"
 #include "kernova/CLogonDlg.h"
-#include "kernova/COptionSheet.h"
 #include "kernova/CMessageDesk.h"
+#include "kernova/COptionSheet.h"
 #include "kernova/service/CMessagingService.h"
 
 #include <QHash>
@@ -107,10 +107,10 @@ public:
                              const QString& name);
     bool WriteRegInt(int32_t scope, int32_t module, const QString& section, const QString& name,
                      int32_t value);
-    bool WriteRegString(int32_t scope, int32_t module, const QString& section,
-                        const QString& name, const QString& text);
-    bool WriteRegBinary(int32_t scope, int32_t module, const QString& section,
-                        const QString& name, const QByteArray& data);
+    bool WriteRegString(int32_t scope, int32_t module, const QString& section, const QString& name,
+                        const QString& text);
+    bool WriteRegBinary(int32_t scope, int32_t module, const QString& section, const QString& name,
+                        const QByteArray& data);
 
     // ---- Whole files (a relative path lies below the user directory) ----
     static constexpr qint64 kMaxReadBytes = 256LL * 1024 * 1024;

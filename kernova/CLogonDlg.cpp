@@ -49,7 +49,9 @@ CLogonDlg::Values CLogonDlg::CurrentValues() const {
             m_auto->isChecked()};
 }
 
-QString CLogonDlg::ShownError() const { return m_error->isHidden() ? QString() : m_error->text(); }
+QString CLogonDlg::ShownError() const {
+    return m_error->isHidden() ? QString() : m_error->text();
+}
 
 void CLogonDlg::accept() {
     const Values values = CurrentValues();

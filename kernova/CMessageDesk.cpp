@@ -5,7 +5,9 @@
 #include "obrix/ObrixApi.h"
 
 namespace {
-const char16_t* Utf16(const QString& s) { return reinterpret_cast<const char16_t*>(s.utf16()); }
+const char16_t* Utf16(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
 } // namespace
 
 CMessageDesk::CMessageDesk(const CImPluginSet& plugins, Logger log)
@@ -20,8 +22,8 @@ void CMessageDesk::SetService(CMessagingService* service) {
 
 void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
     if (!CMessageFiles::IsSafeId(message.messageId)) {
-        Log(ZeltaLogLevel::Warning,
-            QStringLiteral("Message with an unusable id skipped: %1").arg(message.messageId.left(200)));
+        Log(ZeltaLogLevel::Warning, QStringLiteral("Message with an unusable id skipped: %1")
+                                        .arg(message.messageId.left(200)));
         return;
     }
     // A message delivered again after a restart keeps what the user did with it.
@@ -35,8 +37,8 @@ void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
         }
     }
     if (m_service && !m_service->MarkReceived({message.messageId}))
-        Log(ZeltaLogLevel::Warning, QStringLiteral("MarkReceived failed: ") +
-                                        m_service->LastError().EnglishText());
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("MarkReceived failed: ") + m_service->LastError().EnglishText());
     m_plugins.Broadcast(&CImPlugin::OnRecvMessage, Utf16(message.messageId));
 }
 
@@ -77,8 +79,8 @@ bool CMessageDesk::Send(const CLetrix& message) {
     }
     QStringList unknown;
     if (!m_service->SendMessage(MessageConvert::ToService(message), &unknown)) {
-        Log(ZeltaLogLevel::Warning, QStringLiteral("SendMessage refused: ") +
-                                        m_service->LastError().EnglishText());
+        Log(ZeltaLogLevel::Warning,
+            QStringLiteral("SendMessage refused: ") + m_service->LastError().EnglishText());
         return false;
     }
     CLetrix stored(message);
@@ -130,7 +132,9 @@ tagLETRIX* CMessageDesk::Duplicate(const tagLETRIX* record) {
     return HandOut(std::make_unique<CLetrix>(record));
 }
 
-void CMessageDesk::Cleanup(tagLETRIX* record) { m_handedOut.erase(record); }
+void CMessageDesk::Cleanup(tagLETRIX* record) {
+    m_handedOut.erase(record);
+}
 
 tagIMMESTIME* CMessageDesk::DuplicateMesTime(const tagIMMESTIME* record) {
     if (!record)
@@ -142,7 +146,9 @@ tagIMMESTIME* CMessageDesk::DuplicateMesTime(const tagIMMESTIME* record) {
     return out;
 }
 
-void CMessageDesk::CleanupMesTime(tagIMMESTIME* record) { m_handedOutTimes.erase(record); }
+void CMessageDesk::CleanupMesTime(tagIMMESTIME* record) {
+    m_handedOutTimes.erase(record);
+}
 
 bool CMessageDesk::Remove(int32_t box, const QString& messageId) {
     if (!m_files.Remove(box, messageId))

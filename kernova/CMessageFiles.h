@@ -25,7 +25,8 @@ public:
     QString PathOf(int32_t box, const QString& messageId) const;
 
     // The stored message; null (with *error set) when it is missing, unreadable or damaged.
-    std::unique_ptr<CLetrix> Load(int32_t box, const QString& messageId, QString* error = nullptr) const;
+    std::unique_ptr<CLetrix> Load(int32_t box, const QString& messageId,
+                                  QString* error = nullptr) const;
     // Stores the message under its own id, creating the box folder when needed.
     bool Save(int32_t box, const CLetrix& message, QString* error = nullptr) const;
     bool Remove(int32_t box, const QString& messageId) const;

@@ -11,13 +11,16 @@
 #include <QVBoxLayout>
 
 COptionSheet::COptionSheet(void* resModule, QWidget* parent) : QDialog(parent) {
-    const auto text = [resModule](uint32_t id) { return CResourceLoader::LoadString(resModule, id); };
+    const auto text = [resModule](uint32_t id) {
+        return CResourceLoader::LoadString(resModule, id);
+    };
     setWindowTitle(text(KernovaText::OptionTitle));
     m_tabs = new QTabWidget(this);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(text(KernovaText::Ok), QDialogButtonBox::AcceptRole);
     buttons->addButton(text(KernovaText::Cancel), QDialogButtonBox::RejectRole);
-    QPushButton* reset = buttons->addButton(text(KernovaText::Default), QDialogButtonBox::ResetRole);
+    QPushButton* reset =
+        buttons->addButton(text(KernovaText::Default), QDialogButtonBox::ResetRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionSheet::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &COptionSheet::reject);
     connect(reset, &QPushButton::clicked, this, &COptionSheet::DefaultCurrent);
@@ -27,7 +30,9 @@ COptionSheet::COptionSheet(void* resModule, QWidget* parent) : QDialog(parent) {
     layout->addWidget(buttons);
 }
 
-COptionSheet::~COptionSheet() { ReleasePages(); }
+COptionSheet::~COptionSheet() {
+    ReleasePages();
+}
 
 void COptionSheet::AddPage(QWidget* page) {
     if (!page || m_closed)
@@ -50,7 +55,9 @@ QList<QWidget*> COptionSheet::Pages() const {
     return pages;
 }
 
-QWidget* COptionSheet::CurrentPage() const { return m_tabs->currentWidget(); }
+QWidget* COptionSheet::CurrentPage() const {
+    return m_tabs->currentWidget();
+}
 
 bool COptionSheet::SelectPage(int index) {
     m_tabs->setCurrentIndex(index);
@@ -80,7 +87,8 @@ void COptionSheet::OnCurrentChanged(int index) {
 
 bool COptionSheet::ApplyAll() {
     // The page being left first, as when the user turns to another page.
-    if (QWidget* current = CurrentPage(); current && SendToPage(current, ZeltaMsg::OptionKillActive) == 0)
+    if (QWidget* current = CurrentPage();
+        current && SendToPage(current, ZeltaMsg::OptionKillActive) == 0)
         return false;
     for (QWidget* page : Pages()) {
         if (SendToPage(page, ZeltaMsg::OptionOK) == 0) {

@@ -33,7 +33,9 @@ bool CTaskTray::Listen(const QString& serverPath) {
     return m_server->listen(serverPath);
 }
 
-QString CTaskTray::ServerPath() const { return m_server ? m_server->fullServerName() : QString(); }
+QString CTaskTray::ServerPath() const {
+    return m_server ? m_server->fullServerName() : QString();
+}
 
 void CTaskTray::OnConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 namespace KernovaText {
-constexpr uint32_t Logon = 123; // "ログオン": log-on dialog title, its OK button, tray menu
+constexpr uint32_t Logon = 123;  // "ログオン": log-on dialog title, its OK button, tray menu
 constexpr uint32_t Logoff = 124; // "ログオフ": tray menu
 constexpr uint32_t Exit = 1061;  // "終了": tray menu
 constexpr uint32_t MemberId = 2000;

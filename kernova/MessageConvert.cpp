@@ -2,8 +2,6 @@
 
 #include "obrix/ObrixTime.h"
 
-
-
 namespace MessageConvert {
 
 SYSTEMTIME ToSystemTime(const QDateTime& utc) {

@@ -15,9 +15,18 @@ OBRIX_FUNCTION_LIST(X)
 
 namespace {
 
-enum HeldSlot { AppDirSlot, UserDirSlot, AccountDirSlot, MessageDirSlot, UserIdSlot, ModuleDirSlot };
+enum HeldSlot {
+    AppDirSlot,
+    UserDirSlot,
+    AccountDirSlot,
+    MessageDirSlot,
+    UserIdSlot,
+    ModuleDirSlot
+};
 
-QString Text(const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); }
+QString Text(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QString();
+}
 
 // Runs f with the current core; `fallback` when there is none or f throws.
 template <typename R, typename F> R WithCore(R fallback, F f) {
@@ -55,15 +64,16 @@ int32_t CopyOut(const QString& text, char16_t* buffer, int32_t bufferChars) {
 // ---- Paths, windows ----
 
 const char16_t* OBRIX_GetAppDir() {
-    return WithCore<const char16_t*>(u"", [](CKernovaCore& c) { return c.Hold(AppDirSlot, c.AppDir()); });
+    return WithCore<const char16_t*>(
+        u"", [](CKernovaCore& c) { return c.Hold(AppDirSlot, c.AppDir()); });
 }
 const char16_t* OBRIX_GetUserDir() {
-    return WithCore<const char16_t*>(u"", [](CKernovaCore& c) { return c.Hold(UserDirSlot, c.UserDir()); });
+    return WithCore<const char16_t*>(
+        u"", [](CKernovaCore& c) { return c.Hold(UserDirSlot, c.UserDir()); });
 }
 const char16_t* OBRIX_GetAccountDir() {
-    return WithCore<const char16_t*>(u"", [](CKernovaCore& c) {
-        return c.Hold(AccountDirSlot, c.AccountDir());
-    });
+    return WithCore<const char16_t*>(
+        u"", [](CKernovaCore& c) { return c.Hold(AccountDirSlot, c.AccountDir()); });
 }
 const char16_t* OBRIX_GetModuleDir(int32_t module) {
     return WithCore<const char16_t*>(u"", [module](CKernovaCore& c) {
@@ -71,9 +81,8 @@ const char16_t* OBRIX_GetModuleDir(int32_t module) {
     });
 }
 const char16_t* OBRIX_GetMessageDir() {
-    return WithCore<const char16_t*>(u"", [](CKernovaCore& c) {
-        return c.Hold(MessageDirSlot, c.MessageDir());
-    });
+    return WithCore<const char16_t*>(
+        u"", [](CKernovaCore& c) { return c.Hold(MessageDirSlot, c.MessageDir()); });
 }
 int32_t OBRIX_SetMainWnd(HWND wnd) {
     return WithCore(0, [wnd](CKernovaCore& c) { return c.Host().SetMainWnd(wnd); });
@@ -101,7 +110,9 @@ void OBRIX_Kill() {
 }
 void OBRIX_Help() {
     // No help system is installed with the program; the request is only recorded.
-    WithCoreVoid([](CKernovaCore& c) { c.Log(0, QStringLiteral("Help was asked for; none is installed.")); });
+    WithCoreVoid([](CKernovaCore& c) {
+        c.Log(0, QStringLiteral("Help was asked for; none is installed."));
+    });
 }
 void OBRIX_Version() {
     WithCoreVoid([](CKernovaCore& c) { c.Host().ShowVersion(); });
@@ -133,7 +144,8 @@ int32_t OBRIX_Authorize() {
     return 0;
 }
 const char16_t* OBRIX_GetUserID() {
-    return WithCore<const char16_t*>(u"", [](CKernovaCore& c) { return c.Hold(UserIdSlot, c.UserID()); });
+    return WithCore<const char16_t*>(
+        u"", [](CKernovaCore& c) { return c.Hold(UserIdSlot, c.UserID()); });
 }
 int32_t OBRIX_SendStatus(const tagIMSTATUS* status) {
     return WithCore(0, [status](CKernovaCore& c) { return c.SendStatus(status); });
@@ -145,12 +157,12 @@ int32_t OBRIX_GetGroupCount(int32_t) {
     return WithCore(0, [](CKernovaCore& c) { return int32_t(c.Directory().GroupCount()); });
 }
 const tagIMGROUP* OBRIX_GetGroup(const char16_t* groupId) {
-    return WithCore<const tagIMGROUP*>(nullptr, [groupId](CKernovaCore& c) {
-        return c.Directory().Group(Text(groupId));
-    });
+    return WithCore<const tagIMGROUP*>(
+        nullptr, [groupId](CKernovaCore& c) { return c.Directory().Group(Text(groupId)); });
 }
 const tagIMGROUP* OBRIX_GetGroupAll() {
-    return WithCore<const tagIMGROUP*>(nullptr, [](CKernovaCore& c) { return c.Directory().All(); });
+    return WithCore<const tagIMGROUP*>(nullptr,
+                                       [](CKernovaCore& c) { return c.Directory().All(); });
 }
 const tagIMGRPMEMBER* OBRIX_GetGroupMembers(const char16_t* groupId, const char16_t* memberId) {
     return WithCore<const tagIMGRPMEMBER*>(nullptr, [=](CKernovaCore& c) {
@@ -158,9 +170,8 @@ const tagIMGRPMEMBER* OBRIX_GetGroupMembers(const char16_t* groupId, const char1
     });
 }
 const tagIMMEMBER* OBRIX_GetMember(const char16_t* memberId) {
-    return WithCore<const tagIMMEMBER*>(nullptr, [memberId](CKernovaCore& c) {
-        return c.Directory().Member(Text(memberId));
-    });
+    return WithCore<const tagIMMEMBER*>(
+        nullptr, [memberId](CKernovaCore& c) { return c.Directory().Member(Text(memberId)); });
 }
 
 // ---- Messages ----
@@ -169,9 +180,8 @@ int32_t OBRIX_SendMessage(const tagLETRIX* message) {
     return WithCore(0, [message](CKernovaCore& c) { return c.SendMessage(message); });
 }
 int32_t OBRIX_SetReadMessage(int32_t box, const char16_t* messageId) {
-    return WithCore(0, [=](CKernovaCore& c) {
-        return int32_t(c.Messages().SetRead(box, Text(messageId)));
-    });
+    return WithCore(
+        0, [=](CKernovaCore& c) { return int32_t(c.Messages().SetRead(box, Text(messageId))); });
 }
 int32_t OBRIX_SetReplyMessage(int32_t box, const char16_t* messageId) {
     return WithCore(0, [=](CKernovaCore& c) {
@@ -189,22 +199,20 @@ int32_t OBRIX_SetDogearMessage(int32_t box, const char16_t* messageId, int32_t o
     });
 }
 tagLETRIX* OBRIX_GetMessage(int32_t box, const char16_t* messageId) {
-    return WithCore<tagLETRIX*>(nullptr, [=](CKernovaCore& c) {
-        return c.Messages().Get(box, Text(messageId));
-    });
+    return WithCore<tagLETRIX*>(
+        nullptr, [=](CKernovaCore& c) { return c.Messages().Get(box, Text(messageId)); });
 }
 int32_t OBRIX_RemoveMessage(int32_t box, const char16_t* messageId) {
-    return WithCore(0, [=](CKernovaCore& c) {
-        return int32_t(c.Messages().Remove(box, Text(messageId)));
-    });
+    return WithCore(
+        0, [=](CKernovaCore& c) { return int32_t(c.Messages().Remove(box, Text(messageId))); });
 }
 int32_t OBRIX_SaveDraftMessage(const tagLETRIX* message, char16_t* idBuffer, int32_t bufferChars) {
-    return WithCore(0, [=](CKernovaCore& c) { return c.SaveDraft(message, idBuffer, bufferChars); });
+    return WithCore(0,
+                    [=](CKernovaCore& c) { return c.SaveDraft(message, idBuffer, bufferChars); });
 }
 tagLETRIX* OBRIX_DuplicateLetrix(const tagLETRIX* message) {
-    return WithCore<tagLETRIX*>(nullptr, [message](CKernovaCore& c) {
-        return c.Messages().Duplicate(message);
-    });
+    return WithCore<tagLETRIX*>(
+        nullptr, [message](CKernovaCore& c) { return c.Messages().Duplicate(message); });
 }
 tagIMMESTIME* OBRIX_DuplicateIMMesTime(const tagIMMESTIME* destination) {
     return WithCore<tagIMMESTIME*>(nullptr, [destination](CKernovaCore& c) {
@@ -253,7 +261,8 @@ int32_t OBRIX_ReadRegBinary(int32_t scope, int32_t module, const char16_t* secti
     return WithCore(0, [=](CKernovaCore& c) {
         const QByteArray data = c.ReadRegBinary(scope, module, Text(section), Text(name));
         if (buffer && bufferBytes > 0)
-            std::memcpy(buffer, data.constData(), size_t(qMin<qsizetype>(data.size(), bufferBytes)));
+            std::memcpy(buffer, data.constData(),
+                        size_t(qMin<qsizetype>(data.size(), bufferBytes)));
         return int32_t(data.size());
     });
 }
@@ -351,16 +360,33 @@ int32_t OBRIX_Decrypt(const uint8_t*, int32_t, uint8_t*, int32_t) {
     return 0;
 }
 int32_t OBRIX_IsExistModule(int32_t module, const char16_t* name) {
-    return WithCore(0, [=](CKernovaCore& c) { return int32_t(c.Plugins().Exists(module, Text(name))); });
+    return WithCore(
+        0, [=](CKernovaCore& c) { return int32_t(c.Plugins().Exists(module, Text(name))); });
 }
 
 // ---- Chat: arrives with chat support; every request is refused until then ----
 
-int32_t OBRIX_ChatCreate() { return 0; }
-int32_t OBRIX_ChatJoin(int32_t) { return 0; }
-int32_t OBRIX_ChatTalk(int32_t, const char16_t*) { return 0; }
-int32_t OBRIX_ChatUpdate(int32_t) { return 0; }
-int32_t OBRIX_ChatInvite(int32_t, const char16_t*) { return 0; }
-int32_t OBRIX_ChatDecline(int32_t, int32_t) { return 0; }
-int32_t OBRIX_ChatClose(int32_t) { return 0; }
-int32_t OBRIX_ChatGetAllLog(int32_t) { return 0; }
+int32_t OBRIX_ChatCreate() {
+    return 0;
+}
+int32_t OBRIX_ChatJoin(int32_t) {
+    return 0;
+}
+int32_t OBRIX_ChatTalk(int32_t, const char16_t*) {
+    return 0;
+}
+int32_t OBRIX_ChatUpdate(int32_t) {
+    return 0;
+}
+int32_t OBRIX_ChatInvite(int32_t, const char16_t*) {
+    return 0;
+}
+int32_t OBRIX_ChatDecline(int32_t, int32_t) {
+    return 0;
+}
+int32_t OBRIX_ChatClose(int32_t) {
+    return 0;
+}
+int32_t OBRIX_ChatGetAllLog(int32_t) {
+    return 0;
+}

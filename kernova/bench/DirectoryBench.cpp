@@ -48,10 +48,14 @@ int main(int argc, char** argv) {
             admin.AddMember(m, "pw");
         }
         for (int g = 0; g < kGroups; ++g)
-            admin.AddGroup({QStringLiteral("g%1").arg(g), g % 10 ? QStringLiteral("g%1").arg(g - g % 10) : QString(),
-                            QStringLiteral("Group %1").arg(g), 0, {}});
+            admin.AddGroup({QStringLiteral("g%1").arg(g),
+                            g % 10 ? QStringLiteral("g%1").arg(g - g % 10) : QString(),
+                            QStringLiteral("Group %1").arg(g),
+                            0,
+                            {}});
         for (int i = 0; i < kMembers; ++i)
-            admin.AddMembership(QStringLiteral("g%1").arg(i % kGroups), QStringLiteral("m%1").arg(i), 0);
+            admin.AddMembership(QStringLiteral("g%1").arg(i % kGroups),
+                                QStringLiteral("m%1").arg(i), 0);
     }
 
     qputenv("ZELTA_SERVICE_DIR", QFile::encodeName(dir));
@@ -85,8 +89,8 @@ int main(int argc, char** argv) {
     CLocalService peer(dir);
     for (int round = 0; round < 10; ++round) {
         bool seen = false;
-        auto conn = QObject::connect(core.Service(), &CMessagingService::MemberPresenceChanged, &core,
-                                     [&](const QString&, const QString& m, const QString&) {
+        auto conn = QObject::connect(core.Service(), &CMessagingService::MemberPresenceChanged,
+                                     &core, [&](const QString&, const QString& m, const QString&) {
                                          if (m == u"m1")
                                              seen = true;
                                      });

@@ -15,7 +15,7 @@ public:
     QString appDir;
     QString userDir;
     QMap<QString, QVariant> values; // "scope|unit|subKey|name"
-    QStringList log;                 // "category level text"
+    QStringList log;                // "category level text"
     int kills = 0;
     int versions = 0;
     HWND main = nullptr;
@@ -78,7 +78,9 @@ public:
                           int32_t defaultValue) override {
         return section == u"PARLO" && key == u"MAXMEMBERS" && scope == 1 ? 7 : defaultValue;
     }
-    int32_t GetAppDataBool(const QString&, const QString&, int32_t, int32_t d) override { return d; }
+    int32_t GetAppDataBool(const QString&, const QString&, int32_t, int32_t d) override {
+        return d;
+    }
     QString GetAppDataString(const QString&, const QString&, int32_t, const QString& d) override {
         return d;
     }

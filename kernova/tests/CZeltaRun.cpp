@@ -35,12 +35,14 @@ CZeltaRun::CZeltaRun(const QString& outDir, const QString& probe) : m_outDir(out
 
     m_service = root + QStringLiteral("/service");
     CLocalServiceAdmin admin(m_service);
-    bool ok = admin.Create() && admin.AddGroup({QStringLiteral("g1"), {}, QStringLiteral("Group 1"), 0, {}});
+    bool ok = admin.Create() &&
+              admin.AddGroup({QStringLiteral("g1"), {}, QStringLiteral("Group 1"), 0, {}});
     for (const char* id : {"a", "b", "c", "d"}) {
         SvcMember m;
         m.id = QString::fromLatin1(id);
         m.familyName[1] = QStringLiteral("Fam-") + m.id;
-        ok = ok && admin.AddMember(m, Password(m.id)) && admin.AddMembership(QStringLiteral("g1"), m.id, 0);
+        ok = ok && admin.AddMember(m, Password(m.id)) &&
+             admin.AddMembership(QStringLiteral("g1"), m.id, 0);
     }
     if (!ok)
         m_error += admin.LastError().EnglishText();
@@ -62,7 +64,9 @@ CZeltaRun::CZeltaRun(const QString& outDir, const QString& probe) : m_outDir(out
     m_env.insert(QStringLiteral("ZELTA_PROBE_MODULE"), QStringLiteral("1"));
 }
 
-CZeltaRun::~CZeltaRun() { Stop(); }
+CZeltaRun::~CZeltaRun() {
+    Stop();
+}
 
 bool CZeltaRun::Start() {
     m_zelta.setProcessEnvironment(m_env);
@@ -88,27 +92,36 @@ QStringList CZeltaRun::ProbeLines() const {
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-void CZeltaRun::ClearProbeLog() { QFile::remove(m_log); }
+void CZeltaRun::ClearProbeLog() {
+    QFile::remove(m_log);
+}
 
 QString CZeltaRun::WaitForProbe(const QStringList& fields, int ms) const {
     const QString prefix = fields.join(u'\t');
     QString found;
-    (void)QTest::qWaitFor([&] {
-        for (const QString& line : ProbeLines())
-            if (line.startsWith(prefix)) {
-                found = line;
-                return true;
-            }
-        return false;
-    }, ms);
+    (void)QTest::qWaitFor(
+        [&] {
+            for (const QString& line : ProbeLines())
+                if (line.startsWith(prefix)) {
+                    found = line;
+                    return true;
+                }
+            return false;
+        },
+        ms);
     return found;
 }
 
 QList<QJsonObject> CZeltaRun::Peer(const QString& id, const QStringList& commands, int* exitCode) {
     QProcess peer;
     peer.setProcessEnvironment(m_env);
-    const QStringList args{QStringLiteral("--service"), m_service, QStringLiteral("peer"),
-                           QStringLiteral("--id"), id, QStringLiteral("--password"), Password(id)};
+    const QStringList args{QStringLiteral("--service"),
+                           m_service,
+                           QStringLiteral("peer"),
+                           QStringLiteral("--id"),
+                           id,
+                           QStringLiteral("--password"),
+                           Password(id)};
     peer.start(m_outDir + QStringLiteral("zeltactl"), args + commands);
     peer.waitForFinished(60000);
     const int code = peer.exitStatus() == QProcess::NormalExit ? peer.exitCode() : -1;
@@ -128,7 +141,7 @@ QList<QJsonObject> CZeltaRun::Peer(const QString& id, const QStringList& command
 bool CZeltaRun::StartPeer(QProcess& peer, const QString& id) {
     peer.setProcessEnvironment(m_env);
     peer.start(m_outDir + QStringLiteral("zeltactl"),
-               {QStringLiteral("--service"), m_service, QStringLiteral("peer"), QStringLiteral("--id"),
-                id, QStringLiteral("--password"), Password(id)});
+               {QStringLiteral("--service"), m_service, QStringLiteral("peer"),
+                QStringLiteral("--id"), id, QStringLiteral("--password"), Password(id)});
     return peer.waitForStarted(10000);
 }

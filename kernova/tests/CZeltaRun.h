@@ -35,7 +35,8 @@ public:
     QString WaitForProbe(const QStringList& fields, int ms = 20000) const;
 
     // Runs a scripted peer to the end; its JSON events.
-    QList<QJsonObject> Peer(const QString& id, const QStringList& commands, int* exitCode = nullptr);
+    QList<QJsonObject> Peer(const QString& id, const QStringList& commands,
+                            int* exitCode = nullptr);
     // A peer that takes its commands one by one from standard input.
     bool StartPeer(QProcess& peer, const QString& id);
 

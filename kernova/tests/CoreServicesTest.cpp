@@ -18,7 +18,9 @@ using namespace kntest;
 
 namespace {
 
-QString S(const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); }
+QString S(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QString();
+}
 
 class CoreServices : public CoreFixture {};
 

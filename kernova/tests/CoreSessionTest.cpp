@@ -18,7 +18,9 @@ using namespace kntest;
 
 namespace {
 
-QString S16(const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); }
+QString S16(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QString();
+}
 
 class CoreSession : public CoreFixture {
 protected:
@@ -75,7 +77,8 @@ TEST_F(CoreSession, AMessageFromAPeerIsStoredAnnouncedAndReadBackWithReceipts) {
 
     TakeCalls();
     EXPECT_EQ(OBRIX_SetReadMessage(ObrixBox::Received, u"m-1"), 1);
-    EXPECT_EQ(TakeCalls(), (QStringList{"1 OnChangeMessageFlags 2 m-1 1", "4 OnChangeMessageFlags 2 m-1 1"}));
+    EXPECT_EQ(TakeCalls(),
+              (QStringList{"1 OnChangeMessageFlags 2 m-1 1", "4 OnChangeMessageFlags 2 m-1 1"}));
     EXPECT_TRUE(peerLog.WaitFor("receipt 1 m-1 a"));
     // Reading it again changes nothing and tells nobody.
     EXPECT_EQ(OBRIX_SetReadMessage(ObrixBox::Received, u"m-1"), 1);
@@ -129,12 +132,14 @@ TEST_F(CoreSession, ASentMessageReachesToAndCcWithoutBccAndItsReceiptsUpdateTheS
     auto c = LogOn("c");
     ASSERT_TRUE(c->MarkReceived({"out-1"}));
     ASSERT_TRUE(d->MarkReceived({"out-1"}));
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        for (const QString& call : CallsStartingWith("1 OnChangeMessageFlags 1 out-1"))
-            if (call.section(u' ', 4).toUInt() & LETRIX_FLAG_RECEIVED)
-                return true;
-        return false;
-    }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (const QString& call : CallsStartingWith("1 OnChangeMessageFlags 1 out-1"))
+                if (call.section(u' ', 4).toUInt() & LETRIX_FLAG_RECEIVED)
+                    return true;
+            return false;
+        },
+        5000));
 }
 
 TEST_F(CoreSession, WhatTheServiceRefusesIsNeitherStoredNorAnnounced) {
@@ -241,7 +246,8 @@ TEST_F(CoreSession, AProfileChangeNamesOnlyTheFieldsThatChanged) {
     b.middleName[1] = "Mid";
     ASSERT_TRUE(admin->UpdateMember(b));
     ASSERT_TRUE(WaitForCall("1 OnChangeMiddleName b 1"));
-    EXPECT_EQ(CallsStartingWith("1 OnChange"), (QStringList{"1 OnChangeAlias b", "1 OnChangeMiddleName b 1"}));
+    EXPECT_EQ(CallsStartingWith("1 OnChange"),
+              (QStringList{"1 OnChangeAlias b", "1 OnChangeMiddleName b 1"}));
     EXPECT_EQ(S16(OBRIX_GetMember(u"b")->pszAlias), "Bee");
 }
 

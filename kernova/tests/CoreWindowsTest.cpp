@@ -112,7 +112,8 @@ TEST_F(CoreWindows, TheGeneralPageKeepsTheServiceLocationAndLogOnChoices) {
     page->MemberIdEdit()->setText("b");
     page->RememberBox()->setChecked(true);
     sheet->accept();
-    EXPECT_EQ(host.values.value(CFakeHost::Key(1, 0, "IM\\SERVICE", "Dir")).toString(), "/srv/zelta");
+    EXPECT_EQ(host.values.value(CFakeHost::Key(1, 0, "IM\\SERVICE", "Dir")).toString(),
+              "/srv/zelta");
     EXPECT_EQ(core->RememberedID(), "b");
     EXPECT_TRUE(core->IsRememberID());
     EXPECT_FALSE(core->IsAutoLogon());
@@ -144,13 +145,14 @@ TEST_F(CoreWindows, TheTrayServerTurnsWireMessagesIntoPresenceRequests) {
 
 TEST_F(CoreWindows, TheLogOnDialogStaysOpenWithTheReasonUntilTheLogOnSucceeds) {
     int submitted = 0;
-    CLogonDlg dlg(nullptr, {"a", {}, true, false}, [&](const CLogonDlg::Values& v, QString* reason) {
-        ++submitted;
-        if (core->LogonWith(v.memberId, v.password))
-            return true;
-        *reason = core->LastLogonError();
-        return false;
-    });
+    CLogonDlg dlg(nullptr, {"a", {}, true, false},
+                  [&](const CLogonDlg::Values& v, QString* reason) {
+                      ++submitted;
+                      if (core->LogonWith(v.memberId, v.password))
+                          return true;
+                      *reason = core->LastLogonError();
+                      return false;
+                  });
     dlg.show();
     ASSERT_TRUE(dlg.isVisible());
     dlg.accept();
@@ -178,8 +180,8 @@ TEST_F(CoreWindows, AutomaticLogOnKeepsOnlyASealedPasswordThatOpensWithTheUsersK
     altered[20] = char(altered[20] ^ 1);
     EXPECT_FALSE(vault.Open(altered).has_value());
     EXPECT_FALSE(CPasswordVault(m_home.path() + "/other.key").Open(sealed).has_value());
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther |
-                                      QFile::WriteOther;
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
     EXPECT_FALSE(QFile::permissions(host.userDir + "account/logon.key") & others);
 
     core->Start(); // logs on by itself from the stored choice

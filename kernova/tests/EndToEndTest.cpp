@@ -13,12 +13,18 @@
 
 namespace {
 
-QString OutDir() { return qEnvironmentVariable("ZELTA_OUT_DIR"); }
-QString ProbePath() { return qEnvironmentVariable("ZELTA_TEST_DIR") + "/fixtures/im/Probe.zpm"; }
+QString OutDir() {
+    return qEnvironmentVariable("ZELTA_OUT_DIR");
+}
+QString ProbePath() {
+    return qEnvironmentVariable("ZELTA_TEST_DIR") + "/fixtures/im/Probe.zpm";
+}
 
 class ZeltaSession : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString(); }
+    void SetUp() override {
+        ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString();
+    }
 
     void Start() { ASSERT_TRUE(run.Start()); }
     void Stop() { run.Stop(); }
@@ -27,7 +33,8 @@ protected:
         return run.WaitForProbe(fields, ms);
     }
     QString UserDir() const { return run.UserDir(); }
-    QList<QJsonObject> Peer(const QString& id, const QStringList& commands, int* exitCode = nullptr) {
+    QList<QJsonObject> Peer(const QString& id, const QStringList& commands,
+                            int* exitCode = nullptr) {
         return run.Peer(id, commands, exitCode);
     }
     static QJsonObject First(const QList<QJsonObject>& events, const QString& name) {
@@ -43,8 +50,7 @@ protected:
 TEST_F(ZeltaSession, LogsOnByItselfAndMessagesPresenceGroupsAndTheTrayReachThePlugin) {
     run.Env().insert("ZELTA_PROBE_SEND", "b|c|d|件名E2E|本文");
     Start();
-    ASSERT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty())
-        << ProbeLines().join('\n').toStdString();
+    ASSERT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty()) << ProbeLines().join('\n').toStdString();
     const QStringList start = ProbeLines();
     ASSERT_GE(start.size(), 4);
     EXPECT_TRUE(start[0].startsWith("OnIMZpmInfo"));
@@ -115,8 +121,9 @@ TEST_F(ZeltaSession, WhatWasSentWhileTheProgramWasClosedArrivesAtTheNextLogOn) {
     QStringList receipts;
     for (const QJsonObject& e : atC)
         if (e.value("event") == "receipt")
-            receipts.append(QStringLiteral("%1 %2 %3").arg(e.value("kind").toInt()).arg(
-                e.value("message").toString(), e.value("member").toString()));
+            receipts.append(QStringLiteral("%1 %2 %3")
+                                .arg(e.value("kind").toInt())
+                                .arg(e.value("message").toString(), e.value("member").toString()));
     EXPECT_TRUE(receipts.contains("0 queued-1 a")) << receipts.join('|').toStdString();
     EXPECT_TRUE(receipts.contains("3 queued-1 nobody")) << receipts.join('|').toStdString();
 }

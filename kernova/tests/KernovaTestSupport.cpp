@@ -1,17 +1,25 @@
 #include "kernova/tests/KernovaTestSupport.h"
 
 #include <QDir>
-#include <stdexcept>
 #include <QtCore/qtestsupport_core.h>
+#include <stdexcept>
 
 namespace kntest {
 
 namespace {
 
-QString Arg(const char16_t* s) { return s ? QString::fromUtf16(s) : QStringLiteral("(null)"); }
-QString Arg(int32_t v) { return QString::number(v); }
-QString Arg(uint32_t v) { return QString::number(v); }
-QString Arg(intptr_t v) { return QString::number(v); }
+QString Arg(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QStringLiteral("(null)");
+}
+QString Arg(int32_t v) {
+    return QString::number(v);
+}
+QString Arg(uint32_t v) {
+    return QString::number(v);
+}
+QString Arg(intptr_t v) {
+    return QString::number(v);
+}
 
 template <typename... A> void Record(int module, const char* name, A... args) {
     QStringList fields{QString::number(module), QString::fromLatin1(name)};
@@ -25,7 +33,10 @@ bool g_throwOnLogon[8] = {};
 template <int M> struct Recorder {
     static void OnIMZpmInfo(tagMODULEINFO* info) {
         info->nType = M;
-        zeltaCopyField(info->szFileName, reinterpret_cast<const char16_t*>((QStringLiteral("Rec") + QString::number(M) + QStringLiteral(".zpm")).utf16()));
+        zeltaCopyField(
+            info->szFileName,
+            reinterpret_cast<const char16_t*>(
+                (QStringLiteral("Rec") + QString::number(M) + QStringLiteral(".zpm")).utf16()));
         zeltaCopyField(info->szLocalName, u"試験");
         zeltaCopyField(info->szCompany, u"Tovar, Inc.");
         info->dwVersion = 0x10001;
@@ -52,7 +63,9 @@ template <int M> struct Recorder {
         Record(M, "OnSendMessage", id);
         return 0;
     }
-    static void OnRemoveMessage(int32_t box, const char16_t* id) { Record(M, "OnRemoveMessage", box, id); }
+    static void OnRemoveMessage(int32_t box, const char16_t* id) {
+        Record(M, "OnRemoveMessage", box, id);
+    }
     static void OnChangeMessageFlags(int32_t box, const char16_t* id, uint32_t flags) {
         Record(M, "OnChangeMessageFlags", box, id, flags);
     }
@@ -72,29 +85,36 @@ template <int M> struct Recorder {
         Record(M, "OnRemoveGrp", g);
         return 0;
     }
-    static void OnRemoveGrpMember(const char16_t* g, const char16_t* m) { Record(M, "OnRemoveGrpMember", g, m); }
+    static void OnRemoveGrpMember(const char16_t* g, const char16_t* m) {
+        Record(M, "OnRemoveGrpMember", g, m);
+    }
     static void OnChangeGrpName(const char16_t* g) { Record(M, "OnChangeGrpName", g); }
     static void OnChangeAlias(const char16_t* m) { Record(M, "OnChangeAlias", m); }
     static void OnChangeEmail(const char16_t* m) { Record(M, "OnChangeEmail", m); }
     static void OnChangeFamilyName(const char16_t* m) { Record(M, "OnChangeFamilyName", m); }
-    static void OnChangeMiddleName(const char16_t* m, int32_t set) { Record(M, "OnChangeMiddleName", m, set); }
+    static void OnChangeMiddleName(const char16_t* m, int32_t set) {
+        Record(M, "OnChangeMiddleName", m, set);
+    }
 
     static void* Resolve(const char* name) {
         const QByteArray n(name);
-#define KNTEST_MAP(fn)                                                                            \
-    if (n == "IMCBK_" #fn)                                                                        \
+#define KNTEST_MAP(fn)                                                                             \
+    if (n == "IMCBK_" #fn)                                                                         \
         return reinterpret_cast<void*>(&fn);
-        KNTEST_MAP(OnIMZpmInfo) KNTEST_MAP(OnInit) KNTEST_MAP(OnStart) KNTEST_MAP(OnKill)
-        KNTEST_MAP(OnPreTranslateMessage) KNTEST_MAP(OnBegin) KNTEST_MAP(OnOption)
-        KNTEST_MAP(OnBeginOption) KNTEST_MAP(OnKillOption) KNTEST_MAP(OnLogon)
-        KNTEST_MAP(OnLogoff) KNTEST_MAP(OnRecvMessage) KNTEST_MAP(OnSendMessage)
-        KNTEST_MAP(OnRemoveMessage) KNTEST_MAP(OnChangeMessageFlags) KNTEST_MAP(OnRecvNotify)
-        KNTEST_MAP(OnChangeMemPresence) KNTEST_MAP(OnAddGrp) KNTEST_MAP(OnAddGrpMember)
-        KNTEST_MAP(OnRemoveGrp) KNTEST_MAP(OnRemoveGrpMember) KNTEST_MAP(OnChangeGrpName)
-        KNTEST_MAP(OnChangeAlias) KNTEST_MAP(OnChangeEmail) KNTEST_MAP(OnChangeFamilyName)
-        KNTEST_MAP(OnChangeMiddleName)
+        KNTEST_MAP(OnIMZpmInfo)
+        KNTEST_MAP(OnInit) KNTEST_MAP(OnStart) KNTEST_MAP(OnKill) KNTEST_MAP(OnPreTranslateMessage)
+            KNTEST_MAP(OnBegin) KNTEST_MAP(OnOption) KNTEST_MAP(OnBeginOption)
+                KNTEST_MAP(OnKillOption) KNTEST_MAP(OnLogon) KNTEST_MAP(OnLogoff)
+                    KNTEST_MAP(OnRecvMessage) KNTEST_MAP(OnSendMessage) KNTEST_MAP(OnRemoveMessage)
+                        KNTEST_MAP(OnChangeMessageFlags) KNTEST_MAP(OnRecvNotify)
+                            KNTEST_MAP(OnChangeMemPresence) KNTEST_MAP(OnAddGrp)
+                                KNTEST_MAP(OnAddGrpMember) KNTEST_MAP(OnRemoveGrp)
+                                    KNTEST_MAP(OnRemoveGrpMember) KNTEST_MAP(OnChangeGrpName)
+                                        KNTEST_MAP(OnChangeAlias) KNTEST_MAP(OnChangeEmail)
+                                            KNTEST_MAP(OnChangeFamilyName)
+                                                KNTEST_MAP(OnChangeMiddleName)
 #undef KNTEST_MAP
-        return nullptr;
+                                                    return nullptr;
     }
 };
 
@@ -105,10 +125,16 @@ QStringList& Calls() {
     return calls;
 }
 
-QStringList TakeCalls() { return std::exchange(Calls(), {}); }
+QStringList TakeCalls() {
+    return std::exchange(Calls(), {});
+}
 
-void SetPreTranslateAnswer(int32_t module, int32_t answer) { g_preTranslate[module & 7] = answer; }
-void SetThrowOnLogon(int32_t module, bool on) { g_throwOnLogon[module & 7] = on; }
+void SetPreTranslateAnswer(int32_t module, int32_t answer) {
+    g_preTranslate[module & 7] = answer;
+}
+void SetThrowOnLogon(int32_t module, bool on) {
+    g_throwOnLogon[module & 7] = on;
+}
 
 void AddRecordingPlugin(CKernovaCore& core, int32_t module) {
     CImPlugin::Resolver resolve;

@@ -2,9 +2,9 @@
 // they get, and a core on a fresh local service (members a to d, groups g1 and g2).
 #pragma once
 
-#include "kernova/tests/CFakeHost.h"
 #include "kernova/CKernovaCore.h"
 #include "kernova/service/tests/ServiceTestSupport.h"
+#include "kernova/tests/CFakeHost.h"
 
 #include <QMap>
 #include <QStringList>
@@ -14,7 +14,9 @@
 
 namespace kntest {
 
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Calls received by the in-process plug-ins: "<module> <callback> <arguments...>".
 QStringList& Calls();
