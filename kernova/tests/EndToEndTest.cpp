@@ -5,6 +5,7 @@
 #include "kernova/service/CLocalServiceAdmin.h"
 #include "kernova/tests/CZeltaRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -144,6 +145,17 @@ TEST_F(ZeltaSession, APeerWhoseProcessDiedIsShownOffAfterItsHeartbeatTimeOut) {
     // The core's own service beats every few seconds and then finds d's session expired.
     EXPECT_FALSE(WaitForProbe({"OnChangeMemPresence", "all", "d", "外出中"}, 30000).isEmpty())
         << ProbeLines().join('\n').toStdString();
+}
+
+TEST_F(ZeltaSession, TheServiceLocationComesFromTheCoresSettingsWhenTheEnvironmentNamesNone) {
+    run.Env().remove("ZELTA_SERVICE_DIR");
+    ASSERT_TRUE(QDir().mkpath(UserDir() + "settings/Set"));
+    QFile ini(UserDir() + "settings/Set/0.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write(("[IM/SERVICE]\nDir=" + run.ServiceDir() + "\n").toUtf8());
+    ini.close();
+    Start();
+    EXPECT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty()) << ProbeLines().join('\n').toStdString();
 }
 
 } // namespace
