@@ -1,5 +1,7 @@
 // The OBRIX_ functions: the messaging core as the object library and the IM plug-ins call it.
 // Every export checks its arguments, serves the current core and never lets an exception out.
+#include "kernova/ObrixExports.h"
+
 #include "kernova/CKernovaCore.h"
 #include "obrix/CIMPreset.h"
 #include "obrix/ObrixApi.h"
@@ -8,10 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-
-#define X(name, result, params) extern "C" ZELTA_EXPORT result OBRIX_##name params;
-OBRIX_FUNCTION_LIST(X)
-#undef X
 
 namespace {
 

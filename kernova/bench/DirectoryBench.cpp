@@ -2,6 +2,7 @@
 // rebuilding the core's tree after a change, OBRIX_GetGroupAll with the copy a plug-in makes
 // of it, and one presence change from another member to the plug-ins' callback.
 #include "kernova/CKernovaCore.h"
+#include "kernova/ObrixExports.h"
 #include "kernova/service/CLocalService.h"
 #include "kernova/service/CLocalServiceAdmin.h"
 #include "kernova/tests/CFakeHost.h"
@@ -14,10 +15,6 @@
 #include <QtCore/qtestsupport_core.h>
 #include <algorithm>
 #include <cstdio>
-
-#define X(name, result, params) extern "C" result OBRIX_##name params;
-OBRIX_FUNCTION_LIST(X)
-#undef X
 
 namespace {
 

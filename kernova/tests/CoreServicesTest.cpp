@@ -1,5 +1,6 @@
 // The OBRIX_ services without a session: paths, settings, whole files, routing to plug-ins
 // and the answers of functions that refuse until their support arrives.
+#include "kernova/ObrixExports.h"
 #include "kernova/tests/KernovaTestSupport.h"
 #include "obrix/CLetrix.h"
 #include "obrix/ObrixApi.h"
@@ -10,43 +11,35 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#define X(name, result, params) extern "C" result OBRIX_##name params;
-OBRIX_FUNCTION_LIST(X)
-#undef X
-
 using namespace kntest;
 
 namespace {
-
-QString S(const char16_t* s) {
-    return s ? QString::fromUtf16(s) : QString();
-}
 
 class CoreServices : public CoreFixture {};
 
 TEST_F(CoreServices, DirectoriesEndInASlashExistAndFollowTheAccount) {
     const QString user = host.userDir;
-    EXPECT_EQ(S(OBRIX_GetUserDir()), user);
-    EXPECT_EQ(S(OBRIX_GetAppDir()), host.appDir);
-    const QString before = S(OBRIX_GetAccountDir());
+    EXPECT_EQ(S16(OBRIX_GetUserDir()), user);
+    EXPECT_EQ(S16(OBRIX_GetAppDir()), host.appDir);
+    const QString before = S16(OBRIX_GetAccountDir());
     EXPECT_TRUE(before.startsWith(user + "account/")) << before.toStdString();
     EXPECT_TRUE(before.endsWith('/'));
 
     LogOnCore();
-    EXPECT_EQ(S(OBRIX_GetAccountDir()), user + "account/a/");
-    const QString moduleDir = S(OBRIX_GetModuleDir(6));
+    EXPECT_EQ(S16(OBRIX_GetAccountDir()), user + "account/a/");
+    const QString moduleDir = S16(OBRIX_GetModuleDir(6));
     EXPECT_EQ(moduleDir, user + "account/a/im/6/");
     EXPECT_TRUE(QFileInfo(moduleDir).isDir());
-    const QString messageDir = S(OBRIX_GetMessageDir());
+    const QString messageDir = S16(OBRIX_GetMessageDir());
     EXPECT_EQ(messageDir, user + "account/a/message/");
     for (const char* box : {"recv", "send", "draft", "files"})
         EXPECT_TRUE(QFileInfo(messageDir + box).isDir()) << box;
     // Two modules asked one after the other keep their own strings.
     const char16_t* one = OBRIX_GetModuleDir(1);
     const char16_t* four = OBRIX_GetModuleDir(4);
-    EXPECT_EQ(S(one), user + "account/a/im/1/");
-    EXPECT_EQ(S(four), user + "account/a/im/4/");
-    EXPECT_EQ(S(OBRIX_GetUserID()), "a");
+    EXPECT_EQ(S16(one), user + "account/a/im/1/");
+    EXPECT_EQ(S16(four), user + "account/a/im/4/");
+    EXPECT_EQ(S16(OBRIX_GetUserID()), "a");
 }
 
 TEST_F(CoreServices, SettingsGoToTheModulesUnitBelowTheIMSectionAndBuffersAreCutSafely) {
@@ -60,12 +53,12 @@ TEST_F(CoreServices, SettingsGoToTheModulesUnitBelowTheIMSectionAndBuffersAreCut
     EXPECT_EQ(OBRIX_WriteRegString(1, 1, u"IMWINDOW", u"Cols", u"19:100:70"), 1);
     char16_t small[4] = {u'x', u'x', u'x', u'x'};
     EXPECT_EQ(OBRIX_ReadRegString(1, 1, u"IMWINDOW", u"Cols", small, 4, u"def"), 9);
-    EXPECT_EQ(S(small), "19:");
+    EXPECT_EQ(S16(small), "19:");
     char16_t buffer[64];
     EXPECT_EQ(OBRIX_ReadRegString(1, 1, u"IMWINDOW", u"Missing", buffer, 64, u"def"), 3);
-    EXPECT_EQ(S(buffer), "def");
+    EXPECT_EQ(S16(buffer), "def");
     EXPECT_EQ(OBRIX_ReadRegString(1, 1, u"IMWINDOW", u"Missing", buffer, 64, nullptr), 0);
-    EXPECT_EQ(S(buffer), "");
+    EXPECT_EQ(S16(buffer), "");
 
     const uint8_t bytes[5] = {1, 2, 3, 4, 5};
     EXPECT_EQ(OBRIX_WriteRegBinary(1, 6, u"MESBOX", u"Bin", bytes, 5), 1);
@@ -194,11 +187,11 @@ TEST(PluginSet, LoadsEveryZpmInNameOrderBindsItsCallbacksAndReportsTheRest) {
 
 TEST(CoreWithoutInstance, ExportsAnswerEmptyWhenNoCoreRuns) {
     CKernovaCore::SetInstance(nullptr);
-    EXPECT_EQ(S(OBRIX_GetUserDir()), "");
+    EXPECT_EQ(S16(OBRIX_GetUserDir()), "");
     EXPECT_EQ(OBRIX_ReadRegInt(1, 1, u"S", u"K", 42), 42);
     char16_t buffer[8];
     EXPECT_EQ(OBRIX_ReadRegString(1, 1, u"S", u"K", buffer, 8, u"dflt"), 4);
-    EXPECT_EQ(S(buffer), "dflt");
+    EXPECT_EQ(S16(buffer), "dflt");
     EXPECT_EQ(OBRIX_GetMessage(2, u"x"), nullptr);
     EXPECT_EQ(OBRIX_GetLogonState(), 0);
 }

@@ -1,6 +1,7 @@
 // A session of the core on a local service, with other members acting in the same process:
 // the log-on state machine, events to the plug-ins, messages in both directions with their
 // files and receipts, and the directory records.
+#include "kernova/ObrixExports.h"
 #include "kernova/tests/KernovaTestSupport.h"
 #include "obrix/CIMGroup.h"
 #include "obrix/CIMPreset.h"
@@ -10,17 +11,9 @@
 #include <QFile>
 #include <QtCore/qtestsupport_core.h>
 
-#define X(name, result, params) extern "C" result OBRIX_##name params;
-OBRIX_FUNCTION_LIST(X)
-#undef X
-
 using namespace kntest;
 
 namespace {
-
-QString S16(const char16_t* s) {
-    return s ? QString::fromUtf16(s) : QString();
-}
 
 class CoreSession : public CoreFixture {
 protected:

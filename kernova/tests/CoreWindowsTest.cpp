@@ -6,6 +6,7 @@
 #include "kernova/COptionSheet.h"
 #include "kernova/CPasswordVault.h"
 #include "kernova/CTaskTray.h"
+#include "kernova/ObrixExports.h"
 #include "kernova/tests/KernovaTestSupport.h"
 #include "obrix/CIMOptionPageIF.h"
 #include "obrix/ObrixApi.h"
@@ -16,10 +17,6 @@
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QtCore/qtestsupport_core.h>
-
-#define X(name, result, params) extern "C" result OBRIX_##name params;
-OBRIX_FUNCTION_LIST(X)
-#undef X
 
 using namespace kntest;
 

@@ -1,6 +1,7 @@
 #include "kernova/tests/KernovaTestSupport.h"
 
 #include <QDir>
+#include <QHash>
 #include <QtCore/qtestsupport_core.h>
 #include <stdexcept>
 
@@ -97,24 +98,36 @@ template <int M> struct Recorder {
     }
 
     static void* Resolve(const char* name) {
-        const QByteArray n(name);
-#define KNTEST_MAP(fn)                                                                             \
-    if (n == "IMCBK_" #fn)                                                                         \
-        return reinterpret_cast<void*>(&fn);
-        KNTEST_MAP(OnIMZpmInfo)
-        KNTEST_MAP(OnInit) KNTEST_MAP(OnStart) KNTEST_MAP(OnKill) KNTEST_MAP(OnPreTranslateMessage)
-            KNTEST_MAP(OnBegin) KNTEST_MAP(OnOption) KNTEST_MAP(OnBeginOption)
-                KNTEST_MAP(OnKillOption) KNTEST_MAP(OnLogon) KNTEST_MAP(OnLogoff)
-                    KNTEST_MAP(OnRecvMessage) KNTEST_MAP(OnSendMessage) KNTEST_MAP(OnRemoveMessage)
-                        KNTEST_MAP(OnChangeMessageFlags) KNTEST_MAP(OnRecvNotify)
-                            KNTEST_MAP(OnChangeMemPresence) KNTEST_MAP(OnAddGrp)
-                                KNTEST_MAP(OnAddGrpMember) KNTEST_MAP(OnRemoveGrp)
-                                    KNTEST_MAP(OnRemoveGrpMember) KNTEST_MAP(OnChangeGrpName)
-                                        KNTEST_MAP(OnChangeAlias) KNTEST_MAP(OnChangeEmail)
-                                            KNTEST_MAP(OnChangeFamilyName)
-                                                KNTEST_MAP(OnChangeMiddleName)
-#undef KNTEST_MAP
-                                                    return nullptr;
+#define KNTEST_ENTRY(fn)                                                                           \
+    { QByteArray("IMCBK_" #fn), reinterpret_cast<void*>(&fn) }
+        static const QHash<QByteArray, void*> table = {KNTEST_ENTRY(OnIMZpmInfo),
+                                                       KNTEST_ENTRY(OnInit),
+                                                       KNTEST_ENTRY(OnStart),
+                                                       KNTEST_ENTRY(OnKill),
+                                                       KNTEST_ENTRY(OnPreTranslateMessage),
+                                                       KNTEST_ENTRY(OnBegin),
+                                                       KNTEST_ENTRY(OnOption),
+                                                       KNTEST_ENTRY(OnBeginOption),
+                                                       KNTEST_ENTRY(OnKillOption),
+                                                       KNTEST_ENTRY(OnLogon),
+                                                       KNTEST_ENTRY(OnLogoff),
+                                                       KNTEST_ENTRY(OnRecvMessage),
+                                                       KNTEST_ENTRY(OnSendMessage),
+                                                       KNTEST_ENTRY(OnRemoveMessage),
+                                                       KNTEST_ENTRY(OnChangeMessageFlags),
+                                                       KNTEST_ENTRY(OnRecvNotify),
+                                                       KNTEST_ENTRY(OnChangeMemPresence),
+                                                       KNTEST_ENTRY(OnAddGrp),
+                                                       KNTEST_ENTRY(OnAddGrpMember),
+                                                       KNTEST_ENTRY(OnRemoveGrp),
+                                                       KNTEST_ENTRY(OnRemoveGrpMember),
+                                                       KNTEST_ENTRY(OnChangeGrpName),
+                                                       KNTEST_ENTRY(OnChangeAlias),
+                                                       KNTEST_ENTRY(OnChangeEmail),
+                                                       KNTEST_ENTRY(OnChangeFamilyName),
+                                                       KNTEST_ENTRY(OnChangeMiddleName)};
+#undef KNTEST_ENTRY
+        return table.value(QByteArray(name));
     }
 };
 

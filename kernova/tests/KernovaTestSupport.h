@@ -14,6 +14,11 @@
 
 namespace kntest {
 
+// A string the core handed out, or empty for a null pointer.
+inline QString S16(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QString();
+}
+
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
