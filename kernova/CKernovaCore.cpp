@@ -332,49 +332,49 @@ void CKernovaCore::ConnectService() {
     CMessagingService* s = m_service.get();
     connect(s, &CMessagingService::MemberPresenceChanged, this,
             [this](const QString& g, const QString& m, const QString& previous) {
-                RefreshDirectory();
+                m_directoryStale = true;
                 m_plugins.Broadcast(&CImPlugin::OnChangeMemPresence, Utf16(g), Utf16(m),
                                     Utf16(previous));
             });
     connect(s, &CMessagingService::GroupAdded, this, [this](const QString& g) {
-        RefreshDirectory();
+        m_directoryStale = true;
         const std::optional<SvcGroup> group = m_service->GetGroup(g);
         const QString parent = group ? group->parentId : QString();
         const QString name = group ? group->name : QString();
         m_plugins.Broadcast(&CImPlugin::OnAddGrp, Utf16(g), Utf16(parent), Utf16(name));
     });
     connect(s, &CMessagingService::GroupRemoved, this, [this](const QString& g) {
-        RefreshDirectory();
+        m_directoryStale = true;
         m_plugins.Broadcast(&CImPlugin::OnRemoveGrp, Utf16(g));
     });
     connect(s, &CMessagingService::GroupRenamed, this, [this](const QString& g, const QString&) {
-        RefreshDirectory();
+        m_directoryStale = true;
         m_plugins.Broadcast(&CImPlugin::OnChangeGrpName, Utf16(g));
     });
     connect(s, &CMessagingService::GroupMemberAdded, this,
             [this](const QString& g, const QString& m) {
-                RefreshDirectory();
+                m_directoryStale = true;
                 QString name;
-                if (const tagIMGRPMEMBER* ms = m_directory.Members(g, m); ms && ms->pszName)
+                if (const tagIMGRPMEMBER* ms = Directory().Members(g, m); ms && ms->pszName)
                     name = QString::fromUtf16(ms->pszName);
                 m_plugins.Broadcast(&CImPlugin::OnAddGrpMember, Utf16(g), Utf16(m), Utf16(name));
             });
     connect(s, &CMessagingService::GroupMemberRemoved, this,
             [this](const QString& g, const QString& m) {
-                RefreshDirectory();
+                m_directoryStale = true;
                 m_plugins.Broadcast(&CImPlugin::OnRemoveGrpMember, Utf16(g), Utf16(m));
             });
     connect(s, &CMessagingService::GroupMemberChanged, this,
             [this](const QString& g, const QString& m) {
-                RefreshDirectory();
+                m_directoryStale = true;
                 m_plugins.Broadcast(&CImPlugin::OnChangeMemRole, Utf16(g), Utf16(m));
             });
     connect(s, &CMessagingService::MemberAdded, this,
-            [this](const QString&) { RefreshDirectory(); });
+            [this](const QString&) { m_directoryStale = true; });
     connect(s, &CMessagingService::MemberRemoved, this,
-            [this](const QString&) { RefreshDirectory(); });
+            [this](const QString&) { m_directoryStale = true; });
     connect(s, &CMessagingService::MemberChanged, this, [this](const QString& m) {
-        const std::optional<SvcMember> before = m_directory.Profile(m);
+        const std::optional<SvcMember> before = Directory().Profile(m);
         RefreshDirectory();
         const std::optional<SvcMember> after = m_directory.Profile(m);
         if (before && after)
@@ -392,6 +392,7 @@ void CKernovaCore::ConnectService() {
 }
 
 void CKernovaCore::RefreshDirectory() {
+    m_directoryStale = false;
     if (!m_service || !m_service->IsLoggedOn()) {
         m_directory.Clear();
         return;
@@ -577,7 +578,7 @@ int32_t CKernovaCore::SendStatus(const tagIMSTATUS* status) {
     presence.status = status->pszStatus ? QString::fromUtf16(status->pszStatus) : QString();
     presence.icon = status->pszIcon ? QString::fromUtf16(status->pszIcon) : QString();
     presence.bkColor = status->dwBkColor;
-    const QStringList own = m_directory.GroupsOf(m_user);
+    const QStringList own = Directory().GroupsOf(m_user);
     QStringList groups;
     bool named = false;
     if (status->pszGroup) {

@@ -89,7 +89,13 @@ public:
     CMessagingService* Service() const { return m_service.get(); }
 
     // ---- Directory and presence ----
-    CDirectoryTree& Directory() { return m_directory; }
+    // Rebuilt from the service on the first use after a change: a burst of events costs one
+    // rebuild, and records handed out stay valid until then.
+    CDirectoryTree& Directory() {
+        if (m_directoryStale)
+            RefreshDirectory();
+        return m_directory;
+    }
     int32_t SendStatus(const tagIMSTATUS* status);
 
     // ---- Messages ----
@@ -137,6 +143,7 @@ private:
     CHostServices& m_host;
     CImPluginSet m_plugins;
     CDirectoryTree m_directory;
+    bool m_directoryStale = false;
     CMessageDesk m_desk;
     std::unique_ptr<CMessagingService> m_service;
     QString m_serviceDir;
