@@ -9,7 +9,7 @@
 struct PingelLayoutRequest {
     QRect workArea;
     QSize requested;        // what the text needs, frame included, without a scroll bar
-    int lineCount = 0;      // lines of the text as laid out
+    int lineCount = 0;      // lines of the text as laid out (counted up to one past the limit)
     int limitedHeight = 0;  // height of the first lineLimit lines, frame included
     int lineLimit = 10;     // "Line" "Size"
     bool fixedWidth = true; // "Width" "Enable"

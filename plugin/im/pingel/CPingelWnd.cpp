@@ -1,5 +1,6 @@
 #include "plugin/im/pingel/CPingelWnd.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -11,7 +12,6 @@
 #include <QTextEdit>
 #include <QTextLayout>
 #include <cmath>
-#include <memory>
 
 namespace {
 
@@ -131,30 +131,44 @@ void CPingelWnd::resizeEvent(QResizeEvent* event) {
     m_text->setGeometry(contentsRect());
 }
 
-PingelLayoutRequest CPingelWnd::Measure() const {
+void CPingelWnd::SetWrapping(const PingelLayoutRequest& r) {
+    // The control's own document wraps where the text will be, so that it is measured as
+    // laid out, without a copy: appending stays cheap however many lines the window holds.
+    if (!r.fixedWidth) {
+        if (m_text->lineWrapMode() != QTextEdit::NoWrap)
+            m_text->setLineWrapMode(QTextEdit::NoWrap);
+        return;
+    }
+    const int wrap = qMax(1, qMin(r.width, r.workArea.width()) - 2 * frameWidth() -
+                                 (m_layout.scrollBar ? r.scrollBarWidth : 0));
+    if (m_text->lineWrapMode() != QTextEdit::FixedPixelWidth ||
+        m_text->lineWrapColumnOrWidth() != wrap) {
+        m_text->setLineWrapMode(QTextEdit::FixedPixelWidth);
+        m_text->setLineWrapColumnOrWidth(wrap);
+    }
+}
+
+PingelLayoutRequest CPingelWnd::Measure() {
     PingelLayoutRequest r;
     r.workArea = WorkArea();
     r.lineLimit = m_settings.lineSize;
     r.fixedWidth = m_settings.widthEnable != 0;
     r.width = m_settings.widthSize;
     r.scrollBarWidth = m_text->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_text);
+    SetWrapping(r);
 
-    // Laid out on a copy, at the width the text will have, so that the control's own
-    // layout is left alone while measuring.
     const int frame = 2 * frameWidth();
-    const std::unique_ptr<QTextDocument> doc(m_text->document()->clone());
-    if (r.fixedWidth)
-        doc->setTextWidth(qMax(1, r.width - frame - (m_layout.scrollBar ? r.scrollBarWidth : 0)));
-    else
-        doc->setTextWidth(-1);
-    const QSizeF size = doc->size();
+    QTextDocument* doc = m_text->document();
+    const QSizeF size = doc->documentLayout()->documentSize();
     const qreal width = r.fixedWidth ? size.width() : doc->idealWidth();
     r.requested = QSize(int(std::ceil(width)) + frame, int(std::ceil(size.height())) + frame);
 
+    // Only the first lines matter: how high they are, and whether there are more.
     qreal limitBottom = 0;
-    for (QTextBlock block = doc->firstBlock(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = doc->firstBlock(); block.isValid() && r.lineCount <= r.lineLimit;
+         block = block.next()) {
         const QTextLayout* layout = block.layout();
-        for (int i = 0; i < layout->lineCount(); ++i) {
+        for (int i = 0; i < layout->lineCount() && r.lineCount <= r.lineLimit; ++i) {
             if (++r.lineCount <= r.lineLimit) {
                 const QTextLine line = layout->lineAt(i);
                 limitBottom = layout->position().y() + line.y() + line.height();
@@ -169,7 +183,6 @@ void CPingelWnd::Relayout() {
     m_layout = CPingelGeometry::Compute(Measure());
     m_text->setVerticalScrollBarPolicy(m_layout.scrollBar ? Qt::ScrollBarAlwaysOn
                                                           : Qt::ScrollBarAlwaysOff);
-    m_text->setLineWrapMode(m_settings.widthEnable ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
     setGeometry(m_layout.window);
     m_text->setGeometry(contentsRect());
     if (!isVisible() && !m_closing)

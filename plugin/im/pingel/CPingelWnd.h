@@ -48,7 +48,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    PingelLayoutRequest Measure() const;
+    void SetWrapping(const PingelLayoutRequest& request);
+    PingelLayoutRequest Measure();
     void Relayout();
     void ApplyFrame();
     void ApplyBackground();
