@@ -3,6 +3,7 @@
 #include "kernova/ObrixExports.h"
 #include "kernova/tests/KernovaTestSupport.h"
 #include "obrix/CLetrix.h"
+#include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
 
 #include <QDir>
@@ -183,6 +184,27 @@ TEST(PluginSet, LoadsEveryZpmInNameOrderBindsItsCallbacksAndReportsTheRest) {
     EXPECT_EQ(set.Find(6), set.Plugins()[0].get());
     set.Clear();
     EXPECT_TRUE(set.Plugins().empty());
+}
+
+TEST(CoreResources, TheIMResourceModuleIsOpenedOnceFromTheProgramDirectory) {
+    CFakeHost host;
+    host.appDir = qEnvironmentVariable("ZELTA_OUT_DIR") + "/";
+    CKernovaCore core(host);
+    CKernovaCore::SetInstance(&core);
+    void* res = OBRIX_GetIMResHandle();
+    ASSERT_NE(res, nullptr);
+    EXPECT_EQ(OBRIX_GetIMResHandle(), res);
+    EXPECT_EQ(CResourceLoader::LoadString(res, 123), "ログオン");
+    EXPECT_FALSE(CResourceLoader::LoadString(res, 2000).isEmpty()) << "the core's own texts";
+    CKernovaCore::SetInstance(nullptr);
+
+    CFakeHost elsewhere;
+    elsewhere.appDir = "/nonexistent/";
+    CKernovaCore without(elsewhere);
+    EXPECT_EQ(without.IMResHandle(), nullptr);
+    EXPECT_EQ(elsewhere.log.size(), 1) << "the missing module is logged once";
+    EXPECT_EQ(without.IMResHandle(), nullptr);
+    EXPECT_EQ(elsewhere.log.size(), 1);
 }
 
 TEST(CoreWithoutInstance, ExportsAnswerEmptyWhenNoCoreRuns) {
