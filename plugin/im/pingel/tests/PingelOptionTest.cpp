@@ -278,4 +278,27 @@ TEST_F(OptionDialog, TabSkipsWhatCannotTakeTheFocusAndEnterPressesButtons) {
     EXPECT_EQ(ScriptedCore::WriteCount(), 0);
 }
 
+using PingelSettingsStore = PingelTest;
+
+TEST_F(PingelSettingsStore, EveryValueWrittenIsReadBackUnderTheSameKey) {
+    CPingelSettings changed;
+    changed.visible = 0;
+    changed.lineSize = 3;
+    changed.widthEnable = 0;
+    changed.widthSize = 321;
+    changed.closeEnable = 0;
+    changed.closeTime = 77;
+    changed.alpha = 42;
+    changed.border = 0;
+    changed.background = 0x00010203;
+    for (int k = 0; k < CPingelSettings::LineKindCount; ++k)
+        changed.lines[size_t(k)] = {0, COLORREF(0x00100000 + k), u"Face"_qs + QString::number(k),
+                                    20 + k};
+    ASSERT_TRUE(changed.Write(app->Obrix()));
+    CPingelSettings read;
+    read.Read(app->Obrix());
+    EXPECT_TRUE(read == changed);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"Message"_qs, u"FontSize"_qs), 23);
+}
+
 } // namespace
