@@ -203,6 +203,18 @@ TEST_F(NotifyWindow, ClosesAfterTheCloseTimeEvenWhileLinesKeepArriving) {
     EXPECT_EQ(Lines().size(), 1);
 }
 
+TEST_F(NotifyWindow, TheTimersFadeInAndCloseOnTheirOwn) {
+    app->SetClock([] { return QDateTime::currentMSecsSinceEpoch(); });
+    ScriptedCore::SetInt(u"PINGEL"_qs, u"Alpha"_qs, 70);
+    ScriptedCore::SetInt(u"Close"_qs, u"Time"_qs, 1);
+    Event();
+    QPointer<CPingelWnd> wnd(app->Window());
+    ASSERT_FALSE(wnd.isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return qRound(wnd->windowOpacity() * 255) == 76; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app->Window() == nullptr; }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wnd.isNull(); }, 1000));
+}
+
 TEST_F(NotifyWindow, StaysOpenWithoutAutomaticClose) {
     ScriptedCore::SetInt(u"Close"_qs, u"Enable"_qs, 0);
     Event();
