@@ -2,13 +2,16 @@
 
 #include "host/CoreApi.h"
 #include "host/TaskTrayWire.h"
+#include "kernova/CAuthorizeDlg.h"
 #include "kernova/CGeneralPage.h"
 #include "kernova/CLogonDlg.h"
+#include "kernova/CMessagePorter.h"
 #include "kernova/COptionSheet.h"
 #include "kernova/CPasswordVault.h"
 #include "kernova/CTaskTray.h"
 #include "kernova/KernovaText.h"
 #include "kernova/service/CLocalService.h"
+#include "kernova/service/CPasswordHash.h"
 #include "obrix/CIMPreset.h"
 #include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
@@ -21,6 +24,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QtEndian>
 
 namespace {
 
@@ -51,12 +55,15 @@ const QString kMemberIdKey = QStringLiteral("MemberID");
 const QString kRememberKey = QStringLiteral("RememberID");
 const QString kAutoKey = QStringLiteral("AutoLogon");
 const QString kPasswordKey = QStringLiteral("Password");
+const QString kAttachmentLimitKey = QStringLiteral("AttachmentLimit");
+const QByteArray kCheckMagic = QByteArrayLiteral("ZPC1");
 
 } // namespace
 
 CKernovaCore::CKernovaCore(CHostServices& host, QObject* parent)
     : QObject(parent), m_host(host),
-      m_desk(m_plugins, [this](int32_t level, const QString& text) { Log(level, text); }) {}
+      m_desk(m_plugins, [this](int32_t level, const QString& text) { Log(level, text); }),
+      m_chats(m_plugins) {}
 
 CKernovaCore::~CKernovaCore() {
     delete m_logonDlg.data();
@@ -119,6 +126,7 @@ void CKernovaCore::Shutdown() {
         m_sheet->reject();
     if (m_state == ObrixLogon::LoggedOn)
         RequestLogoff();
+    EndAuthorization();
     if (m_started)
         m_plugins.BroadcastReverse(&CImPlugin::OnKill);
     m_started = false;
@@ -384,6 +392,13 @@ void CKernovaCore::ConnectService() {
             [this](const SvcMessage& message) { m_desk.OnMessageArrived(message); });
     connect(s, &CMessagingService::ReceiptArrived, this,
             [this](const SvcReceipt& receipt) { m_desk.OnReceipt(receipt); });
+    connect(s, &CMessagingService::ChatInvited, this,
+            [this](int chat, const QString& inviter, const QString& text) {
+                m_chats.OnInvited(chat, inviter, text);
+            });
+    // Talk reaches the chat window at once instead of at the plug-in's next poll.
+    connect(s, &CMessagingService::ChatChanged, this,
+            [this](int chat) { m_chats.OnChanged(chat); });
     connect(s, &CMessagingService::SessionEnded, this, [this](int reason) {
         Log(ZeltaLogLevel::Warning,
             QStringLiteral("The service ended the session (%1).").arg(reason));
@@ -439,13 +454,17 @@ bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
         SetState(previous);
         return false;
     }
+    EndAuthorization();
     m_user = m_service->GetUserID();
     m_lastUser = m_user;
+    StorePasswordCheck(m_user, password);
     m_desk.SetDirectory(MessageDir());
     RefreshDirectory();
     SetState(ObrixLogon::LoggedOn);
     Log(ZeltaLogLevel::Notice, QStringLiteral("Logged on as %1.").arg(m_user));
+    m_desk.SetAttachmentLimit(AttachmentLimit());
     m_desk.SetService(m_service.get());
+    m_chats.SetService(m_service.get());
     m_plugins.Broadcast(&CImPlugin::OnLogon, int32_t(1));
     return true;
 }
@@ -467,6 +486,7 @@ void CKernovaCore::EndSession(int32_t nextState) {
     SetState(ObrixLogon::LoggingOff);
     m_plugins.Broadcast(&CImPlugin::OnLogoff, int32_t(1));
     m_desk.SetService(nullptr);
+    m_chats.SetService(nullptr);
     if (m_service && m_service->IsLoggedOn())
         m_service->Logoff();
     m_directory.Clear();
@@ -516,7 +536,7 @@ void CKernovaCore::SetLogonPreferences(const QString& memberId, bool rememberId,
     if (!autoLogon) {
         m_host.RemoveRegValue(1, ObrixModule::General, subKey, kPasswordKey);
     } else if (!password.isEmpty()) {
-        CPasswordVault vault(UserDir() + QStringLiteral("account/logon.key"));
+        CPasswordVault vault(KeyPath());
         const QByteArray sealed = vault.Seal(password);
         if (sealed.isEmpty())
             Log(ZeltaLogLevel::Warning, QStringLiteral("The log-on key could not be written."));
@@ -536,8 +556,7 @@ void CKernovaCore::AutoLogonAtStart() {
         return;
     const QByteArray sealed =
         ReadRegBinary(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kPasswordKey);
-    const std::optional<QString> password =
-        CPasswordVault(UserDir() + QStringLiteral("account/logon.key")).Open(sealed);
+    const std::optional<QString> password = CPasswordVault(KeyPath()).Open(sealed);
     if (password && LogonWith(RememberedID(), *password))
         return;
     ShowLogonDialog();
@@ -612,7 +631,174 @@ int32_t CKernovaCore::SendMessage(const tagLETRIX* record) {
             message.SetFromName(me->DisplayName());
     if (message.GetMessageID().isEmpty())
         message.CreateMessageID();
+    m_desk.SetAttachmentLimit(AttachmentLimit());
     return m_desk.Send(message) ? 1 : 0;
+}
+
+qint64 CKernovaCore::AttachmentLimit() {
+    bool ok = false;
+    const qint64 limit = ReadRegString(1, ObrixModule::General, QString::fromUtf16(kServiceSection),
+                                       kAttachmentLimitKey, QString())
+                             .trimmed()
+                             .toLongLong(&ok);
+    return ok && limit >= 0 ? limit : Svc::kDefaultAttachmentLimit;
+}
+
+void CKernovaCore::SetAttachmentLimit(qint64 bytes) {
+    WriteRegString(1, ObrixModule::General, QString::fromUtf16(kServiceSection),
+                   kAttachmentLimitKey, QString::number(qMax<qint64>(0, bytes)));
+    m_desk.SetAttachmentLimit(AttachmentLimit());
+}
+
+bool CKernovaCore::ExportMessages(const QString& path, const std::array<QStringList, 3>& ids) {
+    if (!HasMessageAccess())
+        return false;
+    QString error;
+    if (CMessagePorter(m_desk.Files()).Export(ResolvePath(path), ids, &error))
+        return true;
+    Log(ZeltaLogLevel::Warning, QStringLiteral("Export to %1 failed: %2").arg(path, error));
+    return false;
+}
+
+bool CKernovaCore::ImportMessages(const QString& path, std::array<QStringList, 3>* ids) {
+    if (!HasMessageAccess())
+        return false;
+    QString error;
+    if (CMessagePorter(m_desk.Files()).Import(ResolvePath(path), ids, &error))
+        return true;
+    Log(ZeltaLogLevel::Warning, QStringLiteral("Import of %1 refused: %2").arg(path, error));
+    return false;
+}
+
+bool CKernovaCore::HasMessageAccess() const {
+    return m_state == ObrixLogon::LoggedOn || m_state == ObrixLogon::Offline || m_authorized;
+}
+
+// ---- Chats ----
+
+int32_t CKernovaCore::ChatCreate() {
+    const int32_t maxOpen =
+        m_host.GetAppDataInt(QStringLiteral("PARLO"), QStringLiteral("MAXCREATEWND"), 1, 5);
+    const int32_t chat = m_chats.Create(maxOpen);
+    if (!chat && m_service && m_state == ObrixLogon::LoggedOn)
+        Log(ZeltaLogLevel::Notice,
+            QStringLiteral("Chat not created: ") + m_service->LastError().EnglishText());
+    return chat;
+}
+
+int32_t CKernovaCore::ChatInvite(int32_t chat, const QString& memberId) {
+    if (m_state != ObrixLogon::LoggedOn || !m_service)
+        return 0;
+    const int32_t maxMembers =
+        m_host.GetAppDataInt(QStringLiteral("PARLO"), QStringLiteral("MAXMEMBERS"), 1, 5);
+    // The invitation carries the inviter's display name, as the invited member sees it.
+    const std::optional<SvcMember> me = m_service->GetMember(m_user);
+    const QString text = me ? me->DisplayName() : m_user;
+    if (m_chats.Invite(chat, memberId, text, maxMembers))
+        return 1;
+    Log(ZeltaLogLevel::Notice, QStringLiteral("Invitation of %1 to chat %2 refused: %3")
+                                   .arg(memberId)
+                                   .arg(chat)
+                                   .arg(m_service->LastError().EnglishText()));
+    return 0;
+}
+
+// ---- Authorisation ----
+
+QString CKernovaCore::KeyPath() {
+    return UserDir() + QStringLiteral("account/logon.key");
+}
+
+QString CKernovaCore::PasswordCheckPath(const QString& memberId) {
+    return UserDir() + QStringLiteral("account/") + memberId + QStringLiteral("/logon.check");
+}
+
+void CKernovaCore::StorePasswordCheck(const QString& memberId, const QString& password) {
+    if (!CMessageFiles::IsSafeId(memberId))
+        return;
+    // The password itself is never kept: a salted, slow hash is enough to recognise it.
+    const CPasswordHash hash = CPasswordHash::Make(password);
+    QByteArray bytes = kCheckMagic;
+    QByteArray number(4, '\0');
+    for (const qsizetype n : {qsizetype(hash.iterations), hash.salt.size(), hash.hash.size()}) {
+        qToLittleEndian<quint32>(quint32(n), number.data());
+        bytes += number;
+    }
+    bytes += hash.salt + hash.hash;
+    const QString path = PasswordCheckPath(memberId);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        Log(ZeltaLogLevel::Warning, QStringLiteral("Password check not stored: ") + path);
+}
+
+bool CKernovaCore::VerifyPasswordCheck(const QString& memberId, const QString& password) {
+    constexpr qint64 kMaxCheckBytes = 1024;
+    QFile file(PasswordCheckPath(memberId));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCheckBytes)
+        return false;
+    const QByteArray bytes = file.readAll();
+    const qsizetype head = kCheckMagic.size() + 12;
+    if (bytes.size() < head || !bytes.startsWith(kCheckMagic))
+        return false;
+    const char* p = bytes.constData() + kCheckMagic.size();
+    CPasswordHash hash;
+    const quint32 iterations = qFromLittleEndian<quint32>(p);
+    const quint32 saltBytes = qFromLittleEndian<quint32>(p + 4);
+    const quint32 hashBytes = qFromLittleEndian<quint32>(p + 8);
+    if (iterations == 0 || iterations > quint32(CPasswordHash::kMaxIterations) || hashBytes == 0 ||
+        qint64(saltBytes) + hashBytes != bytes.size() - head)
+        return false;
+    hash.iterations = int(iterations);
+    hash.salt = bytes.mid(head, saltBytes);
+    hash.hash = bytes.mid(head + saltBytes);
+    return hash.Verify(password);
+}
+
+int32_t CKernovaCore::Authorize() {
+    if (m_state == ObrixLogon::LoggedOn || m_authorized)
+        return 1;
+    if (m_state != ObrixLogon::LoggedOff && m_state != ObrixLogon::Offline)
+        return 0;
+    const QString id = m_lastUser.isEmpty() ? RememberedID() : m_lastUser;
+    if (!CMessageFiles::IsSafeId(id) || !QFile::exists(PasswordCheckPath(id)))
+        return 0;
+    std::optional<QString> password;
+    if (m_prompt) {
+        password = m_prompt(id);
+    } else {
+        CAuthorizeDlg dlg(IMResHandle(), id, m_host.MainWnd());
+        if (dlg.exec() == QDialog::Accepted)
+            password = dlg.Password();
+    }
+    if (!password)
+        return 0;
+    if (!VerifyPasswordCheck(id, *password)) {
+        Log(ZeltaLogLevel::Warning, QStringLiteral("Authorisation of %1 refused.").arg(id));
+        return 0;
+    }
+    m_authorized = true;
+    m_lastUser = id;
+    m_desk.SetDirectory(MessageDir());
+    Log(ZeltaLogLevel::Notice, QStringLiteral("Stored messages of %1 opened.").arg(id));
+    return 1;
+}
+
+void CKernovaCore::EndAuthorization() {
+    if (!std::exchange(m_authorized, false))
+        return;
+    m_plugins.Broadcast(&CImPlugin::OnEndAuthorize);
+}
+
+QByteArray CKernovaCore::Seal(const QByteArray& data) {
+    return CPasswordVault(KeyPath()).SealBytes(data);
+}
+
+std::optional<QByteArray> CKernovaCore::Unseal(const QByteArray& sealed) {
+    return CPasswordVault(KeyPath()).OpenBytes(sealed);
 }
 
 int32_t CKernovaCore::SaveDraft(const tagLETRIX* record, char16_t* idBuffer, int32_t bufferChars) {

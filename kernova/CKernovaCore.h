@@ -4,6 +4,7 @@
 // Windows (log-on dialog, option sheet, tray) are thin views created on demand.
 #pragma once
 
+#include "kernova/CChatDesk.h"
 #include "kernova/CDirectoryTree.h"
 #include "kernova/CHostServices.h"
 #include "kernova/CImPluginSet.h"
@@ -15,7 +16,10 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 
 struct tagIMSTATUS;
 class CTaskTray;
@@ -102,6 +106,35 @@ public:
     CMessageDesk& Messages() { return m_desk; }
     int32_t SendMessage(const tagLETRIX* record);
     int32_t SaveDraft(const tagLETRIX* record, char16_t* idBuffer, int32_t bufferChars);
+    // The most bytes the attached files of one message may hold: the core's "SERVICE"
+    // "AttachmentLimit" setting (decimal text, a 64-bit count), 50 MiB when absent or invalid.
+    qint64 AttachmentLimit();
+    void SetAttachmentLimit(qint64 bytes);
+    // Export and import of stored messages (ids grouped drafts, sent, received).
+    bool ExportMessages(const QString& path, const std::array<QStringList, 3>& ids);
+    bool ImportMessages(const QString& path, std::array<QStringList, 3>* ids);
+
+    // ---- Chats ----
+    CChatDesk& Chats() { return m_chats; }
+    // Limits from the application data: "PARLO" "MAXCREATEWND" and "MAXMEMBERS", default 5.
+    int32_t ChatCreate();
+    int32_t ChatInvite(int32_t chat, const QString& memberId);
+
+    // ---- Authorisation (stored messages while logged off) ----
+    // Asks for the password of the remembered member; the answer, or nothing when cancelled.
+    using PasswordPrompt = std::function<std::optional<QString>(const QString& memberId)>;
+    // Replaces the password dialog (tests, scripted runs); an empty function restores it.
+    void SetPasswordPrompt(PasswordPrompt prompt) { m_prompt = std::move(prompt); }
+    // 1 when the user is logged on or proved to be the remembered member; the access lasts
+    // until the next log-on or the end of the program, when IMCBK_OnEndAuthorize is called.
+    int32_t Authorize();
+    bool IsAuthorized() const { return m_authorized; }
+    // Logged on, off line with the session's messages, or authorised.
+    bool HasMessageAccess() const;
+
+    // ---- Protection of small secrets with the core's sealing key ----
+    QByteArray Seal(const QByteArray& data);
+    std::optional<QByteArray> Unseal(const QByteArray& sealed);
 
     // ---- Settings (scope, the caller's module number, section, value) ----
     static QString SubKey(const QString& section);
@@ -139,12 +172,22 @@ private:
     void ShowLogonDialog();
     void ShowOwnTrayMenu();
     QString AccountId() const;
+    QString KeyPath();
+    // The check value of the member's password, kept so that an authorisation needs no
+    // session: <account dir>logon.check (salt, iterations, PBKDF2 hash; mode 0600).
+    QString PasswordCheckPath(const QString& memberId);
+    void StorePasswordCheck(const QString& memberId, const QString& password);
+    bool VerifyPasswordCheck(const QString& memberId, const QString& password);
+    void EndAuthorization();
 
     CHostServices& m_host;
     CImPluginSet m_plugins;
     CDirectoryTree m_directory;
     bool m_directoryStale = false;
     CMessageDesk m_desk;
+    CChatDesk m_chats;
+    PasswordPrompt m_prompt;
+    bool m_authorized = false;
     std::unique_ptr<CMessagingService> m_service;
     QString m_serviceDir;
     int32_t m_state = 0;

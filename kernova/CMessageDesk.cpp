@@ -2,7 +2,13 @@
 
 #include "host/CoreApi.h"
 #include "kernova/MessageConvert.h"
+#include "kernova/service/AttachmentNames.h"
 #include "obrix/ObrixApi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 const char16_t* Utf16(const QString& s) {
@@ -17,7 +23,49 @@ CMessageDesk::~CMessageDesk() = default;
 
 void CMessageDesk::SetService(CMessagingService* service) {
     m_service = service;
+    if (m_service)
+        m_service->SetAttachmentLimit(m_attachmentLimit);
     FlushReads();
+}
+
+void CMessageDesk::SetAttachmentLimit(qint64 bytes) {
+    m_attachmentLimit = qMax<qint64>(0, bytes);
+    if (m_service)
+        m_service->SetAttachmentLimit(m_attachmentLimit);
+}
+
+QString CMessageDesk::AttachmentPath(const QString& messageId, const QString& safeName) const {
+    return m_files.Directory() + QStringLiteral("files/") + messageId + safeName;
+}
+
+bool CMessageDesk::WriteAttachments(
+    const QString& messageId, const QStringList& safeNames,
+    const std::function<std::optional<QByteArray>(int)>& data) const {
+    const QString dir = QFileInfo(AttachmentPath(messageId, {})).absolutePath();
+    QStringList written;
+    bool ok = QDir().mkpath(dir);
+    for (int i = 0; ok && i < safeNames.size(); ++i) {
+        const QString path = AttachmentPath(messageId, safeNames[i]);
+        // Safe names hold no separator; a file outside the directory is refused all the same.
+        if (QFileInfo(path).absolutePath() != dir) {
+            ok = false;
+            break;
+        }
+        const std::optional<QByteArray> bytes = data(i);
+        QSaveFile file(path);
+        ok = bytes && file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size() &&
+             file.commit();
+        if (ok)
+            written.append(path);
+        else
+            Log(ZeltaLogLevel::Error,
+                QStringLiteral("Attached file %1 not stored: %2")
+                    .arg(path, bytes ? file.errorString() : QStringLiteral("no data")));
+    }
+    if (!ok)
+        for (const QString& path : written)
+            QFile::remove(path);
+    return ok;
 }
 
 void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
@@ -28,7 +76,29 @@ void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
     }
     // A message delivered again after a restart keeps what the user did with it.
     if (!m_files.Exists(ObrixBox::Received, message.messageId)) {
+        QStringList names;
+        for (const SvcAttachment& a : message.attachments)
+            names.append(a.name);
+        // The body names the files as the receiver stores them; a name is never trusted, nor
+        // an element beyond the files that came.
+        QStringList texts = Svc::SafeAttachmentNames(names);
+        const QList<Svc::ObjectElement> elements = Svc::FindObjectElements(message.body);
+        for (qsizetype i = texts.size(); i < elements.size(); ++i)
+            texts.append(Svc::SafeAttachmentName(elements[i].text));
+        if (!message.attachments.isEmpty()) {
+            CMessagingService* service = m_service;
+            const QString id = message.messageId;
+            if (!service || !WriteAttachments(id, texts.mid(0, names.size()), [&](int i) {
+                    return service->GetAttachmentData(id, i);
+                })) {
+                Log(ZeltaLogLevel::Error,
+                    QStringLiteral("Received message %1 left pending: its files were not stored")
+                        .arg(id));
+                return;
+            }
+        }
         auto letrix = MessageConvert::ToLetrix(message);
+        letrix->SetMessage(Svc::ReplaceObjectElements(message.body, texts));
         QString error;
         if (!m_files.Save(ObrixBox::Received, *letrix, &error)) {
             // Left pending at the service: it comes again at the next log-on.
@@ -77,19 +147,67 @@ bool CMessageDesk::Send(const CLetrix& message) {
         Log(ZeltaLogLevel::Warning, QStringLiteral("Message with an unusable id not sent"));
         return false;
     }
+    SvcMessage out = MessageConvert::ToService(message);
+    CLetrix stored(message);
+    if (!TakeAttachments(&out, &stored))
+        return false;
     QStringList unknown;
-    if (!m_service->SendMessage(MessageConvert::ToService(message), &unknown)) {
+    if (!m_service->SendMessage(out, &unknown)) {
         Log(ZeltaLogLevel::Warning,
             QStringLiteral("SendMessage refused: ") + m_service->LastError().EnglishText());
         return false;
     }
-    CLetrix stored(message);
+    // The sender keeps its copies where its own elements now point.
+    if (!out.attachments.isEmpty()) {
+        QStringList safe;
+        for (const Svc::ObjectElement& e : Svc::FindObjectElements(out.body))
+            safe.append(e.text);
+        WriteAttachments(message.GetMessageID(), safe.mid(0, out.attachments.size()),
+                         [&](int i) { return std::optional(out.attachments[i].data); });
+    }
     stored.SetFlags(stored.GetFlags() &
                     ~(LETRIX_FLAG_READ | LETRIX_FLAG_RECEIVED | LETRIX_FLAG_DOGEAR));
     QString error;
     if (!m_files.Save(ObrixBox::Sent, stored, &error))
         Log(ZeltaLogLevel::Error, QStringLiteral("Sent message not stored: ") + error);
     m_plugins.Broadcast(&CImPlugin::OnSendMessage, Utf16(message.GetMessageID()));
+    return true;
+}
+
+bool CMessageDesk::TakeAttachments(SvcMessage* out, CLetrix* stored) const {
+    const QList<Svc::ObjectElement> elements = Svc::FindObjectElements(out->body);
+    if (elements.isEmpty())
+        return true;
+    // Sizes first, so that nothing is read for a message that cannot go.
+    qint64 total = 0;
+    QStringList names;
+    for (const Svc::ObjectElement& e : elements) {
+        const QFileInfo info(e.text.trimmed());
+        if (!info.isFile()) {
+            Log(ZeltaLogLevel::Warning, QStringLiteral("Attached file missing: ") + e.text);
+            return false;
+        }
+        total += info.size();
+        if (total > m_attachmentLimit) {
+            Log(ZeltaLogLevel::Warning,
+                QStringLiteral("Attached files exceed %1 bytes").arg(m_attachmentLimit));
+            return false;
+        }
+        names.append(info.fileName());
+    }
+    for (const Svc::ObjectElement& e : elements) {
+        QFile file(e.text.trimmed());
+        const qint64 size = QFileInfo(file).size();
+        if (!file.open(QIODevice::ReadOnly)) {
+            Log(ZeltaLogLevel::Warning, QStringLiteral("Attached file unreadable: ") + e.text);
+            return false;
+        }
+        // A file that grew since it was measured is taken as measured.
+        QByteArray data = file.read(size);
+        out->attachments.append({QFileInfo(file).fileName(), data.size(), data});
+    }
+    out->body = Svc::ReplaceObjectElements(out->body, Svc::SafeAttachmentNames(names));
+    stored->SetMessage(out->body);
     return true;
 }
 

@@ -25,12 +25,20 @@ public:
     // once a service is set again.
     void SetService(CMessagingService* service);
 
+    // The most bytes the files of one message may hold together (handed to the service too).
+    void SetAttachmentLimit(qint64 bytes);
+    qint64 AttachmentLimit() const { return m_attachmentLimit; }
+    // Where a received or sent file of a message lies: <message dir>files/<id><safe name>.
+    QString AttachmentPath(const QString& messageId, const QString& safeName) const;
+
     // Service events.
     void OnMessageArrived(const SvcMessage& message);
     void OnReceipt(const SvcReceipt& receipt);
 
     // Sends the message (sender and id already filled in), stores it as sent and tells the
-    // plug-ins. False when the service refused it.
+    // plug-ins. The files its "<OBJECT>" elements name travel with it, the elements rewritten
+    // to the names under which the receivers find them. False when a file cannot be read,
+    // the files exceed the limit or the service refused it; nothing is stored then.
     bool Send(const CLetrix& message);
     // Stores a draft; an empty id gets a new one. The id, or empty on failure.
     QString SaveDraft(const CLetrix& message, const QString& userId);
@@ -48,6 +56,11 @@ public:
     bool SetFlag(int32_t box, const QString& messageId, uint32_t flag, bool on);
 
 private:
+    // Reads the files the body names into out and rewrites the elements in both bodies.
+    bool TakeAttachments(SvcMessage* out, CLetrix* stored) const;
+    // Writes the files of a message under their safe names; on failure none stays.
+    bool WriteAttachments(const QString& messageId, const QStringList& safeNames,
+                          const std::function<std::optional<QByteArray>(int)>& data) const;
     void Log(int32_t level, const QString& text) const { m_log(level, text); }
     tagLETRIX* HandOut(std::unique_ptr<CLetrix> message);
     void TellFlags(int32_t box, const QString& messageId, uint32_t flags) const;
@@ -57,6 +70,7 @@ private:
     Logger m_log;
     CMessageFiles m_files;
     CMessagingService* m_service = nullptr;
+    qint64 m_attachmentLimit = Svc::kDefaultAttachmentLimit;
     QSet<QString> m_unsentReads;
     std::map<const tagLETRIX*, std::unique_ptr<CLetrix>> m_handedOut;
     std::map<const tagIMMESTIME*, std::unique_ptr<CIMMesTime>> m_handedOutTimes;

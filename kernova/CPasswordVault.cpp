@@ -14,7 +14,6 @@ namespace {
 constexpr int kKeyBytes = 32;
 constexpr int kNonceBytes = 16;
 constexpr int kTagBytes = 32;
-constexpr int kMaxSealedBytes = 4096;
 
 QByteArray RandomBytes(int count) {
     QByteArray bytes(count, '\0');
@@ -66,16 +65,30 @@ QByteArray CPasswordVault::Key(bool create) {
 }
 
 QByteArray CPasswordVault::Seal(const QString& password) {
+    return SealBytes(password.toUtf8());
+}
+
+std::optional<QString> CPasswordVault::Open(const QByteArray& sealed) const {
+    const std::optional<QByteArray> bytes = OpenBytes(sealed);
+    if (!bytes)
+        return std::nullopt;
+    return QString::fromUtf8(*bytes);
+}
+
+QByteArray CPasswordVault::SealBytes(const QByteArray& data) {
+    if (data.size() > kMaxSealedBytes - kOverheadBytes)
+        return {};
     const QByteArray key = Key(true);
     if (key.isEmpty())
         return {};
     const QByteArray nonce = RandomBytes(kNonceBytes);
-    const QByteArray body = nonce + Crypt(key, nonce, password.toUtf8());
+    const QByteArray body = nonce + Crypt(key, nonce, data);
     return body + Tag(key, body);
 }
 
-std::optional<QString> CPasswordVault::Open(const QByteArray& sealed) const {
-    if (sealed.size() < kNonceBytes + kTagBytes || sealed.size() > kMaxSealedBytes)
+std::optional<QByteArray> CPasswordVault::OpenBytes(const QByteArray& sealed) const {
+    static_assert(kNonceBytes + kTagBytes == kOverheadBytes);
+    if (sealed.size() < kOverheadBytes || sealed.size() > kMaxSealedBytes)
         return std::nullopt;
     const QByteArray key = ExistingKey();
     if (key.isEmpty())
@@ -84,5 +97,5 @@ std::optional<QString> CPasswordVault::Open(const QByteArray& sealed) const {
     if (Tag(key, body) != sealed.right(kTagBytes))
         return std::nullopt;
     const QByteArray nonce = body.left(kNonceBytes);
-    return QString::fromUtf8(Crypt(key, nonce, body.mid(kNonceBytes)));
+    return Crypt(key, nonce, body.mid(kNonceBytes));
 }

@@ -12,9 +12,16 @@ public:
     // keyPath: the key file, created on the first Seal.
     explicit CPasswordVault(QString keyPath) : m_keyPath(std::move(keyPath)) {}
 
+    // Bytes added by sealing: a random nonce in front, an authentication tag behind.
+    static constexpr int kOverheadBytes = 48;
+    static constexpr qsizetype kMaxSealedBytes = 16 * 1024 * 1024;
+
     // Empty when the key file cannot be made.
     QByteArray Seal(const QString& password);
     std::optional<QString> Open(const QByteArray& sealed) const;
+    // The same for any bytes (at most kMaxSealedBytes sealed).
+    QByteArray SealBytes(const QByteArray& data);
+    std::optional<QByteArray> OpenBytes(const QByteArray& sealed) const;
 
 private:
     QByteArray Key(bool create);

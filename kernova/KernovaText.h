@@ -22,4 +22,6 @@ constexpr uint32_t ServiceDir = 2014;
 constexpr uint32_t ServiceDirNote = 2015;
 constexpr uint32_t TrayLoggedOff = 2020;
 constexpr uint32_t TrayLoggedOn = 2021; // format: %s the member id
+constexpr uint32_t AuthorizeTitle = 2030;
+constexpr uint32_t AuthorizePrompt = 2031; // format: %s the member id
 } // namespace KernovaText

@@ -3,10 +3,12 @@
 #include "kernova/ObrixExports.h"
 
 #include "kernova/CKernovaCore.h"
+#include "kernova/CPasswordVault.h"
 #include "obrix/CIMPreset.h"
 #include "obrix/ObrixApi.h"
 #include "obrix/ObrixTime.h"
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -137,9 +139,7 @@ int32_t OBRIX_GetLogonState() {
     return WithCore(0, [](CKernovaCore& c) { return c.LogonState(); });
 }
 int32_t OBRIX_Authorize() {
-    // Authorisation (opening the message box without logging on) arrives with its own support;
-    // until then it is refused and the caller drops its request.
-    return 0;
+    return WithCore(0, [](CKernovaCore& c) { return c.Authorize(); });
 }
 const char16_t* OBRIX_GetUserID() {
     return WithCore<const char16_t*>(
@@ -224,23 +224,64 @@ void OBRIX_CleanupIMMesTime(tagIMMESTIME* destination) {
     WithCoreVoid([destination](CKernovaCore& c) { c.Messages().CleanupMesTime(destination); });
 }
 uint64_t OBRIX_QueryMTS() {
-    // Attachments arrive with attachment transfer; until then no file fits.
-    return 0;
+    return WithCore<uint64_t>(0, [](CKernovaCore& c) { return uint64_t(c.AttachmentLimit()); });
 }
-int32_t OBRIX_ExportMessage(const char16_t*, const tagIMEXPORTCOUNT*, const char16_t* const*) {
-    // Message export files arrive with export and import support.
-    return 0;
+int32_t OBRIX_ExportMessage(const char16_t* path, const tagIMEXPORTCOUNT* counts,
+                            const char16_t* const* ids) {
+    if (!path || !counts)
+        return 0;
+    const uint64_t wanted[3] = {counts->nDraft, counts->nSent, counts->nRecv};
+    if (wanted[0] + wanted[1] + wanted[2] > 0 && !ids)
+        return 0;
+    for (const uint64_t n : wanted)
+        if (n > uint64_t(INT32_MAX))
+            return 0;
+    std::array<QStringList, 3> groups;
+    for (size_t box = 0, at = 0; box < 3; ++box)
+        for (uint64_t i = 0; i < wanted[box]; ++i, ++at)
+            groups[box].append(Text(ids[at]));
+    return WithCore(0,
+                    [&](CKernovaCore& c) { return int32_t(c.ExportMessages(Text(path), groups)); });
 }
-int32_t OBRIX_ImportMessage(const char16_t*, char16_t*** ids, tagIMEXPORTCOUNT* counts) {
-    // Message import arrives with export and import support; nothing is handed out.
-    if (ids)
-        *ids = nullptr;
-    if (counts)
-        *counts = {};
-    return 0;
+int32_t OBRIX_ImportMessage(const char16_t* path, char16_t*** ids, tagIMEXPORTCOUNT* counts) {
+    if (!ids || !counts)
+        return 0;
+    *ids = nullptr;
+    *counts = {};
+    if (!path)
+        return 0;
+    return WithCore(0, [&](CKernovaCore& c) {
+        std::array<QStringList, 3> groups;
+        if (!c.ImportMessages(Text(path), &groups))
+            return 0;
+        // One block: the pointers, then the strings they point at; CleanupImport frees it.
+        const size_t total = size_t(groups[0].size() + groups[1].size() + groups[2].size());
+        size_t bytes = (total + 1) * sizeof(char16_t*);
+        for (const QStringList& g : groups)
+            for (const QString& id : g)
+                bytes += (size_t(id.size()) + 1) * sizeof(char16_t);
+        auto* block = static_cast<char*>(std::malloc(bytes));
+        if (!block)
+            return 0;
+        auto** table = reinterpret_cast<char16_t**>(block);
+        auto* text = reinterpret_cast<char16_t*>(block + (total + 1) * sizeof(char16_t*));
+        size_t at = 0;
+        for (const QStringList& g : groups)
+            for (const QString& id : g) {
+                table[at++] = text;
+                std::memcpy(text, id.utf16(), (size_t(id.size()) + 1) * sizeof(char16_t));
+                text += id.size() + 1;
+            }
+        table[total] = nullptr;
+        *ids = table;
+        *counts = {uint64_t(groups[0].size()), uint64_t(groups[1].size()),
+                   uint64_t(groups[2].size())};
+        return 1;
+    });
 }
-void OBRIX_CleanupImport(char16_t**, uint64_t) {
-    // ImportMessage hands out no array yet, so there is nothing to release.
+void OBRIX_CleanupImport(char16_t** ids, uint64_t) {
+    // The array and its strings are one block (see ImportMessage).
+    std::free(ids);
 }
 
 // ---- Services ----
@@ -349,42 +390,82 @@ int32_t OBRIX_GetAppDataString(const char16_t* section, const char16_t* key, cha
                        buffer, bufferChars);
     });
 }
-int32_t OBRIX_Encrypt(const uint8_t*, int32_t, uint8_t*, int32_t) {
-    // Encryption arrives with encrypted messages; nothing is encrypted yet.
-    return 0;
+// Sealed with the core's key: the result is inBytes + 48 bytes (nonce, data, tag). A null out
+// asks for the size; too small a buffer gets nothing and 0.
+int32_t OBRIX_Encrypt(const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes) {
+    if (inBytes < 0 || (!in && inBytes > 0) ||
+        inBytes > CPasswordVault::kMaxSealedBytes - CPasswordVault::kOverheadBytes)
+        return 0;
+    const int32_t needed = inBytes + CPasswordVault::kOverheadBytes;
+    if (!out)
+        return needed;
+    if (outBytes < needed)
+        return 0;
+    return WithCore(0, [=](CKernovaCore& c) {
+        const QByteArray sealed = c.Seal(QByteArray(reinterpret_cast<const char*>(in), inBytes));
+        if (sealed.size() != needed)
+            return 0;
+        std::memcpy(out, sealed.constData(), size_t(needed));
+        return needed;
+    });
 }
-int32_t OBRIX_Decrypt(const uint8_t*, int32_t, uint8_t*, int32_t) {
-    // Arrives with encrypted messages, as Encrypt.
-    return 0;
+// The bytes sealed by Encrypt with this user's key; 0 for altered, foreign or too short input.
+// A null out asks for the size (known only once the seal is checked).
+int32_t OBRIX_Decrypt(const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes) {
+    if (!in || inBytes < CPasswordVault::kOverheadBytes)
+        return 0;
+    return WithCore(0, [=](CKernovaCore& c) {
+        const std::optional<QByteArray> plain =
+            c.Unseal(QByteArray(reinterpret_cast<const char*>(in), inBytes));
+        if (!plain)
+            return 0;
+        if (!out)
+            return int32_t(plain->size());
+        if (outBytes < plain->size())
+            return 0;
+        std::memcpy(out, plain->constData(), size_t(plain->size()));
+        return int32_t(plain->size());
+    });
 }
 int32_t OBRIX_IsExistModule(int32_t module, const char16_t* name) {
     return WithCore(
         0, [=](CKernovaCore& c) { return int32_t(c.Plugins().Exists(module, Text(name))); });
 }
 
-// ---- Chat: arrives with chat support; every request is refused until then ----
+// ---- Chat: answered while logged on; results arrive as IMCBK_OnChat* calls ----
+
+namespace {
+template <typename F> int32_t WithChats(F f) {
+    return WithCore(0, [&](CKernovaCore& c) {
+        if (c.LogonState() != ObrixLogon::LoggedOn)
+            return 0;
+        return int32_t(f(c.Chats()));
+    });
+}
+} // namespace
 
 int32_t OBRIX_ChatCreate() {
-    return 0;
+    // Even a refusal is answered, so that the plug-in's pending request ends.
+    return WithCore(0, [](CKernovaCore& c) { return c.ChatCreate(); });
 }
-int32_t OBRIX_ChatJoin(int32_t) {
-    return 0;
+int32_t OBRIX_ChatJoin(int32_t chat) {
+    return WithChats([=](CChatDesk& d) { return d.Join(chat); });
 }
-int32_t OBRIX_ChatTalk(int32_t, const char16_t*) {
-    return 0;
+int32_t OBRIX_ChatTalk(int32_t chat, const char16_t* html) {
+    return WithChats([=](CChatDesk& d) { return d.Talk(chat, Text(html)); });
 }
-int32_t OBRIX_ChatUpdate(int32_t) {
-    return 0;
+int32_t OBRIX_ChatUpdate(int32_t chat) {
+    return WithChats([=](CChatDesk& d) { return d.Update(chat); });
 }
-int32_t OBRIX_ChatInvite(int32_t, const char16_t*) {
-    return 0;
+int32_t OBRIX_ChatInvite(int32_t chat, const char16_t* memberId) {
+    return WithCore(0, [=](CKernovaCore& c) { return c.ChatInvite(chat, Text(memberId)); });
 }
-int32_t OBRIX_ChatDecline(int32_t, int32_t) {
-    return 0;
+int32_t OBRIX_ChatDecline(int32_t chat, int32_t refused) {
+    return WithChats([=](CChatDesk& d) { return d.Decline(chat, refused != 0); });
 }
-int32_t OBRIX_ChatClose(int32_t) {
-    return 0;
+int32_t OBRIX_ChatClose(int32_t chat) {
+    return WithChats([=](CChatDesk& d) { return d.Close(chat); });
 }
-int32_t OBRIX_ChatGetAllLog(int32_t) {
-    return 0;
+int32_t OBRIX_ChatGetAllLog(int32_t chat) {
+    return WithChats([=](CChatDesk& d) { return d.ReplayLog(chat); });
 }

@@ -18,7 +18,7 @@ const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
     {388, 388}, {391, 396}, {458, 491}, {493, 496}, {525, 528}, {532, 532}, {700, 707}, {713, 713},
     {715, 722}, {724, 727}, {823, 824}, {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875},
     {881, 884}, {888, 891}, {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918},
-    {1001, 1008},
+    {1001, 1008}, {2030, 2031},
 };
 
 // Texts used as formats and the values their callers pass, in order ('s' text, 'd' number).
@@ -43,6 +43,7 @@ const QHash<uint32_t, QString> kFormats = {
     {918, "d"},                                           // subject too long: limit
     {2005, "s"},                                          // log-on failed: reason
     {2021, "s"},                                          // tray tip: member ID
+    {2031, "s"},                                          // authorisation: member ID
 };
 
 QString tableText(QStringView raw) {
