@@ -136,9 +136,8 @@ TEST_F(CoreServices, StartInitsEveryPluginStartsOnlyPresenceAndShutdownKillsInRe
     EXPECT_EQ(TakeCalls(), (QStringList{"4 OnKill", "1 OnKill"}));
 }
 
-TEST_F(CoreServices, FunctionsWithoutTheirSupportYetRefuseSafely) {
-    EXPECT_EQ(OBRIX_Authorize(), 0);
-    EXPECT_EQ(OBRIX_QueryMTS(), 0u);
+TEST_F(CoreServices, WithoutASessionOrAuthorisationNothingIsCreatedImportedOrSent) {
+    EXPECT_EQ(OBRIX_Authorize(), 0) << "nobody has logged on here yet";
     EXPECT_EQ(OBRIX_ChatCreate(), 0);
     char16_t** ids = reinterpret_cast<char16_t**>(0x1);
     tagIMEXPORTCOUNT counts{1, 2, 3};
@@ -146,7 +145,7 @@ TEST_F(CoreServices, FunctionsWithoutTheirSupportYetRefuseSafely) {
     EXPECT_EQ(ids, nullptr);
     EXPECT_EQ(counts.nDraft + counts.nSent + counts.nRecv, 0u);
     uint8_t out[8];
-    EXPECT_EQ(OBRIX_Encrypt(out, 8, out, 8), 0);
+    EXPECT_EQ(OBRIX_Encrypt(out, 8, out, 8), 0) << "too small for the sealed bytes";
     // Without a session nothing is sent and no status is changed.
     CLetrix m;
     m.AddDst(CLetrix::DST_TO, "b");

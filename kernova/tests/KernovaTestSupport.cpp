@@ -1,5 +1,6 @@
 #include "kernova/tests/KernovaTestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QHash>
 #include <QtCore/qtestsupport_core.h>
@@ -20,6 +21,18 @@ QString Arg(uint32_t v) {
 }
 QString Arg(intptr_t v) {
     return QString::number(v);
+}
+// A chat event as "<type> <member> <text>", its time checked against the clock in UTC.
+QString Arg(const tagCHATEVENT* e) {
+    if (!e)
+        return QStringLiteral("(null)");
+    const SYSTEMTIME& t = e->stTime;
+    const QDateTime time(QDate(t.wYear, t.wMonth, t.wDay),
+                         QTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds), Qt::UTC);
+    const bool now = qAbs(time.secsTo(QDateTime::currentDateTimeUtc())) < 120;
+    return QStringLiteral("%1 %2 %3%4")
+        .arg(e->nType)
+        .arg(Arg(e->pszMemberID), Arg(e->pszText), now ? QString() : QStringLiteral(" (not now)"));
 }
 
 template <typename... A> void Record(int module, const char* name, A... args) {
@@ -96,6 +109,19 @@ template <int M> struct Recorder {
     static void OnChangeMiddleName(const char16_t* m, int32_t set) {
         Record(M, "OnChangeMiddleName", m, set);
     }
+    static void OnEndAuthorize() { Record(M, "OnEndAuthorize"); }
+    static void OnChatCreate(int32_t chat, int32_t result) {
+        Record(M, "OnChatCreate", chat, result);
+    }
+    static void OnChatUpdate(int32_t chat, const tagCHATEVENT* e) {
+        Record(M, "OnChatUpdate", chat, e);
+    }
+    static void OnChatAllLog(int32_t chat, const tagCHATEVENT* e) {
+        Record(M, "OnChatAllLog", chat, e);
+    }
+    static void OnChatInvite(int32_t chat, const char16_t* inviter, const char16_t* text) {
+        Record(M, "OnChatInvite", chat, inviter, text);
+    }
 
     static void* Resolve(const char* name) {
 #define KNTEST_ENTRY(fn)                                                                           \
@@ -125,7 +151,14 @@ template <int M> struct Recorder {
                                                        KNTEST_ENTRY(OnChangeAlias),
                                                        KNTEST_ENTRY(OnChangeEmail),
                                                        KNTEST_ENTRY(OnChangeFamilyName),
-                                                       KNTEST_ENTRY(OnChangeMiddleName)};
+                                                       KNTEST_ENTRY(OnChangeMiddleName),
+                                                       KNTEST_ENTRY(OnEndAuthorize)};
+        // Only the chat plug-in exports the chat callbacks.
+        static const QHash<QByteArray, void*> chat = {
+            KNTEST_ENTRY(OnChatCreate), KNTEST_ENTRY(OnChatUpdate), KNTEST_ENTRY(OnChatAllLog),
+            KNTEST_ENTRY(OnChatInvite)};
+        if (M == 5 && chat.contains(QByteArray(name)))
+            return chat.value(QByteArray(name));
 #undef KNTEST_ENTRY
         return table.value(QByteArray(name));
     }
@@ -157,6 +190,9 @@ void AddRecordingPlugin(CKernovaCore& core, int32_t module) {
         break;
     case 4:
         resolve = &Recorder<4>::Resolve;
+        break;
+    case 5:
+        resolve = &Recorder<5>::Resolve;
         break;
     case 6:
         resolve = &Recorder<6>::Resolve;

@@ -26,7 +26,8 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 // Calls received by the in-process plug-ins: "<module> <callback> <arguments...>".
 QStringList& Calls();
 QStringList TakeCalls();
-// Adds an in-process plug-in with this module number (1, 4, 6 or 7).
+// Adds an in-process plug-in with this module number (1, 4, 5, 6 or 7); only 5 exports the
+// chat callbacks.
 void AddRecordingPlugin(CKernovaCore& core, int32_t module);
 // What a recording plug-in answers to pre-translation (0: not handled).
 void SetPreTranslateAnswer(int32_t module, int32_t answer);
