@@ -12,6 +12,9 @@
 //                             through OBRIX_SendMessage and record "SendMessage<TAB>result<TAB>id"
 //   ZELTA_PROBE_THROW         a callback name (e.g. "OnBegin"): that handler throws after
 //                             recording its line
+//   ZELTA_PROBE_CHAT_ANSWER   set (chat variant): join every chat it is invited to and answer
+//                             each talk of another member with "re: " and the talk, recording
+//                             "ChatJoin<TAB>chat<TAB>result" and "ChatTalk<TAB>chat<TAB>result"
 // On each received message it fetches the message through OBRIX_GetMessage from the received
 // box and records "GetMessage<TAB>id<TAB>found 0/1<TAB>subject<TAB>sender".
 #include "imframe/CIMChatPluginApp.h"
@@ -162,12 +165,24 @@ public:
     }
     void OnChatUpdate(int32_t chat, const tagCHATEVENT* e) override {
         RecordChatEvent("OnChatUpdate", chat, e);
+        if (e && e->nType == 0 && Answering() && Obrix().ChatTalk && Obrix().GetUserID &&
+            Field(e->pszMemberID) != Field(Obrix().GetUserID())) {
+            const QString reply = QStringLiteral("re: ") + QString::fromUtf16(e->pszText);
+            Write(
+                {Field("ChatTalk"), Field(chat),
+                 Field(Obrix().ChatTalk(chat, reinterpret_cast<const char16_t*>(reply.utf16())))});
+        }
     }
     void OnChatAllLog(int32_t chat, const tagCHATEVENT* e) override {
         RecordChatEvent("OnChatAllLog", chat, e);
     }
     void OnChatInvite(int32_t chat, const char16_t* inviter, const char16_t* text) override {
         Record("OnChatInvite", chat, inviter, text);
+        if (Answering() && Obrix().ChatJoin)
+            Write({Field("ChatJoin"), Field(chat), Field(Obrix().ChatJoin(chat))});
+    }
+    static bool Answering() {
+        return qEnvironmentVariableIsSet("ZELTA_PROBE_CHAT_ANSWER");
     }
 #endif
 

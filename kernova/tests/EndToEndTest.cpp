@@ -158,4 +158,67 @@ TEST_F(ZeltaSession, TheServiceLocationComesFromTheCoresSettingsWhenTheEnvironme
     EXPECT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty()) << ProbeLines().join('\n').toStdString();
 }
 
+TEST_F(ZeltaSession, AFileAttachedByAPeerArrivesByteIdenticalWhereTheMessagePluginLooks) {
+    Start();
+    ASSERT_FALSE(WaitForProbe({"OnLogon", "1"}).isEmpty());
+    QByteArray data(300000, '\0');
+    for (int i = 0; i < data.size(); ++i)
+        data[i] = char((i * 7919) >> 3);
+    const QString path = run.Root() + "/図面.bin";
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+    int code = -1;
+    Peer("b", {"send --to a --subject 添付 --id att-e2e --attach " + path}, &code);
+    ASSERT_EQ(code, 0);
+    ASSERT_FALSE(WaitForProbe({"GetMessage", "att-e2e", "1"}).isEmpty())
+        << ProbeLines().join('\n').toStdString();
+    QFile got(UserDir() + "account/a/message/files/att-e2e図面.bin");
+    ASSERT_TRUE(got.open(QIODevice::ReadOnly));
+    EXPECT_EQ(got.readAll(), data);
+}
+
+// The chat variant of the probe joins what it is invited to and answers every talk.
+class ZeltaChatSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString();
+        run.Env().insert("ZELTA_PROBE_CHAT_ANSWER", "1");
+        ASSERT_TRUE(run.Start());
+        ASSERT_FALSE(run.WaitForProbe({"OnLogon", "1"}).isEmpty());
+    }
+    CZeltaRun run{OutDir(), qEnvironmentVariable("ZELTA_TEST_DIR") + "/fixtures/im/ProbeChat.zpm"};
+};
+
+TEST_F(ZeltaChatSession, APeersChatIsJoinedTalkedInBothWaysAndLeft) {
+    int code = -1;
+    const auto atB = run.Peer("b",
+                              {"chat-create", "chat-invite a --text 会議しましょう",
+                               "wait-chat --type 2 --member a --timeout 20", "chat-talk こんにちは",
+                               "wait-chat --type 0 --member a --timeout 20", "chat-leave"},
+                              &code);
+    ASSERT_EQ(code, 0);
+    QString chat;
+    QStringList saidByA;
+    for (const QJsonObject& e : atB) {
+        if (e.value("event") == "chat-created")
+            chat = QString::number(e.value("chat").toInt());
+        if (e.value("event") == "chat" && e.value("type").toInt() == 0 && e.value("member") == "a")
+            saidByA.append(e.value("text").toString());
+    }
+    ASSERT_FALSE(chat.isEmpty());
+    EXPECT_EQ(saidByA, QStringList{"re: こんにちは"});
+    for (const QStringList& line :
+         QList<QStringList>{{"OnChatInvite", chat, "b", "会議しましょう"},
+                            {"ChatJoin", chat, "1"},
+                            {"OnChatUpdate", chat, "0", "b", "こんにちは"},
+                            {"ChatTalk", chat, "1"},
+                            {"OnChatUpdate", chat, "0", "a"},
+                            {"OnChatUpdate", chat, "3", "b"}})
+        EXPECT_FALSE(run.WaitForProbe(line).isEmpty()) << line.join(' ').toStdString() << "\n"
+                                                       << run.ProbeLines().join('\n').toStdString();
+}
+
 } // namespace
