@@ -30,51 +30,51 @@ struct tagCHATEVENT {
 };
 
 // X(name, result, parameters)
-#define IMCBK_FUNCTION_LIST(X)                                                                    \
-    X(OnIMZpmInfo, void, (tagMODULEINFO * info))                                                 \
-    X(OnInit, void, ())                                                                          \
-    X(OnStart, void, ())                                                                         \
-    X(OnKill, void, ())                                                                          \
-    X(OnPreTranslateMessage, int32_t, (MSG * msg))                                               \
-    X(OnBegin, void, (int32_t kind, intptr_t data))                                              \
-    X(OnOption, void, ())                                                                        \
-    X(OnBeginOption, void, ())                                                                   \
-    X(OnKillOption, void, ())                                                                    \
-    X(OnLogon, void, (int32_t flag))                                                             \
-    X(OnLogoff, void, (int32_t flag))                                                            \
-    X(OnEndAuthorize, void, ())                                                                  \
-    X(OnRecvMessage, int32_t, (const char16_t* messageId))                                       \
-    X(OnSendMessage, intptr_t, (const char16_t* messageId))                                      \
-    X(OnRemoveMessage, void, (int32_t box, const char16_t* messageId))                           \
-    X(OnChangeMessageFlags, void, (int32_t box, const char16_t* messageId, uint32_t flags))      \
-    X(OnRecvNotify, void, (int32_t kind, const char16_t* messageId, const char16_t* memberId))   \
-    X(OnChangeMemPresence, void,                                                                 \
-      (const char16_t* groupId, const char16_t* memberId, const char16_t* previousStatus))       \
-    X(OnAddGrp, void, (const char16_t* groupId, const char16_t* parentId, const char16_t* name)) \
-    X(OnAddGrpMember, void,                                                                      \
-      (const char16_t* groupId, const char16_t* memberId, const char16_t* name))                 \
-    X(OnRemoveGrp, int32_t, (const char16_t* groupId))                                           \
-    X(OnRemoveGrpMember, void, (const char16_t* groupId, const char16_t* memberId))              \
-    X(OnChangeGrpName, void, (const char16_t* groupId))                                          \
-    X(OnChangeGrpPresence, void, (const char16_t* groupId))                                      \
-    X(OnChangeAlias, void, (const char16_t* memberId))                                           \
-    X(OnChangeBirth, void, (const char16_t* memberId))                                           \
-    X(OnChangeEmail, void, (const char16_t* memberId))                                           \
-    X(OnChangeFamilyName, void, (const char16_t* memberId))                                      \
-    X(OnChangeFirstName, void, (const char16_t* memberId))                                       \
-    X(OnChangeMemo, void, (const char16_t* memberId))                                            \
-    X(OnChangeSex, void, (const char16_t* memberId))                                             \
-    X(OnChangeTelephone, void, (const char16_t* memberId))                                       \
-    X(OnChangeMiddleName, void, (const char16_t* memberId, int32_t nameSet))                     \
-    X(OnChangeMemRole, void, (const char16_t* groupId, const char16_t* memberId))                \
-    X(OnBltDMenu, void, ())                                                                      \
+#define IMCBK_FUNCTION_LIST(X)                                                                     \
+    X(OnIMZpmInfo, void, (tagMODULEINFO * info))                                                   \
+    X(OnInit, void, ())                                                                            \
+    X(OnStart, void, ())                                                                           \
+    X(OnKill, void, ())                                                                            \
+    X(OnPreTranslateMessage, int32_t, (MSG * msg))                                                 \
+    X(OnBegin, void, (int32_t kind, intptr_t data))                                                \
+    X(OnOption, void, ())                                                                          \
+    X(OnBeginOption, void, ())                                                                     \
+    X(OnKillOption, void, ())                                                                      \
+    X(OnLogon, void, (int32_t flag))                                                               \
+    X(OnLogoff, void, (int32_t flag))                                                              \
+    X(OnEndAuthorize, void, ())                                                                    \
+    X(OnRecvMessage, int32_t, (const char16_t* messageId))                                         \
+    X(OnSendMessage, intptr_t, (const char16_t* messageId))                                        \
+    X(OnRemoveMessage, void, (int32_t box, const char16_t* messageId))                             \
+    X(OnChangeMessageFlags, void, (int32_t box, const char16_t* messageId, uint32_t flags))        \
+    X(OnRecvNotify, void, (int32_t kind, const char16_t* messageId, const char16_t* memberId))     \
+    X(OnChangeMemPresence, void,                                                                   \
+      (const char16_t* groupId, const char16_t* memberId, const char16_t* previousStatus))         \
+    X(OnAddGrp, void, (const char16_t* groupId, const char16_t* parentId, const char16_t* name))   \
+    X(OnAddGrpMember, void,                                                                        \
+      (const char16_t* groupId, const char16_t* memberId, const char16_t* name))                   \
+    X(OnRemoveGrp, int32_t, (const char16_t* groupId))                                             \
+    X(OnRemoveGrpMember, void, (const char16_t* groupId, const char16_t* memberId))                \
+    X(OnChangeGrpName, void, (const char16_t* groupId))                                            \
+    X(OnChangeGrpPresence, void, (const char16_t* groupId))                                        \
+    X(OnChangeAlias, void, (const char16_t* memberId))                                             \
+    X(OnChangeBirth, void, (const char16_t* memberId))                                             \
+    X(OnChangeEmail, void, (const char16_t* memberId))                                             \
+    X(OnChangeFamilyName, void, (const char16_t* memberId))                                        \
+    X(OnChangeFirstName, void, (const char16_t* memberId))                                         \
+    X(OnChangeMemo, void, (const char16_t* memberId))                                              \
+    X(OnChangeSex, void, (const char16_t* memberId))                                               \
+    X(OnChangeTelephone, void, (const char16_t* memberId))                                         \
+    X(OnChangeMiddleName, void, (const char16_t* memberId, int32_t nameSet))                       \
+    X(OnChangeMemRole, void, (const char16_t* groupId, const char16_t* memberId))                  \
+    X(OnBltDMenu, void, ())                                                                        \
     X(OnBltSMenu, void, ())
 
 // Exported by the chat plug-in only.
-#define IMCBK_CHAT_FUNCTION_LIST(X)                                                               \
-    X(OnChatCreate, void, (int32_t chat, int32_t result))                                        \
-    X(OnChatUpdate, void, (int32_t chat, const tagCHATEVENT* event))                             \
-    X(OnChatAllLog, void, (int32_t chat, const tagCHATEVENT* event))                             \
+#define IMCBK_CHAT_FUNCTION_LIST(X)                                                                \
+    X(OnChatCreate, void, (int32_t chat, int32_t result))                                          \
+    X(OnChatUpdate, void, (int32_t chat, const tagCHATEVENT* event))                               \
+    X(OnChatAllLog, void, (int32_t chat, const tagCHATEVENT* event))                               \
     X(OnChatInvite, void, (int32_t chat, const char16_t* inviterId, const char16_t* text))
 
 #define IMCBK_DECLARE_TYPE(name, result, params) using IMCBK_##name##_t = result(*) params;

@@ -34,7 +34,9 @@ void CArchive::WriteUInt16(uint16_t v) {
     m_buffer.append(b, 2);
 }
 
-void CArchive::WriteInt32(int32_t v) { WriteUInt32(uint32_t(v)); }
+void CArchive::WriteInt32(int32_t v) {
+    WriteUInt32(uint32_t(v));
+}
 
 void CArchive::WriteUInt32(uint32_t v) {
     RequireStoring();
@@ -83,7 +85,9 @@ uint16_t CArchive::ReadUInt16() {
     return v;
 }
 
-int32_t CArchive::ReadInt32() { return int32_t(ReadUInt32()); }
+int32_t CArchive::ReadInt32() {
+    return int32_t(ReadUInt32());
+}
 
 uint32_t CArchive::ReadUInt32() {
     Require(4);

@@ -14,9 +14,9 @@
 class OBRIX_API CArchiveException : public std::runtime_error {
 public:
     enum Cause {
-        endOfFile,  // the stream ended inside an item
-        badCount,   // a count or length that the remaining bytes cannot hold
-        badValue,   // a value that cannot be represented (for example a time)
+        endOfFile, // the stream ended inside an item
+        badCount,  // a count or length that the remaining bytes cannot hold
+        badValue,  // a value that cannot be represented (for example a time)
     };
     CArchiveException(Cause cause, const char* what) : std::runtime_error(what), m_cause(cause) {}
     Cause cause() const { return m_cause; }
@@ -59,14 +59,38 @@ public:
     // so that a damaged count is refused before anything is allocated for it.
     int32_t ReadCount(qsizetype minBytesEach);
 
-    CArchive& operator<<(int32_t v) { WriteInt32(v); return *this; }
-    CArchive& operator<<(uint32_t v) { WriteUInt32(v); return *this; }
-    CArchive& operator<<(int64_t v) { WriteInt64(v); return *this; }
-    CArchive& operator<<(const QString& s) { WriteString(s); return *this; }
-    CArchive& operator>>(int32_t& v) { v = ReadInt32(); return *this; }
-    CArchive& operator>>(uint32_t& v) { v = ReadUInt32(); return *this; }
-    CArchive& operator>>(int64_t& v) { v = ReadInt64(); return *this; }
-    CArchive& operator>>(QString& s) { s = ReadString(); return *this; }
+    CArchive& operator<<(int32_t v) {
+        WriteInt32(v);
+        return *this;
+    }
+    CArchive& operator<<(uint32_t v) {
+        WriteUInt32(v);
+        return *this;
+    }
+    CArchive& operator<<(int64_t v) {
+        WriteInt64(v);
+        return *this;
+    }
+    CArchive& operator<<(const QString& s) {
+        WriteString(s);
+        return *this;
+    }
+    CArchive& operator>>(int32_t& v) {
+        v = ReadInt32();
+        return *this;
+    }
+    CArchive& operator>>(uint32_t& v) {
+        v = ReadUInt32();
+        return *this;
+    }
+    CArchive& operator>>(int64_t& v) {
+        v = ReadInt64();
+        return *this;
+    }
+    CArchive& operator>>(QString& s) {
+        s = ReadString();
+        return *this;
+    }
 
 private:
     void Require(qsizetype n);

@@ -25,8 +25,8 @@ int CObrixTable::BindFrom(void* libraryHandle) {
     if (!libraryHandle)
         return 0;
     int found = 0;
-#define OBRIX_BIND_ONE(name, result, params)                                                      \
-    name = reinterpret_cast<OBRIX_##name##_t>(dlsym(libraryHandle, "OBRIX_" #name));              \
+#define OBRIX_BIND_ONE(name, result, params)                                                       \
+    name = reinterpret_cast<OBRIX_##name##_t>(dlsym(libraryHandle, "OBRIX_" #name));               \
     found += name != nullptr;
     OBRIX_FUNCTION_LIST(OBRIX_BIND_ONE)
 #undef OBRIX_BIND_ONE

@@ -9,14 +9,14 @@
 #include <cstdint>
 
 struct tagMODULEINFO {
-    int32_t nType;             // module type (host) or module number (IM plug-in)
-    WCHAR16 szFileName[80];    // file name, shown in the status line and version dialog
-    WCHAR16 szCompany[80];     // maker
-    WCHAR16 szName[80];        // English name
-    WCHAR16 szLocalName[256];  // name in the user's language
-    uint32_t dwVersion;        // major in the high 16 bits, minor in the low 16 bits
-    int32_t nOrder;            // load order within the type, smaller first
-    int32_t bShowLoading;      // non-zero: show the loading status line
+    int32_t nType;            // module type (host) or module number (IM plug-in)
+    WCHAR16 szFileName[80];   // file name, shown in the status line and version dialog
+    WCHAR16 szCompany[80];    // maker
+    WCHAR16 szName[80];       // English name
+    WCHAR16 szLocalName[256]; // name in the user's language
+    uint32_t dwVersion;       // major in the high 16 bits, minor in the low 16 bits
+    int32_t nOrder;           // load order within the type, smaller first
+    int32_t bShowLoading;     // non-zero: show the loading status line
 };
 
 static_assert(sizeof(tagMODULEINFO) == 1008);

@@ -73,99 +73,100 @@ struct tagIMEXPORTCOUNT {
 };
 
 // X(name, result, parameters): one line per core function, in family order.
-#define OBRIX_FUNCTION_LIST(X)                                                                    \
-    /* paths, windows */                                                                         \
-    X(GetAppDir, const char16_t*, ())                                                            \
-    X(GetUserDir, const char16_t*, ())                                                           \
-    X(GetAccountDir, const char16_t*, ())                                                        \
-    X(GetModuleDir, const char16_t*, (int32_t module))                                           \
-    X(GetMessageDir, const char16_t*, ())                                                        \
-    X(SetMainWnd, int32_t, (HWND wnd))                                                           \
-    X(GetMainWnd, HWND, ())                                                                      \
-    X(GetOSVersion, uint32_t, ())                                                                \
-    X(GetResHandle, void*, ())                                                                   \
-    X(GetIMResHandle, void*, ())                                                                 \
-    /* control, options */                                                                       \
-    X(Begin, int32_t, (int32_t module, int32_t kind, intptr_t data))                             \
-    X(Kill, void, ())                                                                            \
-    X(Help, void, ())                                                                            \
-    X(Version, void, ())                                                                         \
-    X(Option, int32_t, (int32_t module))                                                         \
-    X(ShowOption, int32_t, ())                                                                   \
-    X(AddOptionPage, int32_t, (HWND * pages, int32_t count))                                     \
-    /* log-on, presence */                                                                       \
-    X(Logon, int32_t, (int32_t flags, int32_t reserved))                                         \
-    X(Logoff, int32_t, (int32_t flags, int32_t reserved))                                        \
-    X(GetLogonState, int32_t, ())                                                                \
-    X(Authorize, int32_t, ())                                                                    \
-    X(GetUserID, const char16_t*, ())                                                            \
-    X(SendStatus, int32_t, (const tagIMSTATUS* status))                                          \
-    /* directory */                                                                              \
-    X(GetGroupCount, int32_t, (int32_t reserved))                                                \
-    X(GetGroup, const tagIMGROUP*, (const char16_t* groupId))                                    \
-    X(GetGroupAll, const tagIMGROUP*, ())                                                        \
+#define OBRIX_FUNCTION_LIST(X)                                                                     \
+    /* paths, windows */                                                                           \
+    X(GetAppDir, const char16_t*, ())                                                              \
+    X(GetUserDir, const char16_t*, ())                                                             \
+    X(GetAccountDir, const char16_t*, ())                                                          \
+    X(GetModuleDir, const char16_t*, (int32_t module))                                             \
+    X(GetMessageDir, const char16_t*, ())                                                          \
+    X(SetMainWnd, int32_t, (HWND wnd))                                                             \
+    X(GetMainWnd, HWND, ())                                                                        \
+    X(GetOSVersion, uint32_t, ())                                                                  \
+    X(GetResHandle, void*, ())                                                                     \
+    X(GetIMResHandle, void*, ())                                                                   \
+    /* control, options */                                                                         \
+    X(Begin, int32_t, (int32_t module, int32_t kind, intptr_t data))                               \
+    X(Kill, void, ())                                                                              \
+    X(Help, void, ())                                                                              \
+    X(Version, void, ())                                                                           \
+    X(Option, int32_t, (int32_t module))                                                           \
+    X(ShowOption, int32_t, ())                                                                     \
+    X(AddOptionPage, int32_t, (HWND * pages, int32_t count))                                       \
+    /* log-on, presence */                                                                         \
+    X(Logon, int32_t, (int32_t flags, int32_t reserved))                                           \
+    X(Logoff, int32_t, (int32_t flags, int32_t reserved))                                          \
+    X(GetLogonState, int32_t, ())                                                                  \
+    X(Authorize, int32_t, ())                                                                      \
+    X(GetUserID, const char16_t*, ())                                                              \
+    X(SendStatus, int32_t, (const tagIMSTATUS* status))                                            \
+    /* directory */                                                                                \
+    X(GetGroupCount, int32_t, (int32_t reserved))                                                  \
+    X(GetGroup, const tagIMGROUP*, (const char16_t* groupId))                                      \
+    X(GetGroupAll, const tagIMGROUP*, ())                                                          \
     X(GetGroupMembers, const tagIMGRPMEMBER*, (const char16_t* groupId, const char16_t* memberId)) \
-    X(GetMember, const tagIMMEMBER*, (const char16_t* memberId))                                 \
-    /* messages */                                                                               \
-    X(SendMessage, int32_t, (const tagLETRIX* message))                                          \
-    X(SetReadMessage, int32_t, (int32_t box, const char16_t* messageId))                         \
-    X(SetReplyMessage, int32_t, (int32_t box, const char16_t* messageId))                        \
-    X(SetForwardMessage, int32_t, (int32_t box, const char16_t* messageId))                      \
-    X(SetDogearMessage, int32_t, (int32_t box, const char16_t* messageId, int32_t on))           \
-    X(GetMessage, tagLETRIX*, (int32_t box, const char16_t* messageId))                          \
-    X(RemoveMessage, int32_t, (int32_t box, const char16_t* messageId))                          \
-    X(SaveDraftMessage, int32_t, (const tagLETRIX* message, char16_t* idBuffer, int32_t bufferChars)) \
-    X(DuplicateLetrix, tagLETRIX*, (const tagLETRIX* message))                                   \
-    X(DuplicateIMMesTime, tagIMMESTIME*, (const tagIMMESTIME* destination))                      \
-    X(CleanupLetrix, void, (tagLETRIX * message))                                                \
-    X(CleanupIMMesTime, void, (tagIMMESTIME * destination))                                      \
-    X(QueryMTS, uint64_t, ())                                                                    \
-    X(ExportMessage, int32_t,                                                                    \
-      (const char16_t* path, const tagIMEXPORTCOUNT* counts, const char16_t* const* ids))        \
-    X(ImportMessage, int32_t, (const char16_t* path, char16_t*** ids, tagIMEXPORTCOUNT* counts)) \
-    X(CleanupImport, void, (char16_t * *ids, uint64_t total))                                    \
-    /* services */                                                                               \
-    X(ConvUtcToLocalTime, int32_t, (const SYSTEMTIME* utc, SYSTEMTIME* local))                   \
-    X(SaveLog, void, (int32_t category, int32_t level, const char16_t* text))                    \
-    X(ReadRegBinary, int32_t,                                                                    \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       uint8_t* buffer, int32_t bufferBytes))                                                    \
-    X(ReadRegInt, int32_t,                                                                       \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       int32_t defaultValue))                                                                    \
-    X(ReadRegString, int32_t,                                                                    \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       char16_t* buffer, int32_t bufferChars, const char16_t* defaultText))                      \
-    X(WriteRegBinary, int32_t,                                                                   \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       const uint8_t* data, int32_t bytes))                                                      \
-    X(WriteRegInt, int32_t,                                                                      \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       int32_t value))                                                                           \
-    X(WriteRegString, int32_t,                                                                   \
-      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,             \
-       const char16_t* text))                                                                    \
-    X(ReadFile, int32_t, (const char16_t* path, uint8_t** buffer, uint32_t* length))             \
-    X(WriteFile, int32_t,                                                                        \
-      (const char16_t* path, const uint8_t* data, uint32_t length, int32_t createDirs))          \
-    X(GetAppDataInt, int32_t,                                                                    \
-      (const char16_t* section, const char16_t* key, int32_t defaultValue, int32_t reserved))    \
-    X(GetAppDataBool, int32_t,                                                                   \
-      (const char16_t* section, const char16_t* key, int32_t defaultValue, int32_t reserved))    \
-    X(GetAppDataString, int32_t,                                                                 \
-      (const char16_t* section, const char16_t* key, char16_t* buffer, int32_t bufferChars,      \
-       const char16_t* defaultText, int32_t reserved))                                           \
-    X(Encrypt, int32_t, (const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes))    \
-    X(Decrypt, int32_t, (const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes))    \
-    X(IsExistModule, int32_t, (int32_t module, const char16_t* name))                            \
-    /* chat */                                                                                   \
-    X(ChatCreate, int32_t, ())                                                                   \
-    X(ChatJoin, int32_t, (int32_t chat))                                                         \
-    X(ChatTalk, int32_t, (int32_t chat, const char16_t* html))                                   \
-    X(ChatUpdate, int32_t, (int32_t chat))                                                       \
-    X(ChatInvite, int32_t, (int32_t chat, const char16_t* memberId))                             \
-    X(ChatDecline, int32_t, (int32_t chat, int32_t refused))                                     \
-    X(ChatClose, int32_t, (int32_t chat))                                                        \
+    X(GetMember, const tagIMMEMBER*, (const char16_t* memberId))                                   \
+    /* messages */                                                                                 \
+    X(SendMessage, int32_t, (const tagLETRIX* message))                                            \
+    X(SetReadMessage, int32_t, (int32_t box, const char16_t* messageId))                           \
+    X(SetReplyMessage, int32_t, (int32_t box, const char16_t* messageId))                          \
+    X(SetForwardMessage, int32_t, (int32_t box, const char16_t* messageId))                        \
+    X(SetDogearMessage, int32_t, (int32_t box, const char16_t* messageId, int32_t on))             \
+    X(GetMessage, tagLETRIX*, (int32_t box, const char16_t* messageId))                            \
+    X(RemoveMessage, int32_t, (int32_t box, const char16_t* messageId))                            \
+    X(SaveDraftMessage, int32_t,                                                                   \
+      (const tagLETRIX* message, char16_t* idBuffer, int32_t bufferChars))                         \
+    X(DuplicateLetrix, tagLETRIX*, (const tagLETRIX* message))                                     \
+    X(DuplicateIMMesTime, tagIMMESTIME*, (const tagIMMESTIME* destination))                        \
+    X(CleanupLetrix, void, (tagLETRIX * message))                                                  \
+    X(CleanupIMMesTime, void, (tagIMMESTIME * destination))                                        \
+    X(QueryMTS, uint64_t, ())                                                                      \
+    X(ExportMessage, int32_t,                                                                      \
+      (const char16_t* path, const tagIMEXPORTCOUNT* counts, const char16_t* const* ids))          \
+    X(ImportMessage, int32_t, (const char16_t* path, char16_t*** ids, tagIMEXPORTCOUNT* counts))   \
+    X(CleanupImport, void, (char16_t** ids, uint64_t total))                                       \
+    /* services */                                                                                 \
+    X(ConvUtcToLocalTime, int32_t, (const SYSTEMTIME* utc, SYSTEMTIME* local))                     \
+    X(SaveLog, void, (int32_t category, int32_t level, const char16_t* text))                      \
+    X(ReadRegBinary, int32_t,                                                                      \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       uint8_t* buffer, int32_t bufferBytes))                                                      \
+    X(ReadRegInt, int32_t,                                                                         \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       int32_t defaultValue))                                                                      \
+    X(ReadRegString, int32_t,                                                                      \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       char16_t* buffer, int32_t bufferChars, const char16_t* defaultText))                        \
+    X(WriteRegBinary, int32_t,                                                                     \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       const uint8_t* data, int32_t bytes))                                                        \
+    X(WriteRegInt, int32_t,                                                                        \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       int32_t value))                                                                             \
+    X(WriteRegString, int32_t,                                                                     \
+      (int32_t scope, int32_t module, const char16_t* section, const char16_t* name,               \
+       const char16_t* text))                                                                      \
+    X(ReadFile, int32_t, (const char16_t* path, uint8_t** buffer, uint32_t* length))               \
+    X(WriteFile, int32_t,                                                                          \
+      (const char16_t* path, const uint8_t* data, uint32_t length, int32_t createDirs))            \
+    X(GetAppDataInt, int32_t,                                                                      \
+      (const char16_t* section, const char16_t* key, int32_t defaultValue, int32_t reserved))      \
+    X(GetAppDataBool, int32_t,                                                                     \
+      (const char16_t* section, const char16_t* key, int32_t defaultValue, int32_t reserved))      \
+    X(GetAppDataString, int32_t,                                                                   \
+      (const char16_t* section, const char16_t* key, char16_t* buffer, int32_t bufferChars,        \
+       const char16_t* defaultText, int32_t reserved))                                             \
+    X(Encrypt, int32_t, (const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes))      \
+    X(Decrypt, int32_t, (const uint8_t* in, int32_t inBytes, uint8_t* out, int32_t outBytes))      \
+    X(IsExistModule, int32_t, (int32_t module, const char16_t* name))                              \
+    /* chat */                                                                                     \
+    X(ChatCreate, int32_t, ())                                                                     \
+    X(ChatJoin, int32_t, (int32_t chat))                                                           \
+    X(ChatTalk, int32_t, (int32_t chat, const char16_t* html))                                     \
+    X(ChatUpdate, int32_t, (int32_t chat))                                                         \
+    X(ChatInvite, int32_t, (int32_t chat, const char16_t* memberId))                               \
+    X(ChatDecline, int32_t, (int32_t chat, int32_t refused))                                       \
+    X(ChatClose, int32_t, (int32_t chat))                                                          \
     X(ChatGetAllLog, int32_t, (int32_t chat))
 
 // Function pointer types: OBRIX_GetAppDir_t and so on.
@@ -184,8 +185,12 @@ struct OBRIX_API CObrixTable {
     int Bind();
     // Same, from a given library handle (tests bind a stand-in core this way).
     int BindFrom(void* libraryHandle);
-    void Clear() { *this = CObrixTable(); }
-    bool IsBound() const { return GetUserID != nullptr; }
+    void Clear() {
+        *this = CObrixTable();
+    }
+    bool IsBound() const {
+        return GetUserID != nullptr;
+    }
 
     static constexpr int kFunctionCount = 68;
     // File name of the messaging core (its soname), found among the loaded libraries.

@@ -43,9 +43,15 @@ using COLORREF = uint32_t;
 constexpr COLORREF ZRGB(uint8_t r, uint8_t g, uint8_t b) {
     return COLORREF(r) | (COLORREF(g) << 8) | (COLORREF(b) << 16);
 }
-constexpr uint8_t ZGetRValue(COLORREF c) { return uint8_t(c & 0xFF); }
-constexpr uint8_t ZGetGValue(COLORREF c) { return uint8_t((c >> 8) & 0xFF); }
-constexpr uint8_t ZGetBValue(COLORREF c) { return uint8_t((c >> 16) & 0xFF); }
+constexpr uint8_t ZGetRValue(COLORREF c) {
+    return uint8_t(c & 0xFF);
+}
+constexpr uint8_t ZGetGValue(COLORREF c) {
+    return uint8_t((c >> 8) & 0xFF);
+}
+constexpr uint8_t ZGetBValue(COLORREF c) {
+    return uint8_t((c >> 16) & 0xFF);
+}
 
 // The record offered to the core modules before normal delivery of every event: the
 // receiver and the event, as the host's application event filter sees them.
@@ -56,14 +62,14 @@ struct MSG {
 
 // Window messages between modules, kept as custom event types with the same numbers.
 namespace ZeltaMsg {
-constexpr int TaskTray = 0x9000;       // second instance -> running instance, lParam 0x201
-constexpr int LButtonDown = 0x201;     // lParam of TaskTray: "restore the IM window"
-constexpr int ActivityInput = 0x9101;  // activity hook -> IM window, on desktop input
-constexpr int OptionOK = 0x900B;       // option sheet -> page: OK
-constexpr int OptionDefault = 0x900C;  // option sheet -> page: Default
+constexpr int TaskTray = 0x9000;         // second instance -> running instance, lParam 0x201
+constexpr int LButtonDown = 0x201;       // lParam of TaskTray: "restore the IM window"
+constexpr int ActivityInput = 0x9101;    // activity hook -> IM window, on desktop input
+constexpr int OptionOK = 0x900B;         // option sheet -> page: OK
+constexpr int OptionDefault = 0x900C;    // option sheet -> page: Default
 constexpr int OptionKillActive = 0x900D; // option sheet -> page: the page is being left
-constexpr int StoreProgress = 0x8064;  // message box loader -> frame window: progress
-constexpr int StoreLoaded = 0x8065;    // message box loader -> frame window: done
+constexpr int StoreProgress = 0x8064;    // message box loader -> frame window: progress
+constexpr int StoreLoaded = 0x8065;      // message box loader -> frame window: done
 } // namespace ZeltaMsg
 
 // A window message as a Qt event: the number is the event type, wParam and lParam travel

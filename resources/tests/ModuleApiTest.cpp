@@ -8,8 +8,7 @@
 
 namespace {
 
-template <class F>
-F fn(const char* name) {
+template <class F> F fn(const char* name) {
     return reinterpret_cast<F>(dlsym(resourceModule(), name));
 }
 
@@ -58,8 +57,8 @@ TEST(ModuleApi, ListsReportTheirFullLengthButFillOnlyTheBuffer) {
 }
 
 TEST(ModuleApi, IconsAndBitmapsAreLookedUpOnlyInTheirOwnWay) {
-    const auto image = fn<const uint8_t* (*)(uint32_t, uint32_t, int32_t, int32_t*)>(
-        "ZeltaRes_FindImage");
+    const auto image =
+        fn<const uint8_t* (*)(uint32_t, uint32_t, int32_t, int32_t*)>("ZeltaRes_FindImage");
     const auto icon = fn<const uint8_t* (*)(uint32_t, int32_t, int32_t*)>("ZeltaRes_FindIcon");
     const auto sizes = fn<int32_t (*)(uint32_t, int32_t*, int32_t)>("ZeltaRes_GetIconSizes");
     ASSERT_TRUE(image && icon && sizes);
