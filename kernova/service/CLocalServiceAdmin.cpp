@@ -214,6 +214,16 @@ bool CLocalServiceAdmin::MembershipExists(const QString& groupId, const QString&
                .toInt() > 0;
 }
 
+// The shape of a membership request, before the store is asked anything.
+CServiceError CLocalServiceAdmin::CheckMembershipInput(const QString& groupId,
+                                                       const QString& memberId,
+                                                       const QString& name) {
+    for (const QString& id : {groupId, memberId})
+        if (auto e = Svc::CheckId(id); e.IsError())
+            return e;
+    return Svc::CheckField("name in group", name);
+}
+
 bool CLocalServiceAdmin::CheckMembershipArgs(const QString& groupId, const QString& memberId,
                                              bool mustExist) {
     if (!m_store.GroupExists(groupId))
@@ -231,10 +241,7 @@ bool CLocalServiceAdmin::CheckMembershipArgs(const QString& groupId, const QStri
 
 bool CLocalServiceAdmin::AddMembership(const QString& groupId, const QString& memberId, int role,
                                        const QString& name) {
-    for (const QString& id : {groupId, memberId})
-        if (auto e = Svc::CheckId(id); e.IsError())
-            return m_store.Fail(e);
-    if (auto e = Svc::CheckField("name in group", name); e.IsError())
+    if (auto e = CheckMembershipInput(groupId, memberId, name); e.IsError())
         return m_store.Fail(e);
     return m_store.Write([&] {
         if (!CheckMembershipArgs(groupId, memberId, false))
@@ -264,9 +271,8 @@ bool CLocalServiceAdmin::AddMembership(const QString& groupId, const QString& me
 }
 
 bool CLocalServiceAdmin::RemoveMembership(const QString& groupId, const QString& memberId) {
-    for (const QString& id : {groupId, memberId})
-        if (auto e = Svc::CheckId(id); e.IsError())
-            return m_store.Fail(e);
+    if (auto e = CheckMembershipInput(groupId, memberId, {}); e.IsError())
+        return m_store.Fail(e);
     return m_store.Write([&] {
         return CheckMembershipArgs(groupId, memberId, true) &&
                m_store.Run(QStringLiteral("DELETE FROM memberships WHERE group_id = ? AND"
@@ -278,10 +284,7 @@ bool CLocalServiceAdmin::RemoveMembership(const QString& groupId, const QString&
 
 bool CLocalServiceAdmin::SetMembership(const QString& groupId, const QString& memberId, int role,
                                        const QString& name) {
-    for (const QString& id : {groupId, memberId})
-        if (auto e = Svc::CheckId(id); e.IsError())
-            return m_store.Fail(e);
-    if (auto e = Svc::CheckField("name in group", name); e.IsError())
+    if (auto e = CheckMembershipInput(groupId, memberId, name); e.IsError())
         return m_store.Fail(e);
     return m_store.Write([&] {
         if (!CheckMembershipArgs(groupId, memberId, true))

@@ -42,6 +42,8 @@ public:
     bool Sweep();
 
 private:
+    static CServiceError CheckMembershipInput(const QString& groupId, const QString& memberId,
+                                              const QString& name);
     bool CheckMembershipArgs(const QString& groupId, const QString& memberId, bool mustExist);
     bool MembershipExists(const QString& groupId, const QString& memberId);
 

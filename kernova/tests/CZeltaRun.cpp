@@ -85,23 +85,18 @@ void CZeltaRun::Stop() {
     m_zelta.waitForFinished(5000);
 }
 
-QStringList CZeltaRun::ProbeLines() const {
-    QFile file(m_log);
+QStringList CZeltaRun::FileLines(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
-void CZeltaRun::ClearProbeLog() {
-    QFile::remove(m_log);
-}
-
-QString CZeltaRun::WaitForProbe(const QStringList& fields, int ms) const {
-    const QString prefix = fields.join(u'\t');
+QString CZeltaRun::WaitForLine(const QString& path, const QString& prefix, int ms) {
     QString found;
     (void)QTest::qWaitFor(
         [&] {
-            for (const QString& line : ProbeLines())
+            for (const QString& line : FileLines(path))
                 if (line.startsWith(prefix)) {
                     found = line;
                     return true;
@@ -110,6 +105,14 @@ QString CZeltaRun::WaitForProbe(const QStringList& fields, int ms) const {
         },
         ms);
     return found;
+}
+
+void CZeltaRun::ClearProbeLog() {
+    QFile::remove(m_log);
+}
+
+QString CZeltaRun::WaitForProbe(const QStringList& fields, int ms) const {
+    return WaitForLine(m_log, fields.join(u'\t'), ms);
 }
 
 QList<QJsonObject> CZeltaRun::Peer(const QString& id, const QStringList& commands, int* exitCode) {

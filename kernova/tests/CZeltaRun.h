@@ -29,7 +29,12 @@ public:
     bool Start();
     void Stop();
 
-    QStringList ProbeLines() const;
+    // The lines of a log file that a plug-in inside the program appends to.
+    static QStringList FileLines(const QString& path);
+    // The first line of that file that starts with prefix, waiting for it (empty on time-out).
+    static QString WaitForLine(const QString& path, const QString& prefix, int ms);
+
+    QStringList ProbeLines() const { return FileLines(m_log); }
     void ClearProbeLog();
     // The first probe line that starts with these tab-separated fields, waiting for it.
     QString WaitForProbe(const QStringList& fields, int ms = 20000) const;

@@ -66,26 +66,10 @@ protected:
         CResourceLoader::CloseModule(m_res);
     }
 
-    static QStringList Lines(const QString& path) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    }
+    static QStringList Lines(const QString& path) { return CZeltaRun::FileLines(path); }
     // The first witness record starting with prefix, waiting for it.
     QString WaitFor(const QString& prefix, int ms = 30000) {
-        QString found;
-        (void)QTest::qWaitFor(
-            [&] {
-                for (const QString& line : Lines(m_witnessLog))
-                    if (line.startsWith(prefix)) {
-                        found = line;
-                        return true;
-                    }
-                return false;
-            },
-            ms);
-        return found;
+        return CZeltaRun::WaitForLine(m_witnessLog, prefix, ms);
     }
     // A window line made from a numbered text whose last value is the time of the event,
     // which the test does not know to the minute.
