@@ -1,5 +1,6 @@
 #include "kernova/collection/CMessageCollection.h"
 
+#include "kernova/service/ServiceRules.h"
 #include "obrix/CArchive.h"
 
 #include <QFile>
@@ -7,8 +8,6 @@
 #include <QtEndian>
 
 namespace {
-
-constexpr int kMaxIdLength = 128;
 
 template <typename T> void AppendLE(QByteArray& out, T value) {
     char bytes[sizeof(T)];
@@ -67,14 +66,7 @@ bool CMessageCollection::Fail(const QString& why) const {
 }
 
 bool CMessageCollection::IsFileSafeId(const QString& id) {
-    if (id.isEmpty() || id.size() > kMaxIdLength || id.startsWith(u'.'))
-        return false;
-    static const QString pathChars = QStringLiteral("/\\:*?\"<>|");
-    for (QChar c : id)
-        if (c.isSpace() || c.category() == QChar::Other_Control ||
-            c.category() == QChar::Other_Format || pathChars.contains(c))
-            return false;
-    return true;
+    return Svc::IsValidMessageId(id);
 }
 
 QByteArray CMessageCollection::ToBytes() const {

@@ -68,8 +68,7 @@ public:
     // Why the last Save, Load or FromBytes failed (English, for the log).
     const QString& ErrorText() const { return m_error; }
 
-    // Whether a message id may name the message's files: 1 to 128 characters, no path or
-    // control characters, no leading dot.
+    // Whether a message id may name the message's files (Svc::IsValidMessageId).
     static bool IsFileSafeId(const QString& id);
 
 private:

@@ -93,6 +93,10 @@ Texts TextsOf(CServiceError::Code code) {
                 "malformed attachment name: \"%1\""};
     case CServiceError::UnknownAttachment:
         return {u"添付ファイルが見つかりません: %1", "unknown attachment: %1"};
+    case CServiceError::BadText:
+        return {u"保存できない文字が含まれています: %1", "characters that cannot be stored: %1"};
+    case CServiceError::Damaged:
+        return {u"サービスのデータベースが壊れています: %1", "the service database is damaged: %1"};
     }
     return {u"不明なエラー", "unknown error"};
 }

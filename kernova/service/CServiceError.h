@@ -44,6 +44,8 @@ public:
         TooManyAttachments,  // argument: the limit
         BadAttachmentName,   // empty or too long (argument: the name)
         UnknownAttachment,   // argument: "message/index"
+        BadText,             // U+0000 or a broken surrogate pair (argument: field name)
+        Damaged,             // the database file is damaged (argument: driver text or path)
     };
 
     CServiceError() = default;

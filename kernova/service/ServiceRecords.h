@@ -16,11 +16,14 @@
 namespace Svc {
 
 // Limits that every service enforces on what it stores.
-constexpr int kMaxIdLength = 64;
+// Ids are bounded in UTF-8 bytes, not characters: they name files, and a file name holds at
+// most 255 bytes ("<message id>.zmf", "<message id><attached file name>" with the name cut to
+// kMaxSafeNameBytes).
+constexpr int kMaxIdBytes = 64; // member and group ids
 constexpr int kMaxSubjectLength = 1000;    // characters
 constexpr int kMaxBodyBytes = 1024 * 1024; // UTF-8 bytes of the body
 constexpr int kMaxFieldLength = 1000;      // names, status texts, type texts, ids of references
-constexpr int kMaxMessageIdLength = 128;
+constexpr int kMaxMessageIdBytes = 128;
 constexpr int kMaxDestinations = 1000; // entries over To, Cc and Bcc together
 constexpr int kMaxPasswordLength = 256;
 constexpr int kMaxAttachments = 100;          // files of one message
@@ -190,3 +193,4 @@ struct SvcChatMember {
 
 Q_DECLARE_METATYPE(SvcMessage)
 Q_DECLARE_METATYPE(SvcReceipt)
+Q_DECLARE_METATYPE(SvcPresence)

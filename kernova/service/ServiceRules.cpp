@@ -1,21 +1,78 @@
 #include "kernova/service/ServiceRules.h"
 
+#include "kernova/service/AttachmentNames.h"
+
 namespace Svc {
 
+namespace {
+
+static_assert(kMaxMessageIdBytes + kMaxSafeNameBytes + 8 <= 255,
+              "a message id with an attached file's name must fit in one file name");
+
+bool IsVisibleIdCodePoint(char32_t c) {
+    if (QChar::isSpace(c) || QChar::isNonCharacter(c))
+        return false;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return false;
+    default:
+        return c >= 0x80 || !QStringView(u"/\\:*?\"<>|").contains(QChar(char16_t(c)));
+    }
+}
+
+} // namespace
+
+bool IsValidText(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isNull())
+            return false;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+bool IsValidIdText(QStringView id, int maxBytes) {
+    if (id.isEmpty() || id.startsWith(u'.'))
+        return false;
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < id.size(); ++i) {
+        char32_t c = id[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < id.size() && id[i + 1].isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(id[i].unicode(), id[i + 1].unicode());
+            ++i;
+        }
+        if (!IsVisibleIdCodePoint(c))
+            return false;
+        bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        if (bytes > maxBytes)
+            return false;
+    }
+    return true;
+}
+
+bool IsValidMessageId(QStringView id) {
+    return IsValidIdText(id, kMaxMessageIdBytes);
+}
+
 bool IsValidId(const QString& id) {
-    if (id.isEmpty() || id.size() > kMaxIdLength || id.startsWith(u'.'))
+    if (!IsValidIdText(id, kMaxIdBytes))
         return false;
     if (id.compare(kAllGroups, Qt::CaseInsensitive) == 0 ||
         id.compare(kOnNetters, Qt::CaseInsensitive) == 0 ||
         id.startsWith(kGroupPrefix, Qt::CaseInsensitive))
         return false;
-    static const QString forbidden = QStringLiteral(",[]/\\:*?\"<>|");
-    for (QChar c : id) {
-        if (c.isSpace() || (!c.isSurrogate() && !c.isPrint()) ||
-            c.category() == QChar::Other_Format || forbidden.contains(c))
-            return false;
-    }
-    return true;
+    return !id.contains(u',') && !id.contains(u'[') && !id.contains(u']');
 }
 
 CServiceError CheckId(const QString& id) {
@@ -31,6 +88,8 @@ CServiceError CheckPassword(const QString& password) {
 CServiceError CheckField(const char* name, const QString& value, int maxLength) {
     if (value.size() > maxLength)
         return CServiceError(CServiceError::FieldTooLong, QString::fromLatin1(name));
+    if (!IsValidText(value))
+        return CServiceError(CServiceError::BadText, QString::fromLatin1(name));
     return {};
 }
 
@@ -68,19 +127,14 @@ bool IsValidDestination(const QString& destination) {
 }
 
 CServiceError CheckOutgoing(const SvcMessage& m) {
-    if (m.messageId.isEmpty() || m.messageId.size() > kMaxMessageIdLength)
-        return CServiceError(CServiceError::BadId, m.messageId);
-    // Message ids name the message's files at every recipient: no path characters, no
-    // leading dot (so never "." or "..").
-    static const QString pathChars = QStringLiteral("/\\:*?\"<>|");
-    if (m.messageId.startsWith(u'.'))
-        return CServiceError(CServiceError::BadId, m.messageId);
-    for (QChar c : m.messageId)
-        if (c.isSpace() || c.category() == QChar::Other_Control ||
-            c.category() == QChar::Other_Format || pathChars.contains(c))
-            return CServiceError(CServiceError::BadId, m.messageId);
+    if (!IsValidMessageId(m.messageId))
+        return CServiceError(CServiceError::BadId, m.messageId.left(kMaxFieldLength));
     if (m.subject.size() > kMaxSubjectLength)
         return CServiceError(CServiceError::SubjectTooLong, QString::number(kMaxSubjectLength));
+    if (!IsValidText(m.subject))
+        return CServiceError(CServiceError::BadText, QStringLiteral("subject"));
+    if (!IsValidText(m.body))
+        return CServiceError(CServiceError::BadText, QStringLiteral("body"));
     // UTF-8 needs at most three bytes per UTF-16 unit, so short bodies need no conversion.
     if (m.body.size() > kMaxBodyBytes / 3 && m.body.toUtf8().size() > kMaxBodyBytes)
         return CServiceError(CServiceError::BodyTooLarge, QString::number(kMaxBodyBytes));
@@ -112,7 +166,8 @@ CServiceError CheckAttachments(const QList<SvcAttachment>& files, qint64 limit) 
         return CServiceError(CServiceError::TooManyAttachments, QString::number(kMaxAttachments));
     qint64 total = 0;
     for (const SvcAttachment& f : files) {
-        if (f.name.trimmed().isEmpty() || f.name.size() > kMaxAttachmentNameLength)
+        if (f.name.trimmed().isEmpty() || f.name.size() > kMaxAttachmentNameLength ||
+            !IsValidText(f.name))
             return CServiceError(CServiceError::BadAttachmentName, f.name.left(kMaxFieldLength));
         if (f.data.size() > kMaxAttachmentBytes)
             return CServiceError(CServiceError::AttachmentsTooLarge,

@@ -4,12 +4,26 @@
 #include "kernova/service/CServiceError.h"
 #include "kernova/service/ServiceRecords.h"
 
+#include <QStringView>
+
 namespace Svc {
 
-// Member and group ids: 1 to kMaxIdLength characters, no blank or control character, none of
-// the characters that separate addresses (",", "[", "]") or paths, no leading ".", and not one
-// of the names that destinations reserve ("all", "OnNetters", anything starting with "all@").
-// Ids become file names in the core's account directories, hence the path characters.
+// Text that can be stored and handed to the plug-ins whole: well-formed UTF-16 (no unpaired
+// surrogate) without U+0000, at which the plug-ins' records end a string.
+bool IsValidText(QStringView text);
+
+// The one rule for ids of every kind, wherever they come from (the service, the core's files,
+// an imported collection, the command line): 1 to maxBytes UTF-8 bytes of well-formed text,
+// checked per code point (so also outside the basic plane): no blank, control, format (such as
+// direction marks or tag characters), private-use, unassigned or non-character code point,
+// none of the characters that file names or paths forbid, and no leading ".". Ids name files,
+// so the bound is in bytes.
+bool IsValidIdText(QStringView id, int maxBytes);
+// A message id: the rule above with kMaxMessageIdBytes.
+bool IsValidMessageId(QStringView id);
+// Member and group ids: the rule above with kMaxIdBytes, also none of the characters that
+// separate addresses (",", "[", "]"), and not one of the names that destinations reserve
+// ("all", "OnNetters", anything starting with "all@").
 bool IsValidId(const QString& id);
 CServiceError CheckId(const QString& id);
 CServiceError CheckPassword(const QString& password);

@@ -104,7 +104,7 @@ TEST_F(BadInput, MalformedDestinationsAndIdsRefuseTheWholeMessage) {
 TEST_F(BadInput, AdministrationRefusesReservedEmptyUnknownAndDuplicateIds) {
     SvcMember m;
     for (const QString& id : {S(""), S("all"), S("ALL@x"), S("OnNetters"), S("a\tb"), S(".hidden"),
-                              S("a/b"), QString(Svc::kMaxIdLength + 1, u'x')}) {
+                              S("a/b"), QString(Svc::kMaxIdBytes + 1, u'x')}) {
         m.id = id;
         EXPECT_FALSE(admin->AddMember(m, S("pw"))) << id.toStdString();
         EXPECT_EQ(admin->LastError().code(), CServiceError::BadId);
