@@ -113,3 +113,17 @@ QString CIMMember::GetNameAndID(unsigned posFirst, unsigned posMiddle, unsigned 
     place(posFamily, m_familyName1);
     return parts[0] + parts[1] + parts[2] + QStringLiteral(" [") + m_id + u']';
 }
+
+QString CIMMember::DisplayName(const tagIMMEMBER* record) {
+    if (!record)
+        return QString();
+    auto text = [](const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); };
+    QString name = text(record->pszFamilyName1);
+    const QString middle = text(record->pszMiddleName1);
+    const QString first = text(record->pszFirstName1);
+    if (!middle.isEmpty())
+        name += QStringLiteral("  ") + middle;
+    if (!first.isEmpty())
+        name += QStringLiteral("  ") + first;
+    return name;
+}

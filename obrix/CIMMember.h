@@ -70,6 +70,11 @@ public:
     // (0 or above 3 leaves a name out; a later name overwrites an earlier one in the same
     // slot); the result is the slots joined, then " [id]". The plug-ins use (2, 0, 1).
     QString GetNameAndID(unsigned posFirst, unsigned posMiddle, unsigned posFamily) const;
+    // The name the plug-ins show for a member: the family name of set 1, then two spaces and
+    // the middle name when not empty, then two spaces and the first name when not empty.
+    QString GetDisplayName() const { return DisplayName(&m_rec); }
+    // The same from a record the core handed out, without copying it first.
+    static QString DisplayName(const tagIMMEMBER* record);
 
 private:
     void WriteFields();
