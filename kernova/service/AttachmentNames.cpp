@@ -2,22 +2,26 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 namespace Svc {
 
 namespace {
 
-bool IsUnsafeChar(QChar c) {
+bool IsUnsafeChar(char32_t c) {
     static const QString forbidden = QStringLiteral("<>:\"|?*");
-    switch (c.category()) {
+    if (QChar::isNonCharacter(c))
+        return true;
+    switch (QChar::category(c)) {
     case QChar::Other_Control:
-    case QChar::Other_Format: // invisible direction marks would disguise the extension
+    case QChar::Other_Format: // invisible direction marks or tags would disguise the extension
+    case QChar::Other_Surrogate:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
     case QChar::Other_NotAssigned:
         return true;
     default:
-        return forbidden.contains(c);
+        return c < 0x80 && forbidden.contains(QChar(char16_t(c)));
     }
 }
 
@@ -50,15 +54,22 @@ QString CutUtf8(const QString& s, qsizetype maxBytes) {
 }
 
 QString OnePass(const QString& name, int maxBytes) {
-    QString s = name.mid(std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\')) + 1);
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        const QChar c = s[i];
-        if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
-            ++i; // a whole character outside the basic plane
-            continue;
-        }
-        if (c.isSurrogate() || IsUnsafeChar(c))
-            s[i] = u'_';
+    const QStringView last =
+        QStringView(name).mid(std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\')) + 1);
+    // Checked per code point, so that characters outside the basic plane are judged as what
+    // they are; an unpaired surrogate is its own (unsafe) code point.
+    QString s;
+    s.reserve(last.size());
+    for (qsizetype i = 0; i < last.size(); ++i) {
+        const bool pair =
+            last[i].isHighSurrogate() && i + 1 < last.size() && last[i + 1].isLowSurrogate();
+        const char32_t c = pair ? QChar::surrogateToUcs4(last[i], last[i + 1]) : last[i].unicode();
+        if (IsUnsafeChar(c))
+            s += u'_';
+        else
+            s += pair ? last.mid(i, 2) : last.mid(i, 1);
+        if (pair)
+            ++i;
     }
     s = s.trimmed();
     while (s.endsWith(u'.') || s.endsWith(u' '))
@@ -124,21 +135,26 @@ namespace Svc {
 QList<ObjectElement> FindObjectElements(const QString& body) {
     static const QString open = QStringLiteral("<OBJECT>");
     static const QString close = QStringLiteral("</OBJECT>");
-    // What lies inside the BODY element is the user's text, not a file.
-    const qsizetype bodyStart = body.indexOf(QLatin1String("<BODY"), 0, Qt::CaseInsensitive);
-    qsizetype bodyEnd = -1;
-    if (bodyStart >= 0) {
-        bodyEnd = body.indexOf(QLatin1String("</BODY>"), bodyStart, Qt::CaseInsensitive);
-        bodyEnd = bodyEnd < 0 ? body.size() : bodyEnd + 7;
-    }
+    static const QString bodyOpen = QStringLiteral("<BODY");
+    static const QString bodyClose = QStringLiteral("</BODY>");
+    // One pass from left to right: whichever comes first, a BODY element (the user's text,
+    // skipped whole) or an element naming a file (taken whole, whatever its text holds). What
+    // an element's text says can therefore never change how the rest is read.
     QList<ObjectElement> found;
     qsizetype from = 0;
+    qsizetype nextBody = body.indexOf(bodyOpen, 0, Qt::CaseInsensitive);
     for (;;) {
         const qsizetype start = body.indexOf(open, from, Qt::CaseInsensitive);
         if (start < 0)
             break;
-        if (bodyStart >= 0 && start >= bodyStart && start < bodyEnd) {
-            from = bodyEnd;
+        if (nextBody >= 0 && nextBody < from)
+            nextBody = body.indexOf(bodyOpen, from, Qt::CaseInsensitive);
+        if (nextBody >= 0 && nextBody < start) {
+            const qsizetype end =
+                body.indexOf(bodyClose, nextBody + bodyOpen.size(), Qt::CaseInsensitive);
+            if (end < 0)
+                break;
+            from = end + bodyClose.size();
             continue;
         }
         const qsizetype inner = start + open.size();
@@ -157,6 +173,27 @@ QString ReplaceObjectElements(const QString& body, const QStringList& texts) {
     // Back to front, so that earlier positions stay valid.
     for (qsizetype i = std::min(elements.size(), texts.size()) - 1; i >= 0; --i)
         out.replace(elements[i].start, elements[i].length, texts[i]);
+    return out;
+}
+
+bool NamesOnlySafeFiles(const QString& body) {
+    const QList<ObjectElement> elements = FindObjectElements(body);
+    return std::all_of(elements.begin(), elements.end(), [](const ObjectElement& e) {
+        return !e.text.isEmpty() && SafeAttachmentName(e.text) == e.text;
+    });
+}
+
+QString RewriteReceivedBody(const QString& body, const QStringList& safeNames) {
+    QStringList texts = safeNames;
+    const QList<ObjectElement> elements = FindObjectElements(body);
+    for (qsizetype i = texts.size(); i < elements.size(); ++i)
+        texts.append(SafeAttachmentName(elements[i].text));
+    QString out = ReplaceObjectElements(body, texts);
+    if (NamesOnlySafeFiles(out))
+        return out;
+    // Not reached by any body known to the scan; should the scan ever read the rewritten body
+    // differently, no element is left to name a file at all.
+    out.replace(QStringLiteral("<OBJECT>"), QStringLiteral("&lt;OBJECT&gt;"), Qt::CaseInsensitive);
     return out;
 }
 

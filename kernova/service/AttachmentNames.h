@@ -32,7 +32,9 @@ namespace Svc {
 // An attached file as the message body names it: "<OBJECT>" text "</OBJECT>" outside the
 // BODY element (the compose window appends one per file after the closing body tag, holding
 // the file's full local path; the body as delivered holds the name under which the receiver
-// finds the file). Tags match without regard to case.
+// finds the file). Tags match without regard to case. The body is read once from left to
+// right: a BODY element is skipped through its "</BODY>", an element is taken through its
+// "</OBJECT>", so nothing inside an element's text affects what is found after it.
 struct ObjectElement {
     qsizetype start = 0; // of the text between the tags
     qsizetype length = 0;
@@ -41,5 +43,11 @@ struct ObjectElement {
 QList<ObjectElement> FindObjectElements(const QString& body);
 // The body with the texts of its elements replaced, in order; elements beyond the list stay.
 QString ReplaceObjectElements(const QString& body, const QStringList& texts);
+// Whether every element of the body names a file by a safe name (no folder, nothing hidden).
+bool NamesOnlySafeFiles(const QString& body);
+// A received body as it is stored: its elements name, in order, the safe names of the files
+// that came and then the safe forms of whatever else they held. Guaranteed: every element of
+// the result names a file inside the message's own folder of received files.
+QString RewriteReceivedBody(const QString& body, const QStringList& safeNames);
 
 } // namespace Svc

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <random>
 
 using namespace svctest;
 
@@ -200,4 +201,47 @@ TEST(ObjectElements, FilesAreTheElementsOutsideTheBodyAndAreRewrittenInOrder) {
     EXPECT_EQ(Svc::FindObjectElements(Svc::ReplaceObjectElements(body, {S("x")}))[1].text,
               S("C:\\a\\b.txt"));
     EXPECT_TRUE(Svc::FindObjectElements(S("<P>no files</P>")).isEmpty());
+}
+
+TEST(ObjectElements, AnElementHoldingABodyTagHidesNoElementFromTheRewrite) {
+    const QString body = S("<HTML><BODY><P>x</P></BODY></HTML><OBJECT>a<BODY</OBJECT>"
+                           "<OBJECT>/home/yamada/.ssh/id_ed25519</OBJECT>");
+    const auto elements = Svc::FindObjectElements(body);
+    ASSERT_EQ(elements.size(), 2);
+    EXPECT_EQ(elements[1].text, S("/home/yamada/.ssh/id_ed25519"));
+    const QString stored = Svc::RewriteReceivedBody(body, {S("a.txt")});
+    EXPECT_TRUE(stored.endsWith(S("<OBJECT>a.txt</OBJECT><OBJECT>id_ed25519</OBJECT>")))
+        << stored.toStdString();
+    EXPECT_TRUE(Svc::NamesOnlySafeFiles(stored));
+}
+
+TEST(ObjectElements, EveryRewrittenBodyNamesOnlySafeFilesWhateverItsPieces) {
+    // Bodies strung together from the pieces that steer the scan, in every order a seeded
+    // generator comes up with; the fuzz target goes on from here.
+    const QString pieces[] = {S("<OBJECT>"), S("</OBJECT>"), S("<BODY"),       S("<body>"),
+                              S("</BODY>"),  S("</body>"),   S("/etc/passwd"), S("..\\..\\x"),
+                              S("<"),        S(">"),         S("a"),           S("<OBJECT"),
+                              S("OBJECT>"),  S("<BO"),       S("DY")};
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> piece(0, int(std::size(pieces)) - 1);
+    std::uniform_int_distribution<int> length(1, 24);
+    for (int round = 0; round < 20000; ++round) {
+        QString body;
+        for (int n = length(random); n > 0; --n)
+            body += pieces[piece(random)];
+        const QString stored = Svc::RewriteReceivedBody(body, {S("one.txt")});
+        ASSERT_TRUE(Svc::NamesOnlySafeFiles(stored)) << body.toStdString();
+        // Storing the stored body again changes nothing.
+        ASSERT_EQ(Svc::RewriteReceivedBody(stored, {}), stored) << body.toStdString();
+    }
+}
+
+TEST(AttachmentNames, InvisibleCharactersOutsideTheBasicPlaneAreReplacedToo) {
+    const char32_t tagA = 0xE0041, unassigned = 0xE0080, language = 0xE0001;
+    for (char32_t c : {tagA, unassigned, language}) {
+        const QString name = S("report") + QString::fromUcs4(&c, 1) + S(".pdf");
+        EXPECT_EQ(Svc::SafeAttachmentName(name), S("report_.pdf"));
+    }
+    EXPECT_EQ(Svc::SafeAttachmentName(S("a") + QChar(0xD800) + S(".txt")), S("a_.txt"));
+    EXPECT_EQ(Svc::SafeAttachmentName(S("写真😀.jpg")), S("写真😀.jpg"));
 }
