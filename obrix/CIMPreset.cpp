@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -111,7 +112,8 @@ unsigned CIMPreset::AddGroup(const QString& name) {
         m_group += u',';
     m_group += name;
     m_rec.pszGroup = RecordText::Field(m_group);
-    ++m_rec.nGroup;
+    if (m_rec.nGroup < std::numeric_limits<int32_t>::max())
+        ++m_rec.nGroup;
     // Adding never clears the flag: it only reports that the list became complete.
     if (m_rec.nGroup == m_rec.nMaxGroup)
         m_rec.bAllGroup = 1;
@@ -130,7 +132,7 @@ unsigned CIMPreset::DeleteGroup(const QString& name) {
     m_group = kept.join(u',');
     m_rec.pszGroup = RecordText::Field(m_group);
     // The count follows what was actually removed, so deleting an absent group keeps it.
-    m_rec.nGroup = std::max(0, m_rec.nGroup - removed);
+    m_rec.nGroup = int32_t(std::max<int64_t>(0, int64_t(m_rec.nGroup) - removed));
     UpdateAllGroup();
     return unsigned(m_rec.nGroup);
 }
@@ -152,6 +154,11 @@ void CIMPreset::Serialize(CArchive& ar) {
     tagIMSTATUS r{};
     QString status, icon, bkColor, group;
     ar >> r.dwBkColor >> r.bAllGroup >> r.nGroup >> r.nMaxGroup;
+    // The counts are computed with later (AddGroup, DeleteGroup); keep them in a range where
+    // that cannot overflow.
+    for (int32_t count : {r.nGroup, r.nMaxGroup})
+        if (count < 0 || count > kMaxGroupCount)
+            throw CArchiveException(CArchiveException::badValue, "preset group count out of range");
     ar >> status >> icon >> bkColor >> group;
     m_status = status;
     m_icon = icon;

@@ -63,6 +63,9 @@ public:
     unsigned DeleteGroup(const QString& name);
     void ClearGroup();
 
+    // The most groups a stored preset may count; larger or negative counts are damage.
+    static constexpr int32_t kMaxGroupCount = 1000000;
+
     // Stores or loads the eight items of the archived preset record. A failed load raises
     // CArchiveException and leaves the preset as it was.
     void Serialize(CArchive& ar);

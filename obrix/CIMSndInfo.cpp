@@ -58,6 +58,8 @@ bool CIMSndInfo::FromBytes(const QByteArray& bytes) {
     try {
         CArchive ar(bytes);
         const int32_t count = ar.ReadCount(MinEntryBytes);
+        if (count < 0)
+            return false;
         for (int32_t i = 0; i < count; ++i) {
             auto entry = std::make_unique<CIMSndData>();
             entry->Serialize(ar);

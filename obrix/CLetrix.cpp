@@ -410,18 +410,34 @@ void CLetrix::AddDst(eDest d, const QString& ids, DstIndex& index) {
     QString text = ids.trimmed();
     if (text.endsWith(u','))
         text.chop(1);
-    QList<CIMMesTime*>& list = m_aDst[d];
-    for (const QString& id : text.split(u',')) {
-        if (index.contains(id))
+    for (const QString& id : text.split(u','))
+        AppendDst(d, id, index);
+    SyncRecord();
+}
+
+void CLetrix::AddStoredDst(eDest d, QStringView stored, DstIndex& index, qsizetype& count) {
+    for (QStringView piece : stored.tokenize(u',')) {
+        piece = piece.trimmed();
+        if (piece.isEmpty())
             continue;
-        auto e = std::make_unique<CIMMesTime>();
-        e->SetID(id);
-        if (!list.isEmpty())
-            list.last()->SetBros(e.get());
-        list.append(e.get());
-        index.insert(id, e.release());
+        if (++count > kMaxStoredDestinations)
+            throw CArchiveException(CArchiveException::badCount,
+                                    "more destinations than one message may have");
+        AppendDst(d, piece.toString(), index);
     }
     SyncRecord();
+}
+
+void CLetrix::AppendDst(eDest d, const QString& id, DstIndex& index) {
+    if (index.contains(id))
+        return;
+    QList<CIMMesTime*>& list = m_aDst[d];
+    auto e = std::make_unique<CIMMesTime>();
+    e->SetID(id);
+    if (!list.isEmpty())
+        list.last()->SetBros(e.get());
+    list.append(e.get());
+    index.insert(id, e.release());
 }
 
 int CLetrix::GetDstCount(eDest d) const {
@@ -566,6 +582,7 @@ void CLetrix::Serialize(CArchive& ar) {
     // Every item takes effect as soon as it is read, so a cut stream keeps what came before.
     SetFromID(ar.ReadString());
     SetFromName(ar.ReadString());
+    qsizetype destinations = 0;
     for (int d = DST_TO; d <= DST_BCC; ++d) {
         const int32_t count = ar.ReadCount(kMinStoredDst);
         if (count < 0)
@@ -575,8 +592,8 @@ void CLetrix::Serialize(CArchive& ar) {
             // A stored id holding commas becomes several destinations; the times belong to
             // the destination that has the whole id, if any.
             const QString id = ar.ReadString();
-            AddDst(eDest(d), id, index);
-            CIMMesTime* e = index.value(id);
+            AddStoredDst(eDest(d), id, index, destinations);
+            CIMMesTime* e = index.value(id.trimmed());
             const SYSTEMTIME recv = ObrixTime::ReadTime(ar);
             if (e && IsNormalTime(recv))
                 e->SetRecvTime(recv, 0);

@@ -211,8 +211,15 @@ public:
     int TestAllReceived();
     int TestAllRead();
 
+    // Most destinations one stored message may expand to over its three lists: a stored id
+    // holding commas becomes several destinations, so the bytes of a file alone bound nothing.
+    static constexpr int kMaxStoredDestinations = 10000;
+
     // The stored form of one message (the chain successor is not part of it). Reading appends
     // to the destination lists; a cut stream raises CArchiveException and keeps what was read.
+    // A stored id is split at commas into trimmed, non-empty ids, so that what reading gives
+    // is written and read again unchanged; more than kMaxStoredDestinations of them is a
+    // format error.
     virtual void Serialize(CArchive& ar);
 
 private:
@@ -228,6 +235,8 @@ private:
     CIMMesTime* FindDst(eDest d, const QString& id) const;
     DstIndex IndexOf(eDest d) const;
     void AddDst(eDest d, const QString& ids, DstIndex& index);
+    void AddStoredDst(eDest d, QStringView stored, DstIndex& index, qsizetype& count);
+    void AppendDst(eDest d, const QString& id, DstIndex& index);
     int TestAll(SYSTEMTIME tagIMMESTIME::*time, uint32_t flag);
     int GetDstTime(eDest d, const QString& id, SYSTEMTIME& out, int bLocal,
                    SYSTEMTIME (CIMMesTime::*get)(int) const) const;

@@ -38,8 +38,8 @@ public:
     static constexpr uint32_t kEndMark = 0x55555555;
     static constexpr qsizetype kHeaderBytes = 36;
     // No stored message is shorter: its length word, then at least one byte for each of the
-    // eleven strings, three destination counts, six numbers and the send time.
-    static constexpr qsizetype kMinStoredMessageBytes = 4 + 11 + 3 * 4 + 6 * 4 + 16;
+    // nine strings, three destination counts, six numbers and the 8-byte send time.
+    static constexpr qsizetype kMinStoredMessageBytes = 4 + 9 + 3 * 4 + 6 * 4 + 8;
     // Files larger than this are refused before they are read.
     static constexpr qint64 kMaxFileBytes = 1LL << 30;
     static QByteArray Magic();

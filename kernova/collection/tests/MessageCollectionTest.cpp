@@ -168,3 +168,49 @@ TEST(MessageCollection, ForeignFilesHugeCountsAndUnsafeIdsAreRefused) {
     EXPECT_FALSE(out.Save(tmp.filePath(S("missing/ExportFile.zdc"))));
     EXPECT_FALSE(out.ErrorText().isEmpty());
 }
+
+TEST(MessageCollection, TheSmallestValidMessageIsReadAndIdsFollowTheOneRule) {
+    // A message with 8-bit empty strings, the one-character id "a" and no destinations.
+    CArchive one;
+    for (int i = 0; i < 2; ++i)
+        one.WriteUInt8(0); // sender id and name
+    for (int i = 0; i < 3; ++i)
+        one.WriteInt32(0); // To, Cc, Bcc
+    one.WriteInt32(0);     // reply mode
+    one.WriteUInt8(0);     // reply-to
+    one.WriteUInt8(1);
+    one.WriteUInt8('a'); // message id
+    one.WriteUInt8(0);   // reference id
+    for (int i = 0; i < 5; ++i)
+        one.WriteInt32(0); // priority, flags, picture number and version, colour
+    for (int i = 0; i < 2; ++i)
+        one.WriteUInt8(0); // type and type value
+    one.WriteInt64(0);     // send time
+    for (int i = 0; i < 2; ++i)
+        one.WriteUInt8(0); // subject and body
+    CArchive file;         // the archive's integers are the collection's little-endian ones
+    for (char c : CMessageCollection::Magic())
+        file.WriteUInt8(uint8_t(c));
+    file.WriteUInt32(CMessageCollection::kVersion);
+    for (int64_t count : {0, 0, 1})
+        file.WriteInt64(count);
+    file.WriteUInt32(uint32_t(one.Bytes().size()));
+    for (char c : one.Bytes())
+        file.WriteUInt8(uint8_t(c));
+    file.WriteUInt32(CMessageCollection::kEndMark);
+    const QByteArray& bytes = file.Bytes();
+
+    CMessageCollection in;
+    ASSERT_TRUE(in.FromBytes(bytes)) << in.ErrorText().toStdString();
+    ASSERT_EQ(in.Count(CMessageCollection::Received), 1);
+    EXPECT_EQ(in.Messages(CMessageCollection::Received)[0]->GetMessageID(), S("a"));
+
+    // Ids that no service accepts: too long in bytes, or two that would name one file.
+    for (const QString& id : {QString(43, u'あ'), S("m") + QChar(0xD800), S("m") + QChar(0xDC00)}) {
+        CMessageCollection c;
+        auto m = MakeMessage(1);
+        m->SetMessageID(id);
+        c.Add(CMessageCollection::Received, std::move(m));
+        EXPECT_FALSE(in.FromBytes(c.ToBytes())) << id.toUtf8().toHex().toStdString();
+    }
+}
