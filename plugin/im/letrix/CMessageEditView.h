@@ -1,0 +1,37 @@
+// The body of a compose window: rich text typed in the font bar's formats. Pasting takes text
+// only; files dropped on it are handed to the window as attachments.
+#pragma once
+
+#include "plugin/im/letrix/richtext/CMessageBodyLoader.h"
+
+#include <QStringList>
+#include <QTextEdit>
+
+class CMessageEditView : public QTextEdit {
+    Q_OBJECT
+public:
+    explicit CMessageEditView(QWidget* parent = nullptr);
+
+    // Loads a body for a fill mode; the caret ends at the start.
+    void LoadBody(const QString& html, const CBodyLoadOptions& options);
+    FillMode Mode() const { return m_mode; }
+
+    // The whole body's background.
+    void SetBackground(COLORREF color);
+
+signals:
+    void FilesDropped(const QStringList& paths);
+
+protected:
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    FillMode m_mode = FillMode::New;
+};
+
+// The local files of a drop, or nothing when it holds none.
+QStringList DroppedFiles(const QMimeData* data);

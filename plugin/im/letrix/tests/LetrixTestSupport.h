@@ -1,0 +1,49 @@
+// Shared set-up of the message plug-in's tests: a fresh scripted core that knows a few
+// members and groups, and a table of the core's functions bound to it.
+#pragma once
+
+#include "obrix/ObrixApi.h"
+#include "tests/support/ScriptedCore.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+inline const char16_t* u16(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
+
+class LetrixTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScriptedCore::Reset(4);
+        ScriptedCore::SetUserId(QStringLiteral("me"));
+        ScriptedCore::SetLogonState(2);
+        ScriptedCore::AddMember(QStringLiteral("me"), QStringLiteral("自分"), QString(),
+                                QStringLiteral("一郎"));
+        ScriptedCore::AddMember(QStringLiteral("taro"), QStringLiteral("山田"), QStringLiteral("M"),
+                                QStringLiteral("太郎"));
+        ScriptedCore::AddMember(QStringLiteral("hana"), QStringLiteral("鈴木"), QString(),
+                                QStringLiteral("花子"));
+        ScriptedCore::AddGroup(QStringLiteral("sales"), QStringLiteral("営業部"));
+        core.Bind();
+        ASSERT_TRUE(core.IsBound());
+    }
+    void TearDown() override {
+        EXPECT_EQ(ScriptedCore::ForeignSettingCalls(), 0)
+            << "settings are read and written only with scope 1 and module 4";
+    }
+
+    void* Resources() const { return core.GetIMResHandle ? core.GetIMResHandle() : nullptr; }
+
+    CObrixTable core;
+    static inline const QString kMe = QStringLiteral("自分一郎 [me]");
+    static inline const QString kTaro = QStringLiteral("山田太郎 [taro]");
+    static inline const QString kHana = QStringLiteral("鈴木花子 [hana]");
+    static inline const QString kSales = QStringLiteral("営業部 [sales]");
+    static inline const QString kOnNet = QStringLiteral("OnNetMembers [OnNetters]");
+};
