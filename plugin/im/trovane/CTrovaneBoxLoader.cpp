@@ -23,22 +23,22 @@ void CTrovaneBoxLoader::Report(int event, uint32_t wParam) {
 }
 
 bool CTrovaneBoxLoader::LoadNextEntry() {
-    CTrovaneMessage entry;
-    if (!m_reader.Next(entry)) {
+    auto entry = std::make_unique<CTrovaneMessage>();
+    if (!m_reader.Next(*entry)) {
         m_complete = m_reader.ReadEndMark();
         m_state = State::Drafts;
         return false;
     }
     const uint32_t index = m_index++;
     {
-        CTrovaneHeldMessage held(m_core, entry.Kind(), entry.GetMessageID());
+        CTrovaneHeldMessage held(m_core, entry->Kind(), entry->GetMessageID());
         if (held) {
             // Stored flags keep their low half; the folder decides the rest.
-            entry.Fill(held.Record(), m_core);
+            entry->Fill(held.Record(), m_core);
         }
         // A message the core lost stays in the box with its ID alone.
     }
-    if (m_store.AddEntry(entry))
+    if (m_store.AddEntry(std::move(entry)))
         ++m_added;
     if (index % m_step == 0)
         Report(kProgressEvent, index / m_step);
@@ -76,9 +76,9 @@ bool CTrovaneBoxLoader::FileDraft(CTrovaneStore& store, CTrovaneCoreLink& core,
     CTrovaneHeldMessage held(core, KindDraft, messageId);
     if (!held)
         return false;
-    CTrovaneMessage entry;
-    entry.SetBoxFlags(Draft);
-    entry.Fill(held.Record(), core);
-    entry.SetFolder(DraftsFolder, nullptr);
-    return store.AddEntry(entry) != nullptr;
+    auto entry = std::make_unique<CTrovaneMessage>();
+    entry->SetBoxFlags(Draft);
+    entry->Fill(held.Record(), core);
+    entry->SetFolder(DraftsFolder, nullptr);
+    return store.AddEntry(std::move(entry)) != nullptr;
 }

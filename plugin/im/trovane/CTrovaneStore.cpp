@@ -63,9 +63,14 @@ uint32_t CTrovaneStore::NewLocalNumber() const {
 }
 
 CTrovaneMessage* CTrovaneStore::AddEntry(const CTrovaneMessage& entry) {
-    auto copy = std::make_unique<CTrovaneMessage>(entry);
+    return AddEntry(std::make_unique<CTrovaneMessage>(entry));
+}
+
+CTrovaneMessage* CTrovaneStore::AddEntry(std::unique_ptr<CTrovaneMessage> copy) {
+    if (!copy)
+        return nullptr;
     CTrovaneMessage* stored = copy.get();
-    stored->SetFolder(entry.FolderID(), nullptr);
+    stored->SetFolder(stored->FolderID(), nullptr);
     const QString messageId = stored->GetMessageID();
 
     // The duplicate test and the insertion are one step, so that the load thread and a

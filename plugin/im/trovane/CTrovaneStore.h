@@ -42,6 +42,8 @@ public:
     // message with the same ID is already there in the same direction, or when no folder can
     // take it. Returns the store's copy.
     CTrovaneMessage* AddEntry(const CTrovaneMessage& entry);
+    // The same, taking over an entry the caller built for the store.
+    CTrovaneMessage* AddEntry(std::unique_ptr<CTrovaneMessage> entry);
     // Puts a detached entry into a folder (the default folder of its kind when there is no
     // such folder); false when neither exists.
     bool PlaceEntry(uint32_t folderId, CTrovaneMessage* entry);

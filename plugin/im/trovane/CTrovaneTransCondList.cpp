@@ -34,13 +34,12 @@ private:
     std::optional<QString> m_body;
 };
 
-bool CTrovaneTransCondList::Holds(const CTrovaneTransCond& condition, Subject& subject) {
+bool CTrovaneTransCondList::Holds(const CTrovaneTransCond& condition, const QStringMatcher& keyword,
+                                  Subject& subject) {
     const bool wantFound = condition.nMode == CTrovaneTransCond::ModeExists;
     if (!wantFound && condition.nMode != CTrovaneTransCond::ModeNotExists)
         return false;
-    auto satisfies = [&](const QString& text) {
-        return text.contains(condition.strKeyword, Qt::CaseSensitive) == wantFound;
-    };
+    auto satisfies = [&](const QString& text) { return (keyword.indexIn(text) >= 0) == wantFound; };
     const CTrovaneMessage& entry = subject.Entry();
     switch (condition.nScope) {
     case CTrovaneTransCond::ScopeSender:
@@ -62,14 +61,21 @@ uint32_t CTrovaneTransCondList::Match(const CTrovaneMessage& entry) const {
         return TrovaneBox::DraftsFolder;
     const bool received = entry.BoxFlags() & TrovaneBox::Received;
     const bool sent = entry.BoxFlags() & TrovaneBox::Sent;
+    if (m_matchers.size() != size_t(m_conditions.size())) {
+        m_matchers.clear();
+        m_matchers.reserve(size_t(m_conditions.size()));
+        for (const CTrovaneTransCond& c : m_conditions)
+            m_matchers.emplace_back(c.strKeyword, Qt::CaseSensitive);
+    }
     Subject subject(entry);
-    for (auto it = m_conditions.crbegin(); it != m_conditions.crend(); ++it) {
-        if (it->nTarget == CTrovaneTransCond::TargetReceived && !received)
+    for (qsizetype i = m_conditions.size() - 1; i >= 0; --i) {
+        const CTrovaneTransCond& c = m_conditions[i];
+        if (c.nTarget == CTrovaneTransCond::TargetReceived && !received)
             continue;
-        if (it->nTarget == CTrovaneTransCond::TargetSent && !sent)
+        if (c.nTarget == CTrovaneTransCond::TargetSent && !sent)
             continue;
-        if (Holds(*it, subject))
-            return it->nFolder;
+        if (Holds(c, m_matchers[size_t(i)], subject))
+            return c.nFolder;
     }
     return 0;
 }
@@ -98,10 +104,12 @@ void CTrovaneTransCondList::Merge(const QList<CTrovaneTransCond>& workingCopy) {
     for (qsizetype i = m_conditions.size() - 1; i >= 0; --i)
         if (m_conditions[i].nKeep == 0)
             m_conditions.removeAt(i);
+    m_matchers.clear();
 }
 
 void CTrovaneTransCondList::DeleteForFolder(uint32_t folderId) {
     m_conditions.removeIf([folderId](const CTrovaneTransCond& c) { return c.nFolder == folderId; });
+    m_matchers.clear();
 }
 
 void CTrovaneTransCondList::Write(CArchive& ar) const {
@@ -111,7 +119,7 @@ void CTrovaneTransCondList::Write(CArchive& ar) const {
 }
 
 void CTrovaneTransCondList::Read(CArchive& ar) {
-    m_conditions.clear();
+    Clear();
     // A record holds at least five words and an empty string (4 bytes).
     const int32_t count = ar.ReadCount(5 * 4 + 4);
     QList<CTrovaneTransCond> read;
@@ -122,4 +130,5 @@ void CTrovaneTransCondList::Read(CArchive& ar) {
         read << condition;
     }
     m_conditions = std::move(read);
+    m_matchers.clear();
 }

@@ -6,7 +6,9 @@
 #include "plugin/im/trovane/CTrovaneTransCond.h"
 
 #include <QList>
+#include <QStringMatcher>
 #include <cstdint>
+#include <vector>
 
 class CArchive;
 class CTrovaneMessage;
@@ -23,8 +25,14 @@ public:
     // other is appended; then every condition marked deleted (keep 0) is removed.
     void Merge(const QList<CTrovaneTransCond>& workingCopy);
     void DeleteForFolder(uint32_t folderId);
-    void Append(const CTrovaneTransCond& condition) { m_conditions.append(condition); }
-    void Clear() { m_conditions.clear(); }
+    void Append(const CTrovaneTransCond& condition) {
+        m_conditions.append(condition);
+        m_matchers.clear();
+    }
+    void Clear() {
+        m_conditions.clear();
+        m_matchers.clear();
+    }
 
     const QList<CTrovaneTransCond>& Conditions() const { return m_conditions; }
     int Count() const { return int(m_conditions.size()); }
@@ -36,7 +44,10 @@ public:
 
 private:
     class Subject;
-    static bool Holds(const CTrovaneTransCond& condition, Subject& subject);
+    static bool Holds(const CTrovaneTransCond& condition, const QStringMatcher& keyword,
+                      Subject& subject);
 
     QList<CTrovaneTransCond> m_conditions;
+    // The keywords prepared for searching, one per condition; rebuilt after any change.
+    mutable std::vector<QStringMatcher> m_matchers;
 };
