@@ -3,7 +3,7 @@
 // chat of the peer and the user: from the peer's talk to IMCBK_OnChatUpdate, and on to the
 // peer hearing the probe's answer. The probe's log is polled every millisecond, which bounds
 // the resolution.
-#include "kernova/tests/CZeltaRun.h"
+#include "tests/support/CZeltaRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

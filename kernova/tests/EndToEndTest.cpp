@@ -3,7 +3,7 @@
 // what the plug-ins see.
 #include "host/TaskTrayWire.h"
 #include "kernova/service/CLocalServiceAdmin.h"
-#include "kernova/tests/CZeltaRun.h"
+#include "tests/support/CZeltaRun.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // zeltactl. A witness plug-in inside the program reports the notification window's lines and
 // place; the test keeps a screenshot of the display in <test dir>/artifacts.
 #include "kernova/service/CLocalServiceAdmin.h"
-#include "kernova/tests/CZeltaRun.h"
+#include "tests/support/CZeltaRun.h"
 #include "obrix/CResourceLoader.h"
 
 #include <QDir>

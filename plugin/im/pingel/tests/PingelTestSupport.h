@@ -2,7 +2,7 @@
 // object on a clock the test moves, and readers for the window's lines.
 #pragma once
 
-#include "ScriptedCore.h"
+#include "tests/support/ScriptedCore.h"
 #include "plugin/im/pingel/CPingelApp.h"
 #include "plugin/im/pingel/CPingelWnd.h"
 

@@ -1,4 +1,4 @@
-#include "kernova/tests/CZeltaRun.h"
+#include "tests/support/CZeltaRun.h"
 
 #include "kernova/service/CLocalServiceAdmin.h"
 
