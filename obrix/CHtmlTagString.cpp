@@ -30,22 +30,31 @@ QString tagToken(const char16_t* tag) {
     return fold(t.first(n));
 }
 
-// Each edit is made to the text and to its upper-case copy alike, so the copy never has to be
-// rebuilt and search positions stay valid in both.
-struct FoldedText {
-    QString& text;
-    QString upper;
+// Rebuilds a text in one pass: the parts that stay are copied once, in order, so an edit of
+// every tag of a large body costs time in proportion to the body, not to the body times the
+// number of tags. Searches run on the upper-case copy of the original, whose positions are
+// those of the text.
+struct TextRebuild {
+    const QString& text;
+    const QString upper;
+    QString out;
+    qsizetype copied = 0; // text before this position is in out or dropped
 
-    explicit FoldedText(QString& t) : text(t), upper(fold(t)) {}
+    explicit TextRebuild(const QString& t) : text(t), upper(fold(t)) { out.reserve(t.size()); }
     qsizetype find(const QString& what, qsizetype from) const { return upper.indexOf(what, from); }
     qsizetype find(QChar what, qsizetype from) const { return upper.indexOf(what, from); }
-    void remove(qsizetype pos, qsizetype n) {
-        text.remove(pos, n);
-        upper.remove(pos, n);
+    // Keeps the text up to pos, then skips it through end.
+    void drop(qsizetype pos, qsizetype end) {
+        keep(pos);
+        copied = end;
     }
-    void insert(qsizetype pos, const QString& s) {
-        text.insert(pos, s);
-        upper.insert(pos, fold(s));
+    void keep(qsizetype pos) {
+        out += QStringView(text).sliced(copied, pos - copied);
+        copied = pos;
+    }
+    QString finish() {
+        keep(text.size());
+        return std::move(out);
     }
 };
 
@@ -87,29 +96,38 @@ CHtmlTagString& CHtmlTagString::operator=(const QString& text) {
 }
 
 void CHtmlTagString::DeleteAllTag() {
-    qsizetype pos = 0;
-    while ((pos = m_text.indexOf(u'<', pos)) >= 0) {
-        const qsizetype end = m_text.indexOf(u'>', pos + 1);
-        if (end < 0) {
-            m_text.truncate(pos);
+    QString out;
+    out.reserve(m_text.size());
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = m_text.indexOf(u'<', from);
+        if (open < 0) {
+            out += QStringView(m_text).sliced(from);
             break;
         }
-        m_text.remove(pos, end - pos + 1);
+        out += QStringView(m_text).sliced(from, open - from);
+        const qsizetype close = m_text.indexOf(u'>', open + 1);
+        if (close < 0)
+            break; // an unclosed '<' takes the rest with it
+        from = close + 1;
     }
+    m_text = std::move(out);
 }
 
 void CHtmlTagString::DeleteTag(const char16_t* tag) {
     const QString token = tagToken(tag);
     if (token.isEmpty())
         return;
-    FoldedText t(m_text);
+    TextRebuild t(m_text);
     qsizetype pos = 0;
     while ((pos = t.find(token, pos)) >= 0) {
         const qsizetype close = t.find(u'>', pos + token.size());
         if (close < 0)
             break;
-        t.remove(pos, close - pos + 1);
+        t.drop(pos, close + 1);
+        pos = close + 1;
     }
+    m_text = t.finish();
 }
 
 void CHtmlTagString::DeleteSplitTag(const char16_t* startTag, const char16_t* endTag) {
@@ -117,14 +135,16 @@ void CHtmlTagString::DeleteSplitTag(const char16_t* startTag, const char16_t* en
     const QString end = fold(view(endTag));
     if (token.isEmpty() || end.isEmpty())
         return;
-    FoldedText t(m_text);
+    TextRebuild t(m_text);
     qsizetype pos = 0;
     while ((pos = t.find(token, pos)) >= 0) {
         const qsizetype endPos = t.find(end, pos + token.size());
         if (endPos < 0)
             break;
-        t.remove(pos, endPos + end.size() - pos);
+        t.drop(pos, endPos + end.size());
+        pos = endPos + end.size();
     }
+    m_text = t.finish();
 }
 
 void CHtmlTagString::InsertTagAttr(const char16_t* tag, const char16_t* attr,
@@ -135,19 +155,20 @@ void CHtmlTagString::InsertTagAttr(const char16_t* tag, const char16_t* attr,
         return;
     const QString insertion =
         QLatin1Char(' ') + view(attr).toString() + QLatin1Char('=') + view(value).toString();
-    FoldedText t(m_text);
+    TextRebuild t(m_text);
     qsizetype pos = 0;
     while ((pos = t.find(token, pos)) >= 0) {
         const qsizetype inside = pos + token.size();
-        qsizetype close = t.find(u'>', inside);
+        const qsizetype close = t.find(u'>', inside);
         if (close < 0)
             break;
         if (!QStringView(t.upper).sliced(inside, close - inside).contains(attrUpper)) {
-            t.insert(close, insertion);
-            close += insertion.size();
+            t.keep(close);
+            t.out += insertion;
         }
         pos = close + 1;
     }
+    m_text = t.finish();
 }
 
 int CHtmlTagString::GetSplitTag(const char16_t* startTag, const char16_t* endTag, QString& inner,

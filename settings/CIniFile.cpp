@@ -54,7 +54,7 @@ QString CIniFile::Escape(const QString& text, QStringView alsoEscape) {
             out += c;
             out += text.at(++i);
         } else if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.isSurrogate() ||
-                   (edge && c.isSpace()))
+                   c.unicode() == 0xFEFF || (edge && c.isSpace()))
             out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
         else if (alsoEscape.contains(c))
             out += u'\\' + QString(c);
@@ -93,6 +93,7 @@ QString CIniFile::Unescape(QStringView text) {
 
 bool CIniFile::Parse(const QByteArray& bytes) {
     m_sections.clear();
+    m_sectionIndex.clear();
     if (bytes.size() > MaxBytes)
         return false;
     QString text = QString::fromUtf8(bytes);
@@ -117,8 +118,9 @@ bool CIniFile::Parse(const QByteArray& bytes) {
                 section = Unescape(trimmed(line.mid(1, close - 1)));
             continue;
         }
+        // "=value" is the value of the empty key, which the writer writes like any other.
         const qsizetype eq = findSeparator(line);
-        if (eq <= 0)
+        if (eq < 0)
             continue;
         SetValue(section, Unescape(trimmed(line.left(eq))), Unescape(trimmed(line.mid(eq + 1))));
     }
@@ -140,6 +142,7 @@ QByteArray CIniFile::Serialize() const {
 
 bool CIniFile::Load(const QString& path) {
     m_sections.clear();
+    m_sectionIndex.clear();
     QFile file(path);
     if (!file.exists())
         return true;
@@ -152,18 +155,17 @@ bool CIniFile::Save(const QString& path) const {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Settings are the user's alone, whatever the umask says.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     file.write(Serialize());
     return file.commit();
 }
 
 CIniFile::Section* CIniFile::FindSection(const QString& name) {
-    for (Section& section : m_sections) {
-        if (section.name == name)
-            return &section;
-    }
-    return nullptr;
+    const auto it = m_sectionIndex.constFind(name);
+    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
 }
 
 const CIniFile::Section* CIniFile::FindSection(const QString& name) const {
@@ -172,10 +174,9 @@ const CIniFile::Section* CIniFile::FindSection(const QString& name) const {
 
 std::optional<QString> CIniFile::Value(const QString& section, const QString& key) const {
     if (const Section* s = FindSection(section)) {
-        for (const Entry& entry : s->entries) {
-            if (entry.key == key)
-                return entry.value;
-        }
+        const auto it = s->index.constFind(key);
+        if (it != s->index.cend())
+            return s->entries[*it].value;
     }
     return std::nullopt;
 }
@@ -183,21 +184,26 @@ std::optional<QString> CIniFile::Value(const QString& section, const QString& ke
 void CIniFile::SetValue(const QString& section, const QString& key, const QString& value) {
     Section* s = FindSection(section);
     if (!s) {
-        m_sections.append(Section{section, {}});
+        m_sectionIndex.insert(section, m_sections.size());
+        m_sections.append(Section{section, {}, {}});
         s = &m_sections.back();
     }
-    for (Entry& entry : s->entries) {
-        if (entry.key == key) {
-            entry.value = value;
-            return;
-        }
+    const auto it = s->index.constFind(key);
+    if (it != s->index.cend()) {
+        s->entries[*it].value = value;
+        return;
     }
+    s->index.insert(key, s->entries.size());
     s->entries.append(Entry{key, value});
 }
 
 bool CIniFile::Remove(const QString& section, const QString& key) {
     Section* s = FindSection(section);
-    if (!s)
+    if (!s || !s->index.contains(key))
         return false;
-    return s->entries.removeIf([&key](const Entry& e) { return e.key == key; }) > 0;
+    s->entries.removeAt(s->index.take(key));
+    // Positions after the removed entry moved down by one.
+    for (qsizetype i = 0; i < s->entries.size(); ++i)
+        s->index[s->entries[i].key] = i;
+    return true;
 }

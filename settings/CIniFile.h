@@ -1,12 +1,14 @@
 // A small INI document: sections of key=value lines, UTF-8, kept in the order first seen.
 // Text is escaped so that any value survives a round trip: "\\", "\n", "\r", "\t" and
-// "\uXXXX" (control characters, unpaired surrogates, and spaces at either end of a key or value,
-// which a reader otherwise trims); "=" in keys and "]" in section names are written as "\=" and
+// "\uXXXX" (control characters, unpaired surrogates, U+FEFF, which a reader takes for a byte
+// order mark at the start of a file, and spaces at either end of a key or value, which a reader
+// otherwise trims); "=" in keys and "]" in section names are written as "\=" and
 // "\]". Lines starting with ";" or "#" are comments; keys before the first section belong to the
 // section "". Written whole and atomically (a crash leaves the old file or the new one).
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -42,9 +44,12 @@ private:
     struct Section {
         QString name;
         QList<Entry> entries;
+        QHash<QString, qsizetype> index; // key -> position in entries
     };
     Section* FindSection(const QString& name);
     const Section* FindSection(const QString& name) const;
 
+    // Looked up by name, so that reading a file costs time in proportion to its lines.
     QList<Section> m_sections;
+    QHash<QString, qsizetype> m_sectionIndex;
 };

@@ -26,7 +26,7 @@ TEST(IniFile, ReadsHandWrittenFilesTolerantly) {
     EXPECT_EQ(ini.Value("GENERAL", "CHAT_RELOAD"), "5000=x");
     EXPECT_EQ(ini.Value("PARLO", "MAXMEMBERS"), "30");
     EXPECT_EQ(ini.Value("GENERAL", "no separator line"), std::nullopt);
-    EXPECT_EQ(ini.Value("GENERAL", ""), std::nullopt);
+    EXPECT_EQ(ini.Value("GENERAL", ""), "no key");
     EXPECT_EQ(ini.Value("PARLO", "VERSION_H"), std::nullopt);
 }
 
@@ -48,27 +48,34 @@ TEST(IniFile, AnyKeyValueAndSectionSurvivesARoundTrip) {
                            "  ",
                            QString(QChar(0xD800)),
                            QString::fromUtf8("😀"),
+                           QString(QChar(0xFEFF)) + "bom",
                            "#[;="};
     QRandomGenerator random(7);
     for (int i = 0; i < 200; ++i) {
         QString s;
         const int length = random.bounded(12);
         for (int j = 0; j < length; ++j) {
-            static const char16_t pool[] = {u' ', u'=', u'[', u']',  u'\\',  u'\n',  u'\r', u';',
-                                            u'#', u'a', u'0', u'あ', 0xD83D, 0xDE00, 0x01,  u'u'};
+            static const char16_t pool[] = {u' ',   u'=',   u'[', u']', u'\\', u'\n',
+                                            u'\r',  u';',   u'#', u'a', u'0',  u'あ',
+                                            0xD83D, 0xDE00, 0x01, u'u', 0xFEFF};
             s += QChar(pool[random.bounded(int(std::size(pool)))]);
         }
         samples.append(s);
     }
     CIniFile ini;
-    for (qsizetype i = 0; i < samples.size(); ++i) {
-        const QString key = samples[i].isEmpty() ? QStringLiteral("k") : samples[i];
-        ini.SetValue(samples[(i + 1) % samples.size()], key, samples[(i + 2) % samples.size()]);
-    }
+    // The first section is the one written without a header, and its first key begins with
+    // what a reader could take for a byte order mark.
+    ini.SetValue("", QString(QChar(0xFEFF)) + "key", "value");
+    ini.SetValue("", "", "under the empty key");
+    for (qsizetype i = 0; i < samples.size(); ++i)
+        ini.SetValue(samples[(i + 1) % samples.size()], samples[i],
+                     samples[(i + 2) % samples.size()]);
     CIniFile back;
     ASSERT_TRUE(back.Parse(ini.Serialize()));
+    EXPECT_EQ(back.Value("", QString(QChar(0xFEFF)) + "key"), "value");
+    EXPECT_EQ(back.Value("", ""), "under the empty key");
     for (qsizetype i = 0; i < samples.size(); ++i) {
-        const QString key = samples[i].isEmpty() ? QStringLiteral("k") : samples[i];
+        const QString& key = samples[i];
         const QString section = samples[(i + 1) % samples.size()];
         EXPECT_EQ(back.Value(section, key), ini.Value(section, key))
             << i << " " << key.toStdString();
