@@ -1,0 +1,126 @@
+// The messaging service on a standard XMPP server. Member ids are the local parts of JIDs on the
+// configured domain; every session binds the resource "zelta", so a second log-on of a member
+// replaces the first. The directory is the item set of a publish-subscribe node that
+// administrators publish (CXmppAdmin); presence is standard presence with Zelta's per-group
+// extension, exchanged between directory members through automatically approved
+// subscriptions; a message travels as one stanza per recipient; receipts are delivery receipts
+// and displayed markers; the server's offline storage keeps what arrives while a member is away.
+// What the server does not keep (sent messages with their destinations' times, received
+// messages until the core has stored them) lives in a small SQLite file per member.
+//
+// Log-on waits for the server in a local event loop with a time limit: windows keep painting,
+// and the caller sees the same synchronous contract as with the local service. A stream lost
+// while logged on ends the session (Svc::END_EXPIRED, or END_REPLACED when another log-on took
+// it over); logging on again brings back what was queued meanwhile, each message once.
+//
+// Chats are not carried over XMPP yet: those calls fail with NoService.
+#pragma once
+
+#include "kernova/service/CMessagingService.h"
+#include "kernova/service/xmpp/CXmppDirectory.h"
+#include "kernova/service/xmpp/CXmppLink.h"
+#include "kernova/service/xmpp/CXmppLocation.h"
+#include "kernova/service/xmpp/CXmppStore.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcXmpp)
+
+class QEventLoop;
+
+class CXmppService : public CMessagingService {
+    Q_OBJECT
+public:
+    static constexpr int kDefaultLogonTimeoutMs = 20000;
+
+    // stateDir holds one file per member and server with what the server does not keep.
+    CXmppService(const CXmppLocation& location, const QString& stateDir, QObject* parent = nullptr);
+    ~CXmppService() override;
+
+    const CXmppLocation& Location() const { return m_location; }
+    void SetLogonTimeout(int ms) { m_logonTimeoutMs = ms; }
+    // Drops the connection as a broken network would (for tests of the lost session).
+    void DropConnection() { m_link.Abort(); }
+
+    bool Logon(const QString& memberId, const QString& password) override;
+    void Logoff() override;
+    bool IsLoggedOn() const override { return m_phase == Phase::On; }
+    QString GetUserID() const override { return IsLoggedOn() ? m_user : QString(); }
+    bool Heartbeat() override;
+
+    QList<SvcMember> GetMembers() override;
+    std::optional<SvcMember> GetMember(const QString& memberId) override;
+    QList<SvcGroup> GetGroups() override;
+    std::optional<SvcGroup> GetGroup(const QString& groupId) override;
+    QList<SvcMembership> GetMemberships(const QString& groupId = {}) override;
+    QList<SvcRole> GetRoles() override;
+
+    bool SetPresence(const SvcPresence& presence, const QStringList& groupIds = {}) override;
+
+    bool SendMessage(const SvcMessage& message, QStringList* unknown = nullptr) override;
+    QList<SvcMessage> GetPendingMessages() override;
+    std::optional<SvcMessage> GetMessage(const QString& messageId) override;
+    bool MarkReceived(const QStringList& messageIds) override;
+    bool MarkRead(const QString& messageId) override;
+
+    std::optional<QByteArray> GetAttachmentData(const QString& messageId, int index) override;
+
+    int CreateChat(int maxOpenChats) override;
+    bool InviteToChat(int chat, const QString& memberId, const QString& text,
+                      int maxMembers) override;
+    bool JoinChat(int chat) override;
+    bool DeclineChat(int chat, bool refused) override;
+    bool TalkInChat(int chat, const QString& html) override;
+    bool LeaveChat(int chat) override;
+    QList<SvcChatEvent> GetChatEvents(int chat, qint64 afterSeq = 0) override;
+    QList<SvcChatMember> GetChatMembers(int chat) override;
+
+private:
+    enum class Phase { Off, Connecting, Loading, On };
+
+    bool RequireLogon();
+    void SetPhase(Phase phase);
+    void StopSession();
+    QString Jid(const QString& memberId) const;
+    QString MemberOf(const QString& jid) const; // directory member of a JID, or empty
+
+    void OnOpened();
+    void OnClosed(CXmppLink::Failure failure, const QString& detail);
+    void OnStanza(const XmppNode& stanza);
+    void OnDirectoryLoaded(const XmppNode& answer);
+    void OnRosterLoaded(const XmppNode& answer);
+    void FinishLoading();
+    void HandlePresence(const XmppNode& stanza);
+    void HandleMessage(const XmppNode& stanza);
+    void HandleIq(const XmppNode& stanza);
+    void HandleDirectoryEvent(const XmppNode& event);
+    void HandleBounce(const XmppNode& stanza, const QString& fromId);
+    void Emit(const QList<CXmppDirectory::Change>& changes);
+    void SubscribeToMembers();
+    void AnnounceOwnPresence();
+    void AnnouncePending();
+    // The message as the user may see it (sender's view for messages the user sent).
+    std::optional<SvcMessage> LoadForUser(const QString& messageId);
+    bool Mark(const QStringList& messageIds, bool read);
+    bool ChatsUnsupported();
+
+    CXmppLocation m_location;
+    QString m_stateDir;
+    int m_logonTimeoutMs = kDefaultLogonTimeoutMs;
+    CXmppLink m_link;
+    CXmppStore m_store;
+    CXmppDirectory m_directory;
+    Phase m_phase = Phase::Off;
+    CServiceError m_logonError;
+    QEventLoop* m_wait = nullptr;
+    QString m_user;
+    bool m_directoryLoaded = false;
+    bool m_rosterLoaded = false;
+    QList<XmppNode> m_early;          // stanzas that came while the directory was loading
+    QHash<QString, QString> m_roster; // bare JID -> subscription ("to", "both", ... "ask")
+    Xmpp::PresenceMap m_ownPresence;
+    // Announced presence per member and resource: a member may also use other clients.
+    QHash<QString, QHash<QString, Xmpp::PresenceMap>> m_resources;
+    QSet<QString> m_announced;
+};
