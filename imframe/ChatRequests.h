@@ -4,13 +4,18 @@
 #include <cstdint>
 
 namespace ChatBegin {
-// data: a tagIMBEGINMEMBERS (null: an empty chat); a chat with those members.
+// data: a tagCHATBEGINMEMBERS, or none for an empty chat; a chat with those members.
 constexpr int32_t StartChat = 0;
-// data: a tagIMBEGINMEMBER (imframe/MessageRequests.h); the member's ring tone was cleared.
-constexpr int32_t MemberRingTone = 1;
+// data: a tagCHATBEGINTONE; a member's own ring tone (an empty path clears it).
+constexpr int32_t MemberTone = 1;
 } // namespace ChatBegin
 
-struct tagIMBEGINMEMBERS {
+struct tagCHATBEGINMEMBERS {
     const char16_t* const* ppszMembers; // member ids, sorted, each once
     int32_t nMembers;
+};
+
+struct tagCHATBEGINTONE {
+    const char16_t* pszMemberID;
+    const char16_t* pszFilePath;
 };

@@ -1,0 +1,586 @@
+#include "plugin/im/avalin/CAvalinApp.h"
+
+#include "host/CoreApi.h"
+#include "imframe/CImFrame.h"
+#include "imframe/ChatRequests.h"
+#include "imframe/MessageRequests.h"
+#include "obrix/CLetrix.h"
+#include "obrix/CResourceLoader.h"
+#include "plugin/im/avalin/AvalinIds.h"
+#include "plugin/im/avalin/AvalinStatus.h"
+#include "plugin/im/avalin/CAvalinDlg.h"
+#include "plugin/im/avalin/CExpandedGroups.h"
+#include "plugin/im/avalin/CGroupWalk.h"
+#include "plugin/im/avalin/CMemberTreeModel.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QUrl>
+
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+QString FromUtf16(const char16_t* s) {
+    return s ? QString::fromUtf16(s) : QString();
+}
+
+const char16_t* U16(const QString& s) {
+    return reinterpret_cast<const char16_t*>(s.utf16());
+}
+
+const QString kPresetFile = QStringLiteral("Preset.zin");
+// The origin word of a message started in this window.
+constexpr uint32_t kMessageFromIMWindow = 5;
+const QString kWebSite = QStringLiteral("https://www.tovar.example/zelta/");
+
+// Pointers to the strings of a list, valid while the list lives.
+std::vector<const char16_t*> Pointers(const QStringList& texts) {
+    std::vector<const char16_t*> pointers;
+    pointers.reserve(size_t(texts.size()));
+    for (const QString& text : texts)
+        pointers.push_back(U16(text));
+    return pointers;
+}
+
+} // namespace
+
+CAvalinApp::CAvalinApp()
+    : CIMPluginApp(ImModules::Presence),
+      m_model(std::make_unique<CMemberTreeModel>()), m_own{AvalinStatus::kOnNet,
+                                                           AvalinStatus::kDefaultIcon,
+                                                           AvalinColour::Green} {}
+
+CAvalinApp::~CAvalinApp() {
+    // The core calls OnKill before it unloads the plug-in; this covers a host that did not.
+    if (QCoreApplication::instance())
+        delete m_dlg.data();
+}
+
+void* CAvalinApp::Resources() const {
+    return Obrix().GetIMResHandle ? Obrix().GetIMResHandle() : nullptr;
+}
+
+QString CAvalinApp::Text(uint32_t id) const {
+    return CResourceLoader::LoadString(Resources(), id);
+}
+
+bool CAvalinApp::IsChatPresent() const {
+    return Obrix().IsExistModule && Obrix().IsExistModule(ObrixModule::Chat, u"") != 0;
+}
+
+QString CAvalinApp::UserID() const {
+    return Obrix().GetUserID ? FromUtf16(Obrix().GetUserID()) : QString();
+}
+
+// ---- life cycle ----
+
+void CAvalinApp::OnStart() {
+    if (!m_dlg)
+        m_dlg = new CAvalinDlg(*this);
+    m_dlg->show();
+}
+
+void CAvalinApp::OnKill() {
+    delete m_dlg.data();
+}
+
+int32_t CAvalinApp::OnPreTranslateMessage(MSG* msg) {
+    return m_dlg && m_dlg->PreTranslate(msg) ? 1 : 0;
+}
+
+void CAvalinApp::OnBegin(int32_t kind, intptr_t) {
+    if (!m_dlg)
+        return;
+    switch (kind) {
+    case 0:
+        m_dlg->RestoreAndRaise();
+        break;
+    case 1: {
+        const int32_t state = Obrix().GetLogonState ? Obrix().GetLogonState() : 0;
+        if (m_optionOpen || m_dlg->IsStatusDialogOpen() || state == ObrixLogon::LoggingOn ||
+            state == ObrixLogon::LoggingOff)
+            return;
+        m_dlg->ShowTrayMenu();
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CAvalinApp::OnOption() {
+    if (Obrix().ShowOption)
+        Obrix().ShowOption();
+}
+
+void CAvalinApp::OnLogon(int32_t flag) {
+    if (!flag)
+        return;
+    m_loggedOn = true;
+    m_model->SetUserID(UserID());
+    ReplaceTree();
+    m_settings = CAvalinSettings::Read(Obrix(), IsChatPresent());
+    LoadPresets();
+    m_sounds.ReadSndInfo();
+    LoadStatusIcons();
+    TakeOwnStatusFromTree();
+    if (m_dlg)
+        m_dlg->OnLoggedOn();
+    RebuildList();
+}
+
+void CAvalinApp::OnLogoff(int32_t flag) {
+    if (!flag)
+        return;
+    m_loggedOn = false;
+    if (m_dlg)
+        m_dlg->OnLoggedOff();
+    // Rows point into the directory: empty the list first.
+    m_model->Clear();
+    m_dir.Clear();
+    m_presets.Clear();
+    m_sounds.AllClearIMSndData();
+}
+
+// ---- directory events ----
+
+const tagIMGRPMEMBER* CAvalinApp::FetchMembership(const QString& groupId,
+                                                  const QString& memberId) const {
+    return Obrix().GetGroupMembers ? Obrix().GetGroupMembers(U16(groupId), U16(memberId)) : nullptr;
+}
+
+void CAvalinApp::OnChangeMemPresence(const char16_t* groupId, const char16_t* memberId,
+                                     const char16_t*) {
+    if (!m_loggedOn)
+        return;
+    const QString member = FromUtf16(memberId);
+    // Only the member's membership records are read: the rest of the copy stays as it is.
+    const CAvalinDirectory::PresenceChange change =
+        m_dir.ApplyPresence(FromUtf16(groupId), member, [this](const QString& g, const QString& m) {
+            return FetchMembership(g, m);
+        });
+    if (change.onNetMember)
+        m_model->UpdateMember(CAvalinDirectory::kOnNettersID, member, change.onNetMember);
+    for (const QString& group : change.groupIds)
+        m_model->UpdateMember(group, member, nullptr);
+}
+
+void CAvalinApp::OnAddGrpMember(const char16_t*, const char16_t*, const char16_t*) {
+    if (!m_loggedOn)
+        return;
+    ReplaceTree();
+    ReconcileAndSavePresets();
+    RebuildList();
+}
+
+int32_t CAvalinApp::OnRemoveGrp(const char16_t* groupId) {
+    if (!m_loggedOn)
+        return 0;
+    ReplaceTree();
+    ReconcileAndSavePresets();
+    QStringList expanded = m_model->ExpandedGroups();
+    expanded.removeIf([id = FromUtf16(groupId)](const QString& e) {
+        return e.compare(id, Qt::CaseInsensitive) == 0;
+    });
+    WriteFile(DataPath(QString::fromUtf16(CExpandedGroups::kFileName)),
+              CExpandedGroups::ToBytes(expanded));
+    RebuildList();
+    return 1;
+}
+
+void CAvalinApp::OnRemoveGrpMember(const char16_t*, const char16_t* memberId) {
+    if (!m_loggedOn)
+        return;
+    ReplaceTree();
+    ReconcileAndSavePresets();
+    const QString member = FromUtf16(memberId);
+    // A member who is still in another group keeps its own sounds.
+    bool stillListed = false;
+    ForEachGroup(m_dir.Groups(),
+                 [&](const CIMGroup& g) { stillListed = stillListed || g.GetMember(member); });
+    if (!stillListed && !member.isEmpty()) {
+        m_sounds.ClearIMSndData(member);
+        m_sounds.WriteSndInfo();
+        if (Obrix().Begin) {
+            tagMESBEGINTONE message{U16(member), u""};
+            Obrix().Begin(ObrixModule::Message, MessageBegin::SetMemberTone, intptr_t(&message));
+            if (IsChatPresent()) {
+                tagCHATBEGINTONE chat{U16(member), u""};
+                Obrix().Begin(ObrixModule::Chat, ChatBegin::MemberTone, intptr_t(&chat));
+            }
+        }
+    }
+    RebuildList();
+}
+
+void CAvalinApp::OnChangeGrpName(const char16_t* groupId) {
+    const QString id = FromUtf16(groupId);
+    if (!m_loggedOn || id.compare(CAvalinDirectory::kAllGroups, Qt::CaseInsensitive) == 0)
+        return;
+    if (m_dir.ApplyGroupName(id, Obrix().GetGroup ? Obrix().GetGroup(groupId) : nullptr))
+        m_model->RenameGroup(id);
+}
+
+void CAvalinApp::ReplaceTree() {
+    m_model->Clear();
+    m_dir.Replace(Obrix().GetGroupAll ? Obrix().GetGroupAll() : nullptr);
+}
+
+void CAvalinApp::RebuildList() {
+    m_model->Build(&m_dir.OnNetters(), m_dir.Groups(), ReadExpandedGroups());
+    m_model->Sort(m_model->SortColumn(), m_model->SortAscending());
+}
+
+QStringList CAvalinApp::ReadExpandedGroups() const {
+    QByteArray bytes;
+    if (!ReadFile(DataPath(QString::fromUtf16(CExpandedGroups::kFileName)), bytes))
+        return {};
+    return CExpandedGroups::FromBytes(bytes);
+}
+
+void CAvalinApp::SaveExpandedGroups() {
+    if (!WriteFile(DataPath(QString::fromUtf16(CExpandedGroups::kFileName)),
+                   CExpandedGroups::ToBytes(m_model->ExpandedGroups())))
+        CImFrame::Instance().SaveLog(ZeltaLogLevel::Error,
+                                     QStringLiteral("Avalin: DeployGrpID.zin not written"));
+}
+
+// ---- files ----
+
+QString CAvalinApp::DataPath(const QString& fileName) const {
+    if (!Obrix().GetModuleDir)
+        return QString();
+    const char16_t* dir = Obrix().GetModuleDir(ObrixModule::Presence);
+    return dir ? FromUtf16(dir) + QStringLiteral("data/") + fileName : QString();
+}
+
+bool CAvalinApp::ReadFile(const QString& path, QByteArray& bytes) const {
+    if (path.isEmpty() || !Obrix().ReadFile)
+        return false;
+    uint8_t* buffer = nullptr;
+    uint32_t length = 0;
+    if (!Obrix().ReadFile(U16(path), &buffer, &length))
+        return false;
+    bytes = QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(length));
+    std::free(buffer);
+    return true;
+}
+
+bool CAvalinApp::WriteFile(const QString& path, const QByteArray& bytes) const {
+    return !path.isEmpty() && Obrix().WriteFile &&
+           Obrix().WriteFile(U16(path), reinterpret_cast<const uint8_t*>(bytes.constData()),
+                             uint32_t(bytes.size()), 1) != 0;
+}
+
+// ---- presets and status ----
+
+QList<std::pair<QString, QString>> CAvalinApp::UserGroups() const {
+    QList<std::pair<QString, QString>> groups;
+    const QString user = UserID();
+    ForEachGroup(m_dir.Groups(), [&](const CIMGroup& g) {
+        if (g.GetMember(user))
+            groups.append({g.GetID(), g.GetName()});
+    });
+    return groups;
+}
+
+void CAvalinApp::LoadPresets() {
+    QByteArray bytes;
+    if (!ReadFile(DataPath(kPresetFile), bytes) || !m_presets.Load(bytes)) {
+        ResetPresets();
+        SavePresets();
+    }
+    ReconcileAndSavePresets();
+}
+
+void CAvalinApp::ResetPresets() {
+    QFile::remove(DataPath(kPresetFile));
+    QByteArray bytes;
+    const QString appDir = Obrix().GetAppDir ? FromUtf16(Obrix().GetAppDir()) : QString();
+    const QString templatePath =
+        appDir.isEmpty() ? QString() : appDir + QStringLiteral("plugin/im/") + kPresetFile;
+    QFile templateFile(templatePath);
+    if (!templatePath.isEmpty() && templateFile.open(QIODevice::ReadOnly) &&
+        m_presets.Load(templateFile.readAll())) {
+        SavePresets();
+    } else {
+        m_presets.FillDefaults(CPresetList::UserGroups(m_dir.Groups(), UserID()));
+    }
+    m_presets.Reconcile(m_dir.Groups(), UserID());
+}
+
+void CAvalinApp::SavePresets() {
+    if (!WriteFile(DataPath(kPresetFile), m_presets.Bytes()))
+        CImFrame::Instance().SaveLog(ZeltaLogLevel::Error,
+                                     QStringLiteral("Avalin: Preset.zin not written"));
+}
+
+void CAvalinApp::ReconcileAndSavePresets() {
+    if (m_presets.IsEmpty())
+        return;
+    if (m_presets.Reconcile(m_dir.Groups(), UserID()))
+        SavePresets();
+    if (m_dlg)
+        m_dlg->RefreshStatusMenus();
+}
+
+void CAvalinApp::ApplyPreset(int index) {
+    if (!m_loggedOn || index < 0 || index >= m_presets.Count())
+        return;
+    m_lastPreset = index;
+    SendStatus(m_presets.At(index));
+}
+
+void CAvalinApp::SendStatus(const CIMPreset& preset) {
+    m_own = {AvalinStatus::Normalised(preset.GetStatus()), preset.GetIcon(), preset.GetBkColor()};
+    if (Obrix().SendStatus)
+        Obrix().SendStatus(preset);
+}
+
+void CAvalinApp::StorePreset(int index, const CIMPreset& preset) {
+    if (index < 0 || index >= m_presets.Count())
+        return;
+    m_lastPreset = index;
+    m_presets.Set(index, preset);
+    SavePresets();
+    if (m_dlg)
+        m_dlg->RefreshStatusMenus();
+}
+
+void CAvalinApp::LoadStatusIcons() {
+    QStringList paths;
+    if (Obrix().GetModuleDir && Obrix().GetModuleDir(ObrixModule::Presence))
+        paths.append(FromUtf16(Obrix().GetModuleDir(ObrixModule::Presence)) +
+                     QStringLiteral("res/status.bmp"));
+    if (Obrix().GetAppDir && Obrix().GetAppDir())
+        paths.append(FromUtf16(Obrix().GetAppDir()) + QStringLiteral("plugin/im/status.bmp"));
+    const qreal ratio = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                            ? qGuiApp->devicePixelRatio()
+                            : 1.0;
+    m_icons.Load(paths, ratio);
+}
+
+void CAvalinApp::TakeOwnStatusFromTree() {
+    m_own = {AvalinStatus::kOnNet, AvalinStatus::kDefaultIcon, AvalinColour::Green};
+    const QString user = UserID();
+    bool found = false;
+    ForEachGroup(m_dir.Groups(), [&](const CIMGroup& g) {
+        const CIMGrpMember* own = found ? nullptr : g.GetMember(user);
+        if (!own)
+            return;
+        found = true;
+        m_own = {AvalinStatus::Normalised(own->GetStatus()), own->GetIcon(), own->GetBkColor()};
+    });
+}
+
+// ---- commands ----
+
+AvalinCommandState CAvalinApp::CommandState(int tab, const QList<int>& rows) const {
+    AvalinCommandState s;
+    s.loggedOn = m_loggedOn;
+    s.chatPresent = IsChatPresent();
+    s.tab = tab;
+    if (tab != AvalinCommandState::MembersTab)
+        return s;
+    s.selected = int(rows.size());
+    const int one = rows.size() == 1 ? rows.front() : -1;
+    const CMemberTreeModel::Kind kind = m_model->RowKind(one);
+    s.propertyRow = one > 0 && kind != CMemberTreeModel::NoRow;
+    s.chatSelection = m_model->IsChatSelection(rows);
+    s.oneOtherMember = kind == CMemberTreeModel::MemberRow;
+    if (kind == CMemberTreeModel::GroupRow) {
+        for (const CIMGrpMember* m = m_model->GroupAt(one)->GetMember(); m; m = m->GetBros())
+            s.groupHasOnline = s.groupHasOnline || !AvalinStatus::IsOff(m->GetStatus());
+    }
+    return s;
+}
+
+void CAvalinApp::BeginMessage(int32_t kind, const QStringList& to) {
+    if (!Obrix().Begin)
+        return;
+    if (to.isEmpty()) {
+        Obrix().Begin(ObrixModule::Message, MessageBegin::New, 0);
+        return;
+    }
+    CLetrix letrix;
+    letrix.AddDst(CLetrix::DST_TO, to.join(u','));
+    tagMESBEGIN record{kMessageFromIMWindow, letrix};
+    Obrix().Begin(ObrixModule::Message, kind, intptr_t(&record));
+}
+
+void CAvalinApp::BeginChat(const QStringList& members) {
+    if (!Obrix().Begin || !IsChatPresent())
+        return;
+    const std::vector<const char16_t*> ids = Pointers(members);
+    tagCHATBEGINMEMBERS record{ids.data(), int32_t(ids.size())};
+    Obrix().Begin(ObrixModule::Chat, ChatBegin::StartChat,
+                  members.isEmpty() ? 0 : intptr_t(&record));
+}
+
+void CAvalinApp::SendFiles(const QString& targetId, const QStringList& paths) {
+    if (!m_loggedOn || paths.isEmpty() || !Obrix().Begin)
+        return;
+    const std::vector<const char16_t*> files = Pointers(paths);
+    tagMESBEGINMEMBER record{U16(targetId), files.data(), int32_t(files.size())};
+    Obrix().Begin(ObrixModule::Message, MessageBegin::NewToMember, intptr_t(&record));
+}
+
+void CAvalinApp::ActivateMember(int row) {
+    const CIMGrpMember* member = m_model->MemberAt(row);
+    if (!m_loggedOn || !member)
+        return;
+    const bool off = AvalinStatus::IsOff(member->GetStatus());
+    const bool own = m_model->RowKind(row) == CMemberTreeModel::OwnRow;
+    bool chat = false;
+    switch (m_settings.doubleClick) {
+    case CAvalinSettings::DoubleClickChat:
+        if (off && !m_dlg->Ask(Text(AvalinRes::TextMembersTab), Text(AvalinRes::TextOfflineNoChat)))
+            return;
+        chat = !off;
+        break;
+    case CAvalinSettings::DoubleClickAsk:
+        if (!off && !own) {
+            const int choice = m_dlg->ChooseMessageOrChat(member->GetName());
+            if (choice < 0)
+                return;
+            chat = choice == 1;
+        }
+        break;
+    default:
+        break;
+    }
+    if (chat && !own)
+        BeginChat({member->GetID()});
+    else
+        BeginMessage(MessageBegin::NewToSameRecipients, {member->GetID()});
+}
+
+void CAvalinApp::OpenUrl(const QString& url) {
+    if (m_settings.preCheckUrl &&
+        !m_dlg->Ask(Text(AvalinRes::TextUrlCaption),
+                    CResourceLoader::Format(Resources(), AvalinRes::TextUrlQuestion, {url})))
+        return;
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void CAvalinApp::LogonCommand() {
+    const int32_t state = Obrix().GetLogonState ? Obrix().GetLogonState() : 0;
+    if (state == ObrixLogon::LoggingOn || state == ObrixLogon::LoggingOff) {
+        m_dlg->Warn(Text(AvalinRes::TextImWindow),
+                    CResourceLoader::Format(
+                        Resources(), AvalinRes::TextBusy,
+                        {Text(state == ObrixLogon::LoggingOn ? AvalinRes::TextLogoff
+                                                             : AvalinRes::TextLogon),
+                         Text(m_loggedOn ? AvalinRes::TextLogoff : AvalinRes::TextLogon)}));
+        return;
+    }
+    if (state != ObrixLogon::LoggedOff && state != ObrixLogon::LoggedOn &&
+        state != ObrixLogon::Offline)
+        return;
+    if (m_loggedOn) {
+        if (CAvalinSettings::ReadInt(Obrix(), u"General", u"Logoff", 1) &&
+            !m_dlg->Ask(Text(AvalinRes::TextImWindow), Text(AvalinRes::TextLogoffQuestion)))
+            return;
+        if (Obrix().Logoff)
+            Obrix().Logoff(0, 0);
+    } else if (Obrix().Logon) {
+        Obrix().Logon(0, 0);
+    }
+}
+
+void CAvalinApp::RunCommand(int command) {
+    using namespace AvalinCmd;
+    const QList<int> rows = m_dlg ? m_dlg->SelectedRows() : QList<int>();
+    if (!AvalinCommands::IsEnabled(command, CommandState(m_dlg ? m_dlg->CurrentTab() : 0, rows)))
+        return;
+    const CObrixTable& core = Obrix();
+    if (const int preset = PresetIndex(command); preset >= 0) {
+        ApplyPreset(preset);
+        return;
+    }
+    switch (command) {
+    case NewMessage:
+    case NewMessageButton:
+        BeginMessage(MessageBegin::New, {});
+        break;
+    case MessageBox:
+    case MessageBoxButton:
+        if (core.Begin)
+            core.Begin(ObrixModule::MessageBox, 0, 0);
+        break;
+    case Chat:
+    case ChatButton:
+        BeginChat({});
+        break;
+    case Logon:
+        LogonCommand();
+        break;
+    case OptionGeneral:
+        if (core.Option)
+            core.Option(ObrixModule::General);
+        break;
+    case OptionPresence:
+        OnOption();
+        break;
+    case OptionMessage:
+        if (core.Option)
+            core.Option(ObrixModule::Message);
+        break;
+    case OptionChat:
+        if (core.Option)
+            core.Option(ObrixModule::Chat);
+        break;
+    case OptionNotify:
+        if (core.Option)
+            core.Option(ObrixModule::Notify);
+        break;
+    case Exit:
+        if (core.Kill)
+            core.Kill();
+        break;
+    case SelectChat:
+        BeginChat(m_model->ChatMembers(rows));
+        break;
+    case SelectMessage: {
+        QStringList to;
+        for (int row : rows) {
+            const QString id = m_model->index(row, 0).data(CMemberTreeModel::IdRole).toString();
+            // Groups are addressed as "all@" and their id, as the message module expects.
+            to.append(m_model->RowKind(row) == CMemberTreeModel::GroupRow
+                          ? QStringLiteral("all@") + id
+                          : id);
+        }
+        BeginMessage(MessageBegin::NewToSameRecipients, to);
+        break;
+    }
+    case OnNettersMessage: {
+        QStringList to;
+        if (CIMGroup* group = rows.size() == 1 ? m_model->GroupAt(rows.front()) : nullptr) {
+            for (const CIMGrpMember* m = group->GetMember(); m; m = m->GetBros()) {
+                if (!AvalinStatus::IsOff(m->GetStatus()))
+                    to.append(m->GetID());
+            }
+        }
+        if (!to.isEmpty())
+            BeginMessage(MessageBegin::NewToSameRecipients, to);
+        break;
+    }
+    case Help:
+        if (core.Help)
+            core.Help();
+        break;
+    case Version:
+        if (core.Version)
+            core.Version();
+        break;
+    case WebSite:
+        QDesktopServices::openUrl(QUrl(kWebSite));
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,119 @@
+// The presence plug-in's application object: the user's groups and members with their
+// presence, the own status and the eleven presets, and the IM window that shows them. It
+// runs the window's commands, so that the window itself stays a view.
+#pragma once
+
+#include "imframe/CIMPluginApp.h"
+#include "obrix/CIMSndInfo.h"
+#include "plugin/im/avalin/CAvalinCommands.h"
+#include "plugin/im/avalin/CAvalinDirectory.h"
+#include "plugin/im/avalin/CAvalinDlg.h"
+#include "plugin/im/avalin/CAvalinSettings.h"
+#include "plugin/im/avalin/CPresetList.h"
+#include "plugin/im/avalin/CStatusIcons.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CAvalinDlg;
+class CMemberTreeModel;
+class QWidget;
+
+struct AvalinOwnStatus {
+    QString status;
+    QString icon;
+    uint32_t colour;
+};
+
+class CAvalinApp : public CIMPluginApp {
+public:
+    CAvalinApp();
+    ~CAvalinApp() override;
+
+    void OnStart() override;
+    void OnKill() override;
+    int32_t OnPreTranslateMessage(MSG* msg) override;
+    void OnBegin(int32_t kind, intptr_t data) override;
+    void OnOption() override;
+    void OnBeginOption() override { m_optionOpen = true; }
+    void OnKillOption() override { m_optionOpen = false; }
+    void OnLogon(int32_t flag) override;
+    void OnLogoff(int32_t flag) override;
+    void OnChangeMemPresence(const char16_t* groupId, const char16_t* memberId,
+                             const char16_t* previousStatus) override;
+    void OnAddGrpMember(const char16_t* groupId, const char16_t* memberId,
+                        const char16_t* name) override;
+    int32_t OnRemoveGrp(const char16_t* groupId) override;
+    void OnRemoveGrpMember(const char16_t* groupId, const char16_t* memberId) override;
+    void OnChangeGrpName(const char16_t* groupId) override;
+
+    // ---- what the window asks of the application ----
+    void* Resources() const;
+    QString Text(uint32_t id) const;
+    bool IsLoggedOn() const { return m_loggedOn; }
+    bool IsChatPresent() const;
+    QString UserID() const;
+    CMemberTreeModel& Model() const { return *m_model; }
+    const CAvalinDirectory& Directory() const { return m_dir; }
+    const CStatusIcons& StatusIcons() const { return m_icons; }
+    const CPresetList& Presets() const { return m_presets; }
+    const AvalinOwnStatus& OwnStatus() const { return m_own; }
+    const CAvalinSettings& Settings() const { return m_settings; }
+    CAvalinDlg* Window() const { return m_dlg; }
+    // The command's condition, for the given selection of the member tab.
+    AvalinCommandState CommandState(int tab, const QList<int>& selectedRows) const;
+
+    // Runs a command of the window's menus, toolbar, buttons and accelerators; a command
+    // whose condition does not hold is ignored.
+    void RunCommand(int command);
+    // Member tree actions.
+    void ActivateMember(int row);
+    void OpenUrl(const QString& url);
+    void SendFiles(const QString& targetId, const QStringList& paths);
+    void SaveExpandedGroups();
+
+    // ---- status ----
+    void ApplyPreset(int index);
+    // Sends a status and takes it as the own status.
+    void SendStatus(const CIMPreset& preset);
+    // Stores an edited preset, saves the file and refreshes the menus.
+    void StorePreset(int index, const CIMPreset& preset);
+    void ResetPresets();
+    int LastPreset() const { return m_lastPreset; }
+    // The user's groups in tree order (ids and names), for the status dialog.
+    QList<std::pair<QString, QString>> UserGroups() const;
+
+    // Settings files of the account, below its module directory.
+    QString DataPath(const QString& fileName) const;
+
+private:
+    bool ReadFile(const QString& path, QByteArray& bytes) const;
+    bool WriteFile(const QString& path, const QByteArray& bytes) const;
+    void ReplaceTree();
+    QStringList ReadExpandedGroups() const;
+    void LoadPresets();
+    void SavePresets();
+    void ReconcileAndSavePresets();
+    void LoadStatusIcons();
+    void TakeOwnStatusFromTree();
+    void RebuildList();
+    void BeginMessage(int32_t kind, const QStringList& to);
+    void BeginChat(const QStringList& members);
+    void LogonCommand();
+    const tagIMGRPMEMBER* FetchMembership(const QString& groupId, const QString& memberId) const;
+
+    bool m_loggedOn = false;
+    bool m_optionOpen = false;
+    CAvalinDirectory m_dir;
+    std::unique_ptr<CMemberTreeModel> m_model;
+    CPresetList m_presets;
+    int m_lastPreset = 0;
+    CIMSndInfo m_sounds;
+    CStatusIcons m_icons;
+    CAvalinSettings m_settings;
+    AvalinOwnStatus m_own;
+    QPointer<CAvalinDlg> m_dlg;
+};

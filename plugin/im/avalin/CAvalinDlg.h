@@ -1,0 +1,109 @@
+// The IM window: the member tree and the two message lists on three tabs, a toolbar and a
+// menu bar per tab, four large buttons and the task-tray menu. It shows the application's
+// state and hands every command to it; closing or minimising only hides it.
+#pragma once
+
+#include "obrix/ZeltaPlatform.h"
+
+#include <QHash>
+#include <QKeyCombination>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class CAvalinApp;
+class CPresenceList;
+class QAction;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QTabWidget;
+class QToolBar;
+class QTreeWidget;
+class QVBoxLayout;
+
+class CAvalinDlg : public QWidget {
+    Q_OBJECT
+
+public:
+    // Posted to the window to open the free-input status dialog.
+    static constexpr int kFreeInputMessage = 0x9102;
+
+    explicit CAvalinDlg(CAvalinApp& app, QWidget* parent = nullptr);
+    ~CAvalinDlg() override;
+
+    void OnLoggedOn();
+    void OnLoggedOff();
+    // The preset items of every status menu show the presets' current texts.
+    void RefreshStatusMenus();
+    void RestoreAndRaise();
+    void ShowTrayMenu();
+    bool IsStatusDialogOpen() const;
+
+    // Accelerators of the current tab (and of the plug-in's dialogs) before normal delivery;
+    // true when the event was used.
+    bool PreTranslate(MSG* msg);
+    // The command of a key in a tab's accelerator table, 0 when none.
+    static int AcceleratorCommand(int tab, QKeyCombination key);
+
+    int CurrentTab() const;
+    void SelectTab(int tab);
+    QList<int> SelectedRows() const;
+    CPresenceList* PresenceList() const { return m_list; }
+    QMenuBar* MenuBar(int tab) const { return m_menuBars.value(tab); }
+    QToolBar* ToolBar() const { return m_toolbar; }
+    QPushButton* Button(int command) const;
+    QMenu* TrayMenu() const { return m_trayMenu; }
+
+    // Runs a command as the menus, toolbar, buttons and accelerators do.
+    void OnCommand(int command);
+    // Enables the toolbar and buttons from the current state.
+    void UpdateCommandUi();
+
+    // Modal questions owned by the window.
+    bool Ask(const QString& caption, const QString& text);
+    void Warn(const QString& caption, const QString& text);
+    // 0 message, 1 chat, -1 neither.
+    int ChooseMessageOrChat(const QString& memberName);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    struct MenuItem;
+    void BuildMenus();
+    QMenu* BuildMenu(const QString& title, const QList<MenuItem>& items);
+    QAction* AddCommand(QMenu* menu, uint32_t text, int command, const QString& key = {});
+    QMenu* NewStatusMenu();
+    QMenu* NewSettingMenu();
+    void PrepareMenu(QMenu* menu);
+    void BuildToolbar(int tab);
+    void BuildButtons(QWidget* area);
+    void OnTabChanged(int tab);
+    void SortBy(int position, bool ascending);
+    void DropMenu(QMenu* menu, int command);
+    void ShowMemberMenu(int row, const QPoint& at);
+    void OpenFreeInput();
+    void OpenPresetList();
+    void ApplyWinPos();
+    void SaveLayout();
+    QString TabTitle(int tab) const;
+
+    CAvalinApp& m_app;
+    QVBoxLayout* m_layout = nullptr;
+    QList<QMenuBar*> m_menuBars;
+    QToolBar* m_toolbar = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    CPresenceList* m_list = nullptr;
+    QTreeWidget* m_newList = nullptr;
+    QTreeWidget* m_sentList = nullptr;
+    QHash<int, QPushButton*> m_buttons;
+    QMenu* m_trayMenu = nullptr;
+    QMenu* m_settingDrop = nullptr;
+    QMenu* m_memberMenus[3] = {};
+    QList<QMenu*> m_statusMenus;
+    QList<QMenu*> m_ownedMenus;
+    QPointer<QWidget> m_statusDialog;
+};

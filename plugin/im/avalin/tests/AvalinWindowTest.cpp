@@ -1,0 +1,210 @@
+// The IM window and its status dialogs on the scripted core, under the offscreen platform.
+#include "plugin/im/avalin/AvalinIds.h"
+#include "plugin/im/avalin/CAvalinApp.h"
+#include "plugin/im/avalin/CAvalinDlg.h"
+#include "plugin/im/avalin/CChangeStatusDlg.h"
+#include "plugin/im/avalin/CMemberTreeModel.h"
+#include "plugin/im/avalin/CPresenceList.h"
+#include "tests/support/ScriptedCore.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using namespace AvalinCmd;
+
+class AvalinWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ScriptedCore::Reset(ObrixModule::Presence);
+        ScriptedCore::SetRoot(root.path());
+        ScriptedCore::SetUserId(QStringLiteral("me"));
+        ScriptedCore::AddGroup(QStringLiteral("sales"), QStringLiteral("営業部"));
+        ScriptedCore::AddGroup(QStringLiteral("dev"), QStringLiteral("開発部"));
+        ScriptedCore::AddMembership("sales", "me", "自分", "on");
+        ScriptedCore::AddMembership("sales", "aoki", "青木", "on");
+        ScriptedCore::AddMembership("sales", "baba", "馬場", "off");
+        ScriptedCore::AddMembership("dev", "aoki", "青木", "on");
+        app = std::make_unique<CAvalinApp>();
+        app->OnStart();
+    }
+    void TearDown() override {
+        app->OnKill();
+        app.reset();
+        EXPECT_EQ(ScriptedCore::ForeignSettingCalls(), 0);
+    }
+
+    void LogOn() {
+        ScriptedCore::SetLogonState(ObrixLogon::LoggedOn);
+        app->OnLogon(1);
+    }
+    CAvalinDlg& Window() { return *app->Window(); }
+    bool ButtonEnabled(int command) { return Window().Button(command)->isEnabled(); }
+    // Offers a key press to the plug-in as the host does before delivery.
+    bool Press(QKeyCombination key) {
+        Window().activateWindow();
+        QApplication::setActiveWindow(&Window());
+        QKeyEvent event(QEvent::KeyPress, key.key(), key.keyboardModifiers());
+        MSG msg{Window().PresenceList(), &event};
+        return app->OnPreTranslateMessage(&msg) != 0;
+    }
+    // Answers the next modal box or dialog with the given button role and records its text.
+    void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr) {
+        QTimer::singleShot(0, [button, text] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            if (text)
+                *text = box->text();
+            box->button(button)->click();
+        });
+    }
+
+    QTemporaryDir root;
+    std::unique_ptr<CAvalinApp> app;
+};
+
+TEST_F(AvalinWindowTest, LoggedOffTheSessionCommandsStayDisabledAndKeysDoNothing) {
+    EXPECT_FALSE(ButtonEnabled(StatusChangeButton));
+    EXPECT_FALSE(ButtonEnabled(NewMessageButton));
+    EXPECT_FALSE(ButtonEnabled(ChatButton));
+    EXPECT_TRUE(ButtonEnabled(MessageBoxButton));
+    EXPECT_TRUE(Press(QKeyCombination(Qt::Key_F2)));
+    EXPECT_TRUE(Press(Qt::CTRL | Qt::Key_N));
+    EXPECT_TRUE(ScriptedCore::SentStatuses().isEmpty());
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Begin")).isEmpty());
+    // Message box needs no session.
+    EXPECT_TRUE(Press(Qt::CTRL | Qt::Key_B));
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Begin")), QStringList{"Begin\t6\t0\t0"});
+
+    LogOn();
+    EXPECT_TRUE(ButtonEnabled(StatusChangeButton));
+    EXPECT_TRUE(ButtonEnabled(NewMessageButton));
+    EXPECT_FALSE(ButtonEnabled(ChatButton)) << "no chat module is loaded";
+    app->OnLogoff(1);
+    EXPECT_FALSE(ButtonEnabled(NewMessageButton));
+    EXPECT_EQ(app->Model().rowCount(), 0);
+}
+
+TEST_F(AvalinWindowTest, PresetKeysApplyTheirPresetsWithF3BeforeF4) {
+    LogOn();
+    // The defaults show "OnNet" everywhere; make preset 1 distinguishable.
+    CIMPreset busy = app->Presets().At(1);
+    busy.SetStatus(QStringLiteral("会議中"));
+    app->StorePreset(1, busy);
+    ASSERT_TRUE(Press(QKeyCombination(Qt::Key_F3)));
+    ASSERT_EQ(ScriptedCore::SentStatuses().size(), 1);
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetStatus(), QStringLiteral("会議中"));
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetGroup(), QStringLiteral("sales"));
+    EXPECT_EQ(app->LastPreset(), 1);
+    ASSERT_TRUE(Press(QKeyCombination(Qt::Key_F2)));
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetStatus(), QStringLiteral("OnNet"));
+    EXPECT_EQ(app->OwnStatus().status, QStringLiteral("OnNet"));
+    EXPECT_EQ(CAvalinDlg::AcceleratorCommand(0, Qt::CTRL | Qt::Key_M), SelectMessage);
+    EXPECT_EQ(CAvalinDlg::AcceleratorCommand(1, Qt::CTRL | Qt::Key_M), 0);
+    // The presets survive in the account's file.
+    EXPECT_TRUE(QFile::exists(app->DataPath(QStringLiteral("Preset.zin"))));
+}
+
+TEST_F(AvalinWindowTest, LogOnListsGroupsAndPresenceEventsUpdateTheRows) {
+    ScriptedCore::SetString(QStringLiteral("IMWINDOW"), QStringLiteral("WinPos"),
+                            QStringLiteral("2:40:50:440:650"));
+    LogOn();
+    const CMemberTreeModel& model = app->Model();
+    EXPECT_EQ(model.index(0, 1).data().toString(), QStringLiteral("OnNetMembers"));
+    EXPECT_EQ(model.RowKind(1), CMemberTreeModel::OwnRow);
+    EXPECT_GE(model.FindGroupRow(QStringLiteral("dev")), 0);
+    EXPECT_FALSE(Window().isMinimized());
+    EXPECT_EQ(Window().normalGeometry().topLeft(), QPoint(40, 50));
+
+    const int before = ScriptedCore::DirectoryReads();
+    ScriptedCore::SetStatus(QStringLiteral("sales"), QStringLiteral("baba"),
+                            QStringLiteral("外出中"));
+    app->OnChangeMemPresence(u"sales", u"baba", u"off");
+    const int row = model.FindMemberRow(QStringLiteral("OnNetters"), QStringLiteral("baba"));
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(model.index(row, 2).data().toString(), QStringLiteral("外出中"));
+    EXPECT_LE(ScriptedCore::DirectoryReads() - before, 2) << "one membership read per group";
+
+    // Log-off keeps the layout for the next log-on.
+    app->OnLogoff(1);
+    EXPECT_EQ(ScriptedCore::StoredString(QStringLiteral("PresencePage"), QStringLiteral("ColSize"))
+                  .value_or(QString())
+                  .count(u':'),
+              2);
+    EXPECT_TRUE(ScriptedCore::StoredString(QStringLiteral("IMWINDOW"), QStringLiteral("WinPos"))
+                    .value_or(QString())
+                    .startsWith(QStringLiteral("1:40:50:")));
+}
+
+TEST_F(AvalinWindowTest, LogonCommandOnlyWarnsDuringATransitionAndAsksBeforeLoggingOff) {
+    ScriptedCore::SetLogonState(ObrixLogon::LoggingOn);
+    QString warning;
+    AnswerNextBox(QMessageBox::Ok, &warning);
+    Window().OnCommand(Logon);
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Logon")).isEmpty());
+
+    LogOn();
+    AnswerNextBox(QMessageBox::Cancel);
+    Window().OnCommand(Logon);
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Logoff")).isEmpty());
+    AnswerNextBox(QMessageBox::Ok);
+    Window().OnCommand(Logon);
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Logoff")).size(), 1);
+}
+
+TEST_F(AvalinWindowTest, StatusDialogRefusesOfflineWordsAndKeepsRedPresetsEverywhere) {
+    LogOn();
+    {
+        CChangeStatusDlg dlg(*app, -1, &Window());
+        EXPECT_TRUE(dlg.AllGroups()->isChecked());
+        dlg.StatusEdit()->setText(QStringLiteral("offnet"));
+        AnswerNextBox(QMessageBox::Ok);
+        dlg.accept();
+        EXPECT_EQ(dlg.result(), 0) << "an off-line status is refused and the dialog stays";
+        EXPECT_EQ(dlg.StatusEdit()->selectedText(), QStringLiteral("offnet"));
+
+        dlg.StatusEdit()->setText(QStringLiteral("OnNet"));
+        dlg.accept();
+        EXPECT_EQ(dlg.result(), int(QDialog::Accepted));
+        EXPECT_EQ(dlg.Result().GetStatus(), QStringLiteral("on"));
+        EXPECT_EQ(dlg.Result().GetGroup(), QStringLiteral("sales"));
+    }
+    {
+        CChangeStatusDlg dlg(*app, 4, &Window());
+        dlg.StatusEdit()->setText(QStringLiteral("&"));
+        dlg.AllGroups()->click();
+        EXPECT_FALSE(dlg.AllGroups()->isChecked());
+        EXPECT_FALSE(dlg.GroupList()->isEnabled());
+        dlg.ColourBox()->setCurrentIndex(2);
+        AnswerNextBox(QMessageBox::Ok);
+        dlg.accept();
+        EXPECT_TRUE(dlg.AllGroups()->isChecked()) << "red is shown in all groups";
+    }
+    EXPECT_EQ(app->Presets().At(4).GetGroup(), QStringLiteral("sales"));
+    EXPECT_EQ(app->Presets().At(4).GetBkColor(), AvalinColour::Red);
+    // The menus show the "&" as typed.
+    QMenu* file = Window().MenuBar(0)->actions().front()->menu();
+    QMenu* status = nullptr;
+    for (QAction* action : file->actions())
+        status = action->menu() ? action->menu() : status;
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->actions().at(4)->text().startsWith(QStringLiteral("&&\t")));
+}
+
+} // namespace
