@@ -2,6 +2,8 @@
 
 #include "kernova/MessageConvert.h"
 
+#include <algorithm>
+
 namespace {
 const char16_t* Utf16(const QString& s) {
     return reinterpret_cast<const char16_t*>(s.utf16());
@@ -69,6 +71,15 @@ bool CChatDesk::ReplayLog(int32_t chat) {
 }
 
 void CChatDesk::OnInvited(int chat, const QString& inviterId, const QString& text) {
+    const auto& plugins = m_plugins.Plugins();
+    const bool answered = std::any_of(plugins.begin(), plugins.end(),
+                                      [](const auto& plugin) { return plugin->OnChatInvite; });
+    if (!answered) {
+        // Nobody here could ever accept it; the inviter hears so at once instead of waiting.
+        if (m_service)
+            m_service->DeclineChat(chat, false);
+        return;
+    }
     m_plugins.Broadcast(&CImPlugin::OnChatInvite, int32_t(chat), Utf16(inviterId), Utf16(text));
 }
 

@@ -10,6 +10,7 @@
 #include "kernova/CPasswordVault.h"
 #include "kernova/CTaskTray.h"
 #include "kernova/KernovaText.h"
+#include "kernova/PrivateFiles.h"
 #include "kernova/service/CLocalService.h"
 #include "kernova/service/CPasswordHash.h"
 #include "obrix/CIMPreset.h"
@@ -21,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -41,7 +43,7 @@ QString WithSlash(QString dir) {
 }
 
 QString Ensured(const QString& dir) {
-    QDir().mkpath(dir);
+    PrivateFiles::MakeDir(dir);
     return dir;
 }
 
@@ -63,7 +65,11 @@ const QByteArray kCheckMagic = QByteArrayLiteral("ZPC1");
 CKernovaCore::CKernovaCore(CHostServices& host, QObject* parent)
     : QObject(parent), m_host(host),
       m_desk(m_plugins, [this](int32_t level, const QString& text) { Log(level, text); }),
-      m_chats(m_plugins) {}
+      m_chats(m_plugins) {
+    m_reconnectTimer.setSingleShot(true);
+    connect(&m_reconnectTimer, &QTimer::timeout, this, &CKernovaCore::Reconnect);
+    m_desk.SetStoreFailureHandler([this] { TellUnwritableOnce(m_desk.Files().Directory()); });
+}
 
 CKernovaCore::~CKernovaCore() {
     delete m_logonDlg.data();
@@ -102,6 +108,17 @@ void CKernovaCore::Start() {
     if (m_started)
         return;
     m_started = true;
+    // Files that an earlier run left readable by others become the user's alone.
+    const QString userDir = UserDir();
+    QFile::setPermissions(userDir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    int unchanged = 0;
+    for (const char* tree : {"account", "settings"})
+        unchanged += PrivateFiles::FixTree(userDir + QLatin1String(tree));
+    if (unchanged)
+        Log(ZeltaLogLevel::Warning, QStringLiteral("%1 files below %2 could not be made private.")
+                                        .arg(unchanged)
+                                        .arg(userDir));
     m_plugins.Broadcast(&CImPlugin::OnInit);
     if (CImPlugin* presence = m_plugins.Find(ObrixModule::Presence))
         CImPluginSet::Invoke(presence->OnStart);
@@ -114,13 +131,14 @@ void CKernovaCore::Start() {
     if (!m_tray->Listen(ZeltaTaskTray::serverPath()))
         Log(ZeltaLogLevel::Warning,
             QStringLiteral("ZeltaIMTaskTray could not listen at ") + ZeltaTaskTray::serverPath());
-    // The program mark, as on the IM window.
-    m_tray->ShowIcon(CResourceLoader::LoadIcon(IMResHandle(), 102),
-                     CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
+    // The program mark, as on the IM window; dimmed while no session runs.
+    m_trayIcon = CResourceLoader::LoadIcon(IMResHandle(), 102);
+    UpdateTray();
     QTimer::singleShot(0, this, &CKernovaCore::AutoLogonAtStart);
 }
 
 void CKernovaCore::Shutdown() {
+    m_reconnectTimer.stop();
     delete m_logonDlg.data();
     if (m_sheet)
         m_sheet->reject();
@@ -200,7 +218,7 @@ QString CKernovaCore::ModuleDir(int32_t module) {
 QString CKernovaCore::MessageDir() {
     const QString dir = AccountDir() + QStringLiteral("message/");
     for (const char* box : {"recv", "send", "draft", "files"})
-        QDir().mkpath(dir + QLatin1String(box));
+        PrivateFiles::MakeDir(dir + QLatin1String(box));
     return dir;
 }
 
@@ -304,13 +322,109 @@ void CKernovaCore::SetState(int32_t state) {
     if (m_state == state)
         return;
     m_state = state;
-    if (m_tray) {
-        m_tray->SetTip(
-            state == ObrixLogon::LoggedOn
-                ? CResourceLoader::Format(IMResHandle(), KernovaText::TrayLoggedOn, {m_user})
-                : CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff));
-    }
+    if (state != ObrixLogon::Offline)
+        m_reconnectTimer.stop();
+    UpdateTray();
     emit LogonStateChanged(state);
+}
+
+void CKernovaCore::UpdateTray() {
+    if (!m_tray)
+        return;
+    QString tip;
+    if (m_state == ObrixLogon::LoggedOn)
+        tip = CResourceLoader::Format(IMResHandle(), KernovaText::TrayLoggedOn, {m_user});
+    else if (m_state == ObrixLogon::Offline)
+        tip = CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayOffline);
+    else
+        tip = CResourceLoader::LoadString(IMResHandle(), KernovaText::TrayLoggedOff);
+    QIcon icon = m_trayIcon;
+    if (m_state != ObrixLogon::LoggedOn && !m_trayIcon.isNull()) {
+        icon = QIcon();
+        for (const QSize& size : m_trayIcon.availableSizes())
+            icon.addPixmap(m_trayIcon.pixmap(size, QIcon::Disabled));
+    }
+    m_tray->ShowIcon(icon, tip);
+}
+
+void CKernovaCore::Notify(uint32_t textId, const QString& text) {
+    Log(ZeltaLogLevel::Notice, QStringLiteral("Told the user (%1): %2").arg(textId).arg(text));
+    const QString title = CResourceLoader::LoadString(IMResHandle(), KernovaText::NoticeTitle);
+    if (!m_tray || !m_tray->ShowMessage(title, text)) {
+        // A desktop without a tray still hears of it, in one box that the next notice reuses.
+        auto* box = qobject_cast<QMessageBox*>(m_noticeBox.data());
+        if (!box) {
+            box = new QMessageBox(QMessageBox::Information, title, QString(), QMessageBox::Ok,
+                                  m_host.MainWnd());
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setWindowModality(Qt::NonModal);
+            m_noticeBox = box;
+        }
+        box->setText(text);
+        box->show();
+    }
+    emit UserNotified(textId, text);
+}
+
+void CKernovaCore::TellUnwritableOnce(const QString& dir) {
+    if (std::exchange(m_toldUnwritable, true))
+        return;
+    Notify(KernovaText::UserDirUnwritable,
+           CResourceLoader::Format(IMResHandle(), KernovaText::UserDirUnwritable,
+                                   {QDir::toNativeSeparators(dir)}));
+}
+
+void CKernovaCore::SetReconnectDelays(int firstMs, int maxMs) {
+    m_reconnectFirstMs = qMax(1, firstMs);
+    m_reconnectMaxMs = qMax(m_reconnectFirstMs, maxMs);
+}
+
+void CKernovaCore::OnSessionEnded(int reason) {
+    Log(ZeltaLogLevel::Warning, QStringLiteral("The service ended the session (%1).").arg(reason));
+    const QString member = m_user;
+    const QString password = std::exchange(m_password, {});
+    EndSession(ObrixLogon::Offline);
+    switch (reason) {
+    case Svc::END_EXPIRED:
+        // The process stalled or the machine slept: the member did not ask to leave.
+        m_reconnectId = member;
+        m_reconnectPassword = password;
+        m_reconnectDelayMs = m_reconnectFirstMs;
+        m_reconnectTimer.start(m_reconnectDelayMs);
+        Notify(KernovaText::SessionLost,
+               CResourceLoader::LoadString(IMResHandle(), KernovaText::SessionLost));
+        break;
+    case Svc::END_REPLACED:
+        // Logging on again would end the other session in turn, back and forth.
+        Notify(KernovaText::LoggedOnElsewhere,
+               CResourceLoader::Format(IMResHandle(), KernovaText::LoggedOnElsewhere, {member}));
+        break;
+    default:
+        Notify(KernovaText::MemberRemoved,
+               CResourceLoader::Format(IMResHandle(), KernovaText::MemberRemoved, {member}));
+        break;
+    }
+}
+
+void CKernovaCore::Reconnect() {
+    if (m_state != ObrixLogon::Offline || m_reconnectId.isEmpty())
+        return;
+    if (LogonWith(m_reconnectId, m_reconnectPassword)) {
+        m_reconnectPassword.clear();
+        Notify(KernovaText::Reconnected,
+               CResourceLoader::Format(IMResHandle(), KernovaText::Reconnected, {m_user}));
+        return;
+    }
+    if (m_logonErrorCode == CServiceError::BadLogon) {
+        // The password changed meanwhile: only the user can go on.
+        m_reconnectPassword.clear();
+        ShowLogonDialog(LogonFailureText(), m_reconnectId);
+        return;
+    }
+    m_reconnectDelayMs = qMin(m_reconnectMaxMs, m_reconnectDelayMs * 2);
+    Log(ZeltaLogLevel::Notice,
+        QStringLiteral("Next log-on attempt in %1 ms.").arg(m_reconnectDelayMs));
+    m_reconnectTimer.start(m_reconnectDelayMs);
 }
 
 QString CKernovaCore::ServiceDir() {
@@ -399,11 +513,7 @@ void CKernovaCore::ConnectService() {
     // Talk reaches the chat window at once instead of at the plug-in's next poll.
     connect(s, &CMessagingService::ChatChanged, this,
             [this](int chat) { m_chats.OnChanged(chat); });
-    connect(s, &CMessagingService::SessionEnded, this, [this](int reason) {
-        Log(ZeltaLogLevel::Warning,
-            QStringLiteral("The service ended the session (%1).").arg(reason));
-        EndSession(ObrixLogon::Offline);
-    });
+    connect(s, &CMessagingService::SessionEnded, this, &CKernovaCore::OnSessionEnded);
 }
 
 void CKernovaCore::RefreshDirectory() {
@@ -439,6 +549,7 @@ void CKernovaCore::TellProfileChanges(const SvcMember& before, const SvcMember& 
 
 bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
     m_logonError.clear();
+    m_logonErrorCode = CServiceError::None;
     if (m_state == ObrixLogon::LoggingOn || m_state == ObrixLogon::LoggingOff ||
         m_state == ObrixLogon::LoggedOn) {
         m_logonError = CServiceError(CServiceError::Busy).Text();
@@ -449,6 +560,7 @@ bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
     EnsureService();
     if (!m_service->Logon(memberId, password)) {
         m_logonError = m_service->LastError().Text();
+        m_logonErrorCode = m_service->LastError().code();
         Log(ZeltaLogLevel::Warning, QStringLiteral("Log-on as %1 failed: %2")
                                         .arg(memberId, m_service->LastError().EnglishText()));
         SetState(previous);
@@ -457,8 +569,13 @@ bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
     EndAuthorization();
     m_user = m_service->GetUserID();
     m_lastUser = m_user;
+    m_password = password;
     StorePasswordCheck(m_user, password);
-    m_desk.SetDirectory(MessageDir());
+    const QString messageDir = MessageDir();
+    m_desk.SetDirectory(messageDir);
+    // Received messages stay at the service until they are stored; say early why they wait.
+    if (!QFileInfo(messageDir + QStringLiteral("recv")).isWritable())
+        TellUnwritableOnce(messageDir);
     RefreshDirectory();
     SetState(ObrixLogon::LoggedOn);
     Log(ZeltaLogLevel::Notice, QStringLiteral("Logged on as %1.").arg(m_user));
@@ -492,6 +609,7 @@ void CKernovaCore::EndSession(int32_t nextState) {
     m_directory.Clear();
     Log(ZeltaLogLevel::Notice, QStringLiteral("Logged off %1.").arg(m_user));
     m_user.clear();
+    m_password.clear();
     SetState(nextState);
 }
 
@@ -504,6 +622,7 @@ int32_t CKernovaCore::RequestLogoff() {
         EndSession(ObrixLogon::LoggedOff);
         return 1;
     default:
+        m_reconnectTimer.stop();
         SetState(ObrixLogon::LoggedOff);
         return 1;
     }
@@ -546,24 +665,40 @@ void CKernovaCore::SetLogonPreferences(const QString& memberId, bool rememberId,
 }
 
 void CKernovaCore::AutoLogonAtStart() {
-    const QString envId = qEnvironmentVariable("ZELTA_AUTOLOGON_ID");
-    if (!envId.isEmpty()) {
-        if (!LogonWith(envId, qEnvironmentVariable("ZELTA_AUTOLOGON_PASSWORD")))
-            Log(ZeltaLogLevel::Error, QStringLiteral("Automatic log-on failed: ") + m_logonError);
-        return;
+    QString id = qEnvironmentVariable("ZELTA_AUTOLOGON_ID");
+    std::optional<QString> password;
+    if (!id.isEmpty()) {
+        password = qEnvironmentVariable("ZELTA_AUTOLOGON_PASSWORD");
+    } else {
+        if (!IsAutoLogon())
+            return;
+        id = RememberedID();
+        const QByteArray sealed =
+            ReadRegBinary(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kPasswordKey);
+        password = CPasswordVault(KeyPath()).Open(sealed);
     }
-    if (!IsAutoLogon())
+    if (password && LogonWith(id, *password))
         return;
-    const QByteArray sealed =
-        ReadRegBinary(1, ObrixModule::General, QString::fromUtf16(kLogonSection), kPasswordKey);
-    const std::optional<QString> password = CPasswordVault(KeyPath()).Open(sealed);
-    if (password && LogonWith(RememberedID(), *password))
-        return;
-    ShowLogonDialog();
+    // The user learns why and can put it right in the dialog.
+    const QString reason = password ? LogonFailureText() : QString();
+    Log(ZeltaLogLevel::Error,
+        QStringLiteral("Automatic log-on as %1 failed: %2")
+            .arg(id, password ? m_logonError : QStringLiteral("no password")));
+    ShowLogonDialog(reason, id);
 }
 
-void CKernovaCore::ShowLogonDialog() {
+QString CKernovaCore::LogonFailureText() {
+    QString reason = m_logonError;
+    if (m_logonErrorCode == CServiceError::NoService || m_logonErrorCode == CServiceError::Database)
+        reason = CResourceLoader::Format(IMResHandle(), KernovaText::ServiceUnreachable,
+                                         {QDir::toNativeSeparators(m_serviceDir), m_logonError});
+    return CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {reason});
+}
+
+void CKernovaCore::ShowLogonDialog(const QString& reason, const QString& memberId) {
     if (m_logonDlg) {
+        if (!reason.isEmpty())
+            m_logonDlg->ShowError(reason);
         m_logonDlg->raise();
         m_logonDlg->activateWindow();
         return;
@@ -571,12 +706,13 @@ void CKernovaCore::ShowLogonDialog() {
     CLogonDlg::Values initial;
     initial.rememberId = IsRememberID();
     initial.autoLogon = IsAutoLogon();
-    if (initial.rememberId || initial.autoLogon)
+    if (!memberId.isEmpty())
+        initial.memberId = memberId;
+    else if (initial.rememberId || initial.autoLogon)
         initial.memberId = RememberedID();
     auto submit = [this](const CLogonDlg::Values& v, QString* reason) {
         if (!LogonWith(v.memberId, v.password)) {
-            *reason =
-                CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {m_logonError});
+            *reason = LogonFailureText();
             return false;
         }
         SetLogonPreferences(v.memberId, v.rememberId, v.autoLogon,
@@ -585,6 +721,8 @@ void CKernovaCore::ShowLogonDialog() {
     };
     m_logonDlg = new CLogonDlg(IMResHandle(), initial, submit, m_host.MainWnd());
     m_logonDlg->setAttribute(Qt::WA_DeleteOnClose);
+    if (!reason.isEmpty())
+        m_logonDlg->ShowError(reason);
     m_logonDlg->show();
 }
 
@@ -726,7 +864,7 @@ void CKernovaCore::StorePasswordCheck(const QString& memberId, const QString& pa
     }
     bytes += hash.salt + hash.hash;
     const QString path = PasswordCheckPath(memberId);
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    PrivateFiles::MakeDir(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return;
@@ -884,9 +1022,10 @@ bool CKernovaCore::WriteWholeFile(const QString& path, const QByteArray& bytes, 
     const QString resolved = ResolvePath(path);
     const QString parent = QFileInfo(resolved).absolutePath();
     if (createDirs)
-        QDir().mkpath(parent);
+        PrivateFiles::MakeDir(parent);
     else if (!QFileInfo(parent).isDir())
         return false;
     QSaveFile file(resolved);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return file.open(QIODevice::WriteOnly) && PrivateFiles::Restrict(file) &&
+           file.write(bytes) == bytes.size() && file.commit();
 }

@@ -14,8 +14,10 @@
 #include "kernova/service/CMessagingService.h"
 
 #include <QHash>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -88,6 +90,13 @@ public:
     bool IsAutoLogon();
     void SetLogonPreferences(const QString& memberId, bool rememberId, bool autoLogon,
                              const QString& password);
+    // After the service lost the session (no heartbeat in time), the core logs on again by
+    // itself with the session's credentials, waiting firstMs, then twice as long after each
+    // failure up to maxMs.
+    void SetReconnectDelays(int firstMs, int maxMs);
+    bool IsReconnecting() const { return m_reconnectTimer.isActive(); }
+    // The log-on dialog while it is open (tests look at it).
+    CLogonDlg* LogonDialog() const { return m_logonDlg; }
     // ZELTA_SERVICE_DIR, else the core's "SERVICE"/"Dir" setting, else the default.
     QString ServiceDir();
     CMessagingService* Service() const { return m_service.get(); }
@@ -159,6 +168,9 @@ public:
 
 signals:
     void LogonStateChanged(int32_t state);
+    // Something the user is told through the tray (a balloon, or a message box where the
+    // desktop has no tray): the number of the text and the text as shown.
+    void UserNotified(uint32_t textId, const QString& text);
 
 private:
     void SetState(int32_t state);
@@ -169,7 +181,15 @@ private:
     void TellProfileChanges(const SvcMember& before, const SvcMember& after);
     void EndSession(int32_t nextState);
     void AutoLogonAtStart();
-    void ShowLogonDialog();
+    void ShowLogonDialog(const QString& reason = {}, const QString& memberId = {});
+    // Why the last log-on failed, in words for the user.
+    QString LogonFailureText();
+    void Notify(uint32_t textId, const QString& text);
+    void OnSessionEnded(int reason);
+    void Reconnect();
+    // Tells the user once per run that received messages cannot be stored.
+    void TellUnwritableOnce(const QString& dir);
+    void UpdateTray();
     void ShowOwnTrayMenu();
     QString AccountId() const;
     QString KeyPath();
@@ -194,6 +214,18 @@ private:
     QString m_user;
     QString m_lastUser;
     QString m_logonError;
+    int m_logonErrorCode = 0;
+    // The credentials of the session, kept in memory to log on again after a lost session.
+    QString m_password;
+    QString m_reconnectId;
+    QString m_reconnectPassword;
+    QTimer m_reconnectTimer;
+    int m_reconnectFirstMs = 2000;
+    int m_reconnectMaxMs = 60000;
+    int m_reconnectDelayMs = 0;
+    bool m_toldUnwritable = false;
+    QIcon m_trayIcon;
+    QPointer<QWidget> m_noticeBox;
     void* m_imRes = nullptr;
     bool m_imResTried = false;
     bool m_started = false;

@@ -41,7 +41,27 @@ CLogonDlg::CLogonDlg(void* resModule, const Values& initial, Submit submit, QWid
     layout->addWidget(m_auto);
     layout->addWidget(m_error);
     layout->addWidget(buttons);
+    // Wide from the start for the usual reasons to keep their lines whole when one is shown.
+    m_id->setMinimumWidth(fontMetrics().horizontalAdvance(u'\u3042') * 17);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     (initial.memberId.isEmpty() ? m_id : m_password)->setFocus();
+}
+
+void CLogonDlg::FitToContents() {
+    // A wrapped label asks for its height only for a given width, which a top-level layout
+    // does not do by itself: the dialog is grown to what the text needs at its width.
+    layout()->activate();
+    const int needed =
+        qMax(layout()->totalHeightForWidth(width()), layout()->totalMinimumSize().height());
+    if (needed > height())
+        resize(width(), needed);
+    setMinimumHeight(needed);
+}
+
+void CLogonDlg::ShowError(const QString& reason) {
+    m_error->setText(reason);
+    m_error->show();
+    FitToContents();
 }
 
 CLogonDlg::Values CLogonDlg::CurrentValues() const {
@@ -66,8 +86,7 @@ void CLogonDlg::accept() {
         QDialog::accept();
         return;
     }
-    m_error->setText(reason);
-    m_error->show();
+    ShowError(reason);
     m_password->selectAll();
     m_password->setFocus();
 }

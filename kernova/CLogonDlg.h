@@ -26,10 +26,15 @@ public:
 
     Values CurrentValues() const;
     QString ShownError() const;
+    // Shows why the log-on failed between the check boxes and the buttons; the dialog grows
+    // so that every line of it stays in view.
+    void ShowError(const QString& reason);
 
     void accept() override;
 
 private:
+    void FitToContents();
+
     void* m_res;
     Submit m_submit;
     QLineEdit* m_id;

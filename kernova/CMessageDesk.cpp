@@ -2,6 +2,7 @@
 
 #include "host/CoreApi.h"
 #include "kernova/MessageConvert.h"
+#include "kernova/PrivateFiles.h"
 #include "kernova/service/AttachmentNames.h"
 #include "obrix/ObrixApi.h"
 
@@ -35,7 +36,8 @@ void CMessageDesk::SetAttachmentLimit(qint64 bytes) {
 }
 
 QString CMessageDesk::AttachmentPath(const QString& messageId, const QString& safeName) const {
-    return m_files.Directory() + QStringLiteral("files/") + messageId + safeName;
+    return m_files.Directory() + QStringLiteral("files/") + CMessageFiles::FileStem(messageId) +
+           safeName;
 }
 
 bool CMessageDesk::WriteAttachments(
@@ -43,7 +45,7 @@ bool CMessageDesk::WriteAttachments(
     const std::function<std::optional<QByteArray>(int)>& data) const {
     const QString dir = QFileInfo(AttachmentPath(messageId, {})).absolutePath();
     QStringList written;
-    bool ok = QDir().mkpath(dir);
+    bool ok = PrivateFiles::MakeDir(dir);
     for (int i = 0; ok && i < safeNames.size(); ++i) {
         const QString path = AttachmentPath(messageId, safeNames[i]);
         // Safe names hold no separator; a file outside the directory is refused all the same.
@@ -53,8 +55,8 @@ bool CMessageDesk::WriteAttachments(
         }
         const std::optional<QByteArray> bytes = data(i);
         QSaveFile file(path);
-        ok = bytes && file.open(QIODevice::WriteOnly) && file.write(*bytes) == bytes->size() &&
-             file.commit();
+        ok = bytes && file.open(QIODevice::WriteOnly) && PrivateFiles::Restrict(file) &&
+             file.write(*bytes) == bytes->size() && file.commit();
         if (ok)
             written.append(path);
         else
@@ -69,9 +71,13 @@ bool CMessageDesk::WriteAttachments(
 }
 
 void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
-    if (!CMessageFiles::IsSafeId(message.messageId)) {
-        Log(ZeltaLogLevel::Warning, QStringLiteral("Message with an unusable id skipped: %1")
-                                        .arg(message.messageId.left(200)));
+    if (message.messageId.isEmpty()) {
+        // Nothing could ever find it again; taken off the service so that it does not return
+        // at every log-on.
+        Log(ZeltaLogLevel::Error,
+            QStringLiteral("Message without an id from %1 dropped").arg(message.fromId.left(200)));
+        if (m_service)
+            m_service->MarkReceived({message.messageId});
         return;
     }
     // A message delivered again after a restart keeps what the user did with it.
@@ -81,28 +87,29 @@ void CMessageDesk::OnMessageArrived(const SvcMessage& message) {
             names.append(a.name);
         // The body names the files as the receiver stores them; a name is never trusted, nor
         // an element beyond the files that came.
-        QStringList texts = Svc::SafeAttachmentNames(names);
-        const QList<Svc::ObjectElement> elements = Svc::FindObjectElements(message.body);
-        for (qsizetype i = texts.size(); i < elements.size(); ++i)
-            texts.append(Svc::SafeAttachmentName(elements[i].text));
+        const QStringList safeNames = Svc::SafeAttachmentNames(names);
         if (!message.attachments.isEmpty()) {
             CMessagingService* service = m_service;
             const QString id = message.messageId;
-            if (!service || !WriteAttachments(id, texts.mid(0, names.size()), [&](int i) {
+            if (!service || !WriteAttachments(id, safeNames, [&](int i) {
                     return service->GetAttachmentData(id, i);
                 })) {
                 Log(ZeltaLogLevel::Error,
                     QStringLiteral("Received message %1 left pending: its files were not stored")
                         .arg(id));
+                if (m_onStoreFailure)
+                    m_onStoreFailure();
                 return;
             }
         }
         auto letrix = MessageConvert::ToLetrix(message);
-        letrix->SetMessage(Svc::ReplaceObjectElements(message.body, texts));
+        letrix->SetMessage(Svc::RewriteReceivedBody(message.body, safeNames));
         QString error;
         if (!m_files.Save(ObrixBox::Received, *letrix, &error)) {
             // Left pending at the service: it comes again at the next log-on.
             Log(ZeltaLogLevel::Error, QStringLiteral("Received message not stored: ") + error);
+            if (m_onStoreFailure)
+                m_onStoreFailure();
             return;
         }
     }

@@ -31,6 +31,11 @@ public:
     // Where a received or sent file of a message lies: <message dir>files/<id><safe name>.
     QString AttachmentPath(const QString& messageId, const QString& safeName) const;
 
+    // Called when a received message could not be stored (it stays pending at the service).
+    void SetStoreFailureHandler(std::function<void()> handler) {
+        m_onStoreFailure = std::move(handler);
+    }
+
     // Service events.
     void OnMessageArrived(const SvcMessage& message);
     void OnReceipt(const SvcReceipt& receipt);
@@ -68,6 +73,7 @@ private:
 
     const CImPluginSet& m_plugins;
     Logger m_log;
+    std::function<void()> m_onStoreFailure;
     CMessageFiles m_files;
     CMessagingService* m_service = nullptr;
     qint64 m_attachmentLimit = Svc::kDefaultAttachmentLimit;

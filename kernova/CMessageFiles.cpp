@@ -1,14 +1,20 @@
 #include "kernova/CMessageFiles.h"
 
+#include "kernova/PrivateFiles.h"
+#include "kernova/service/ServiceRules.h"
 #include "obrix/CArchive.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
-constexpr qsizetype kMaxIdChars = 128;
+// A stem this long, an attached file's safe name (at most 100 bytes) and the temporary suffix
+// of an atomic write stay below the 255 bytes of one file name.
+constexpr qsizetype kMaxStemBytes = 128;
+constexpr char16_t kDigestMark = u'~';
 const QString kSuffix = QStringLiteral(".zmf");
 } // namespace
 
@@ -26,19 +32,29 @@ QString CMessageFiles::BoxFolder(int32_t box) {
 }
 
 bool CMessageFiles::IsSafeId(const QString& messageId) {
-    if (messageId.isEmpty() || messageId.size() > kMaxIdChars || messageId.startsWith(u'.'))
-        return false;
-    for (QChar c : messageId)
-        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return false;
-    return true;
+    return Svc::IsValidMessageId(messageId);
+}
+
+QString CMessageFiles::FileStem(const QString& messageId) {
+    if (messageId.isEmpty())
+        return {};
+    // No direct name starts with the mark, so a digest name never meets a chosen id.
+    if (IsSafeId(messageId) && !messageId.startsWith(kDigestMark) &&
+        QStringView(messageId).isValidUtf16() && messageId.toUtf8().size() <= kMaxStemBytes)
+        return messageId;
+    // The UTF-16 units themselves, so that ids differing only in unpaired surrogates differ.
+    const QByteArray units(reinterpret_cast<const char*>(messageId.utf16()),
+                           messageId.size() * qsizetype(sizeof(char16_t)));
+    return kDigestMark +
+           QString::fromLatin1(QCryptographicHash::hash(units, QCryptographicHash::Sha256).toHex());
 }
 
 QString CMessageFiles::PathOf(int32_t box, const QString& messageId) const {
     const QString folder = BoxFolder(box);
-    if (folder.isEmpty() || m_dir.isEmpty() || !IsSafeId(messageId))
+    const QString stem = FileStem(messageId);
+    if (folder.isEmpty() || m_dir.isEmpty() || stem.isEmpty())
         return {};
-    return m_dir + folder + messageId + kSuffix;
+    return m_dir + folder + stem + kSuffix;
 }
 
 QByteArray CMessageFiles::Encode(const CLetrix& message) {
@@ -94,9 +110,10 @@ bool CMessageFiles::Save(int32_t box, const CLetrix& message, QString* error) co
             *error = QStringLiteral("no such box or message id");
         return false;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    PrivateFiles::MakeDir(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Encode(message)) < 0 || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || !PrivateFiles::Restrict(file) ||
+        file.write(Encode(message)) < 0 || !file.commit()) {
         if (error)
             *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;

@@ -18,9 +18,13 @@ public:
 
     // "draft/", "send/", "recv/" for the boxes 0, 1, 2; empty for any other value.
     static QString BoxFolder(int32_t box);
-    // A message id can name a file: not empty, not too long, no path separator, no leading
-    // "." and no control character.
+    // A message (or member) id can name a file: the service's one rule for ids
+    // (Svc::IsValidMessageId).
     static bool IsSafeId(const QString& messageId);
+    // The name a message's files go by: its id when the id can name a file and fits with room
+    // for an attached file's name, otherwise "~" and a digest of the id, so that a message
+    // whatever its id is stored once and found again. Empty only for an empty id.
+    static QString FileStem(const QString& messageId);
     // The file of a message; empty when the box or the id cannot name one.
     QString PathOf(int32_t box, const QString& messageId) const;
 

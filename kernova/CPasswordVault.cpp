@@ -1,5 +1,7 @@
 #include "kernova/CPasswordVault.h"
 
+#include "kernova/PrivateFiles.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -53,7 +55,7 @@ QByteArray CPasswordVault::Key(bool create) {
     if (!key.isEmpty() || !create)
         return key;
     key = RandomBytes(kKeyBytes);
-    QDir().mkpath(QFileInfo(m_keyPath).absolutePath());
+    PrivateFiles::MakeDir(QFileInfo(m_keyPath).absolutePath());
     QSaveFile file(m_keyPath);
     if (!file.open(QIODevice::WriteOnly))
         return {};

@@ -9,14 +9,14 @@
 
 namespace {
 constexpr int32_t kRightButtonDown = 0x204;
-// A client that never completes its eight bytes is dropped after this long.
-constexpr int kClientTimeoutMs = 5000;
 } // namespace
 
 CTaskTray::CTaskTray(Handler handler, QObject* parent)
     : QObject(parent), m_handler(std::move(handler)) {}
 
 CTaskTray::~CTaskTray() {
+    while (!m_clients.isEmpty())
+        Drop(m_clients.first());
     if (m_server)
         m_server->close();
 }
@@ -39,19 +39,32 @@ QString CTaskTray::ServerPath() const {
 
 void CTaskTray::OnConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // Whoever opens connections and sends nothing must not hold descriptors: the oldest
+        // goes when too many wait, and each goes when its time is up.
+        while (m_clients.size() >= kMaxClients)
+            Drop(m_clients.first());
+        m_clients.append(socket);
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Drop(socket); });
         auto buffer = std::make_shared<QByteArray>();
         connect(socket, &QLocalSocket::readyRead, this, [this, socket, buffer] {
             // At most one message is read per connection; more bytes are not kept.
             buffer->append(socket->read(ZeltaTaskTray::MessageBytes - buffer->size()));
             int32_t message = 0, lParam = 0;
             if (ZeltaTaskTray::decode(*buffer, &message, &lParam)) {
-                socket->disconnectFromServer();
+                Drop(socket);
                 HandleMessage(message, lParam);
             }
         });
-        QTimer::singleShot(kClientTimeoutMs, socket, [socket] { socket->abort(); });
+        QTimer::singleShot(m_clientTimeoutMs, socket, [this, socket] { Drop(socket); });
     }
+}
+
+void CTaskTray::Drop(QLocalSocket* socket) {
+    if (!m_clients.removeOne(socket))
+        return;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }
 
 bool CTaskTray::HandleMessage(int32_t message, int32_t lParam) {
@@ -83,6 +96,13 @@ void CTaskTray::ShowIcon(const QIcon& icon, const QString& tip) {
     m_icon->setIcon(icon);
     m_icon->setToolTip(tip);
     m_icon->show();
+}
+
+bool CTaskTray::ShowMessage(const QString& title, const QString& text) {
+    if (!m_icon || !m_icon->isVisible() || !QSystemTrayIcon::supportsMessages())
+        return false;
+    m_icon->showMessage(title, text, QSystemTrayIcon::Information);
+    return true;
 }
 
 void CTaskTray::SetTip(const QString& tip) {

@@ -22,6 +22,14 @@ constexpr uint32_t ServiceDir = 2014;
 constexpr uint32_t ServiceDirNote = 2015;
 constexpr uint32_t TrayLoggedOff = 2020;
 constexpr uint32_t TrayLoggedOn = 2021; // format: %s the member id
+constexpr uint32_t TrayOffline = 2022;
 constexpr uint32_t AuthorizeTitle = 2030;
 constexpr uint32_t AuthorizePrompt = 2031; // format: %s the member id
+constexpr uint32_t NoticeTitle = 2040;
+constexpr uint32_t SessionLost = 2041;
+constexpr uint32_t Reconnected = 2042;        // format: %s the member id
+constexpr uint32_t LoggedOnElsewhere = 2043;  // format: %s the member id
+constexpr uint32_t MemberRemoved = 2044;      // format: %s the member id
+constexpr uint32_t UserDirUnwritable = 2045;  // format: %s the folder
+constexpr uint32_t ServiceUnreachable = 2046; // format: %s the folder, %s the service's reason
 } // namespace KernovaText

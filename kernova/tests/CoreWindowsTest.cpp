@@ -2,6 +2,7 @@
 // log-on dialog, the general page, the sealed password and damaged message files.
 #include "host/TaskTrayWire.h"
 #include "kernova/CGeneralPage.h"
+#include "kernova/CLogonDlg.h"
 #include "kernova/CMessageFiles.h"
 #include "kernova/COptionSheet.h"
 #include "kernova/CPasswordVault.h"
@@ -9,14 +10,20 @@
 #include "kernova/ObrixExports.h"
 #include "kernova/tests/KernovaTestSupport.h"
 #include "obrix/CIMOptionPageIF.h"
+#include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLocalSocket>
+#include <QProcess>
 #include <QtCore/qtestsupport_core.h>
+#include <QtWidgets/qtestsupport_widgets.h>
+#include <algorithm>
 
 using namespace kntest;
 
@@ -138,6 +145,88 @@ TEST_F(CoreWindows, TheTrayServerTurnsWireMessagesIntoPresenceRequests) {
         QTest::qWait(100);
     }
     EXPECT_EQ(TakeCalls(), (QStringList{"1 OnBegin 0 0", "1 OnBegin 1 0"}));
+}
+
+TEST_F(CoreWindows, TheTrayServerClosesSilentConnectionsAndServesFewAtOnce) {
+    int restores = 0;
+    CTaskTray tray([&](CTaskTray::Request r) { restores += r == CTaskTray::Restore; });
+    tray.SetClientTimeout(300);
+    const QString path = m_home.path() + "/tray.sock";
+    ASSERT_TRUE(tray.Listen(path));
+    std::vector<std::unique_ptr<QLocalSocket>> silent;
+    for (int i = 0; i < 40; ++i) {
+        silent.push_back(std::make_unique<QLocalSocket>());
+        silent.back()->connectToServer(path);
+        ASSERT_TRUE(silent.back()->waitForConnected(2000));
+    }
+    QTest::qWait(50);
+    EXPECT_LE(tray.OpenClients(), CTaskTray::kMaxClients);
+    // The oldest made room for the newer ones.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return silent.front()->state() == QLocalSocket::UnconnectedState; }, 1000));
+
+    // A request still gets through, and after the time-out nobody is held.
+    QLocalSocket caller;
+    caller.connectToServer(path);
+    ASSERT_TRUE(caller.waitForConnected(2000));
+    caller.write(ZeltaTaskTray::encode(ZeltaMsg::TaskTray, ZeltaMsg::LButtonDown));
+    caller.flush();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return restores == 1; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray.OpenClients() == 0; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return std::all_of(silent.begin(), silent.end(), [](const auto& socket) {
+                return socket->state() == QLocalSocket::UnconnectedState;
+            });
+        },
+        2000));
+}
+
+TEST_F(CoreWindows, TheLogOnDialogShowsEveryLineOfItsErrorAt100And200PercentScale) {
+    host.appDir = qEnvironmentVariable("ZELTA_OUT_DIR") + "/";
+    void* res = core->IMResHandle();
+    ASSERT_NE(res, nullptr);
+    CLogonDlg dlg(res, {"a", {}, true, false}, [&](const CLogonDlg::Values& v, QString* reason) {
+        if (core->LogonWith(v.memberId, v.password))
+            return true;
+        *reason = CResourceLoader::Format(res, 2005, {core->LastLogonError()});
+        return false;
+    });
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    dlg.findChildren<QLineEdit*>().value(1)->setText("wrong");
+    dlg.accept();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(dlg.ShownError(),
+              "ログオンできませんでした。\nメンバー ID またはパスワードが違います");
+
+    QLabel* error = nullptr;
+    for (QLabel* label : dlg.findChildren<QLabel*>())
+        if (label->text() == dlg.ShownError())
+            error = label;
+    ASSERT_NE(error, nullptr);
+    const auto* buttons = dlg.findChild<QDialogButtonBox*>();
+    EXPECT_GE(error->height(), error->heightForWidth(error->width())) << "no line is cut off";
+    EXPECT_LE(error->geometry().bottom(), buttons->geometry().top());
+    EXPECT_LE(buttons->geometry().bottom(), dlg.height());
+
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
+    const QString dir = qEnvironmentVariable("ZELTA_TEST_DIR") + "/artifacts/";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(dlg.grab().save(dir + "logon-error-" + (scale == "2" ? "200" : "100") + ".png"));
+
+    // The same at twice the scale, which a process sets before it starts.
+    if (scale != "2") {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_SCALE_FACTOR", "2");
+        child.setProcessEnvironment(env);
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {"--gtest_filter=CoreWindows.TheLogOnDialogShowsEveryLineOfItsErrorAt100And200*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
 }
 
 TEST_F(CoreWindows, TheLogOnDialogStaysOpenWithTheReasonUntilTheLogOnSucceeds) {
