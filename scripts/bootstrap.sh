@@ -11,6 +11,7 @@ PACKAGES=(
     fonts-noto-cjk xvfb xauth xdotool imagemagick tzdata
     libstrophe-dev prosody openssl python3-slixmpp
     qt6-svg-dev desktop-file-utils appstream lintian dpkg-dev fakeroot
+    clang libclang-rt-14-dev
 )
 
 missing=()
