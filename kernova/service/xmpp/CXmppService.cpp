@@ -20,10 +20,11 @@ XmppNode Iq(const QString& type, const QString& to = {}) {
     return iq;
 }
 
-XmppNode PresenceOfType(const QString& type, const QString& to) {
+XmppNode PresenceOfType(const QString& type, const QString& to = {}) {
     XmppNode p(QStringLiteral("presence"));
     p.SetAttr(QStringLiteral("type"), type);
-    p.SetAttr(QStringLiteral("to"), to);
+    if (!to.isEmpty())
+        p.SetAttr(QStringLiteral("to"), to);
     return p;
 }
 
@@ -145,7 +146,7 @@ void CXmppService::Logoff() {
     if (m_phase == Phase::Off)
         return;
     if (m_link.IsOpen()) {
-        m_link.Send(PresenceOfType(QStringLiteral("unavailable"), {}));
+        m_link.Send(PresenceOfType(QStringLiteral("unavailable")));
         m_link.Close();
         // The end of the stream is written before the link goes; a short wait at most.
         QEventLoop loop;
@@ -167,6 +168,12 @@ bool CXmppService::Heartbeat() {
 
 void CXmppService::OnOpened() {
     SetPhase(Phase::Loading);
+    // Initial presence first: from here on the server delivers directory notifications (sent to
+    // available sessions only), stored messages and the contacts' presence; what comes before
+    // the directory is loaded waits in m_early. The server has taken the presence in before it
+    // answers the requests below, so nothing published after the log-on can be missed.
+    m_ownPresence = {{Svc::kAllGroups, kOn}};
+    m_link.Send(Xmpp::EncodePresence(m_ownPresence));
     XmppNode roster = Iq(QStringLiteral("get"));
     roster.Add(QStringLiteral("query"), Xmpp::kNsRoster);
     m_link.Request(roster, [this](const XmppNode& a) { OnRosterLoaded(a); });
@@ -235,10 +242,7 @@ void CXmppService::FinishLoading() {
         return;
     }
     QList<CXmppDirectory::Change> ignored;
-    m_ownPresence = {{Svc::kAllGroups, kOn}};
     m_directory.ApplyPresence(m_user, m_ownPresence, true, &ignored);
-    // Initial presence: the server now sends the contacts' presence and what it stored.
-    m_link.Send(Xmpp::EncodePresence(m_ownPresence));
     SubscribeToMembers();
     SetPhase(Phase::On);
     const QList<XmppNode> early = std::exchange(m_early, {});
@@ -440,7 +444,7 @@ void CXmppService::HandleMessage(const XmppNode& stanza) {
         return;
     }
     m_announced.insert(m->messageId);
-    emit MessageArrived(*m);
+    emit MessageArrived(*LoadForUser(m->messageId));
 }
 
 void CXmppService::HandleBounce(const XmppNode& stanza, const QString& fromId) {
@@ -693,8 +697,11 @@ bool CXmppService::SendMessage(const SvcMessage& original, QStringList* unknownO
 }
 
 std::optional<SvcMessage> CXmppService::LoadForUser(const QString& messageId) {
-    if (auto sent = m_store.Outgoing(messageId))
+    if (auto sent = m_store.Outgoing(messageId)) {
+        for (SvcAttachment& f : sent->attachments)
+            f.data.clear();
         return sent;
+    }
     if (auto received = m_store.Incoming(messageId)) {
         for (SvcAttachment& f : received->attachments)
             f.data.clear();
@@ -709,11 +716,8 @@ QList<SvcMessage> CXmppService::GetPendingMessages() {
     if (!RequireLogon())
         return messages;
     for (const QString& id : m_store.PendingIds())
-        if (auto m = m_store.Incoming(id)) {
-            for (SvcAttachment& f : m->attachments)
-                f.data.clear();
+        if (auto m = LoadForUser(id))
             messages.append(*m);
-        }
     return messages;
 }
 
@@ -721,7 +725,7 @@ void CXmppService::AnnouncePending() {
     for (const QString& id : m_store.PendingIds()) {
         if (m_announced.contains(id))
             continue;
-        if (auto m = m_store.Incoming(id)) {
+        if (auto m = LoadForUser(id)) {
             m_announced.insert(id);
             emit MessageArrived(*m);
             if (!IsLoggedOn())

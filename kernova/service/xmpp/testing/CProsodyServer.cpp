@@ -69,9 +69,7 @@ bool CProsodyServer::Start(const Options& options) {
         return Fail(QStringLiteral("no free port"));
     if (!MakeCertificate() || !WriteConfig())
         return false;
-    if (!RunCtl({QStringLiteral("register"), AdminId(), m_options.domain, AdminPassword()}))
-        return false;
-    return Launch();
+    return AddAccount(AdminId(), AdminPassword()) && Launch();
 }
 
 bool CProsodyServer::MakeCertificate() {
@@ -133,24 +131,39 @@ bool CProsodyServer::WriteConfig() {
     return true;
 }
 
-bool CProsodyServer::RunCtl(const QStringList& args) {
-    QProcess ctl;
-    ctl.start(QStringLiteral("prosodyctl"),
-              QStringList{QStringLiteral("--config"),
-                          m_dir->filePath(QStringLiteral("prosody.cfg.lua"))} +
-                  args);
-    if (!ctl.waitForFinished(30000) || ctl.exitCode() != 0)
-        return Fail(QStringLiteral("prosodyctl %1: %2%3")
-                        .arg(args.join(QLatin1Char(' ')),
-                             QString::fromLocal8Bit(ctl.readAllStandardOutput()),
-                             QString::fromLocal8Bit(ctl.readAllStandardError())));
-    return true;
+bool CProsodyServer::RunCtl(const QList<QStringList>& commands) {
+    std::vector<std::unique_ptr<QProcess>> running;
+    for (const QStringList& args : commands) {
+        auto ctl = std::make_unique<QProcess>();
+        ctl->start(QStringLiteral("prosodyctl"),
+                   QStringList{QStringLiteral("--config"),
+                               m_dir->filePath(QStringLiteral("prosody.cfg.lua"))} +
+                       args);
+        running.push_back(std::move(ctl));
+    }
+    bool ok = true;
+    for (size_t i = 0; i < running.size(); ++i) {
+        QProcess& ctl = *running[i];
+        if (!ctl.waitForFinished(30000) || ctl.exitCode() != 0)
+            ok = Fail(QStringLiteral("prosodyctl %1: %2%3")
+                          .arg(commands[int(i)].join(QLatin1Char(' ')),
+                               QString::fromLocal8Bit(ctl.readAllStandardOutput()),
+                               QString::fromLocal8Bit(ctl.readAllStandardError())));
+    }
+    return ok;
 }
 
 bool CProsodyServer::AddAccount(const QString& user, const QString& password) {
+    return AddAccounts({{user, password}});
+}
+
+bool CProsodyServer::AddAccounts(const QList<std::pair<QString, QString>>& accounts) {
     if (!m_dir)
         return Fail(QStringLiteral("not started"));
-    return RunCtl({QStringLiteral("register"), user, m_options.domain, password});
+    QList<QStringList> commands;
+    for (const auto& [user, password] : accounts)
+        commands.append({QStringLiteral("register"), user, m_options.domain, password});
+    return RunCtl(commands);
 }
 
 bool CProsodyServer::Launch() {

@@ -33,6 +33,8 @@ public:
     bool IsRunning() const;
 
     bool AddAccount(const QString& user, const QString& password);
+    // Several accounts at once (the tool runs for each in parallel).
+    bool AddAccounts(const QList<std::pair<QString, QString>>& accounts);
     // The location members use: TLS with the test certificate trusted.
     CXmppLocation Location() const;
     QString AdminId() const { return QStringLiteral("zelta-admin"); }
@@ -46,7 +48,7 @@ private:
     bool WriteConfig();
     bool MakeCertificate();
     bool Launch();
-    bool RunCtl(const QStringList& args);
+    bool RunCtl(const QList<QStringList>& commands);
 
     Options m_options;
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -8,9 +8,21 @@
 #include "kernova/service/xmpp/CXmppService.h"
 #include "kernova/service/xmpp/testing/CProsodyServer.h"
 
+// Readable ids in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace xmpptest {
 
 using svctest::Password;
+
+inline QList<std::pair<QString, QString>> Accounts(std::initializer_list<const char*> ids) {
+    QList<std::pair<QString, QString>> accounts;
+    for (const char* id : ids)
+        accounts.append({QString::fromLatin1(id), Password(QString::fromLatin1(id))});
+    return accounts;
+}
 
 inline void Publish(CXmppAdmin& admin) {
     for (const char* id : {"a", "b", "c", "d"}) {
