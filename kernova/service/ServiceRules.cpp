@@ -42,6 +42,32 @@ bool IsValidText(QStringView text) {
     return true;
 }
 
+bool IsValidUtf8(QByteArrayView bytes) {
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto lead = uint8_t(bytes[i]);
+        // Length of the sequence and the smallest code point that needs it.
+        const int length = lead < 0x80                   ? 1
+                           : lead >= 0xC2 && lead < 0xE0 ? 2
+                           : lead >= 0xE0 && lead < 0xF0 ? 3
+                           : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                         : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = uint8_t(bytes[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            c = c << 6 | (next & 0x3F);
+        }
+        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < smallest[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 bool IsValidIdText(QStringView id, int maxBytes) {
     if (id.isEmpty() || id.startsWith(u'.'))
         return false;

@@ -4,6 +4,7 @@
 #include "kernova/service/CServiceError.h"
 #include "kernova/service/ServiceRecords.h"
 
+#include <QByteArrayView>
 #include <QStringView>
 
 namespace Svc {
@@ -11,6 +12,10 @@ namespace Svc {
 // Text that can be stored and handed to the plug-ins whole: well-formed UTF-16 (no unpaired
 // surrogate) without U+0000, at which the plug-ins' records end a string.
 bool IsValidText(QStringView text);
+// Bytes that are UTF-8 as it is defined: no overlong form, no surrogate, nothing beyond
+// U+10FFFF, no sequence cut short. Text from outside (a command line) is refused otherwise
+// rather than read with replacement characters.
+bool IsValidUtf8(QByteArrayView bytes);
 
 // The one rule for ids of every kind, wherever they come from (the service, the core's files,
 // an imported collection, the command line): 1 to maxBytes UTF-8 bytes of well-formed text,

@@ -79,6 +79,16 @@ TEST(IdRule, ValidTextHasNoNulAndNoBrokenSurrogatePair) {
     EXPECT_FALSE(Svc::IsValidText(Unit(0xDE00) + S("a")));
 }
 
+TEST(IdRule, Utf8IsRefusedUnlessWellFormed) {
+    EXPECT_TRUE(Svc::IsValidUtf8(""));
+    EXPECT_TRUE(Svc::IsValidUtf8("member-1 山田 😀 \xF4\x8F\xBF\xBF"));
+    for (const char* bad : {"\xFF", "a\x80", "\xC0\xAF",    // stray, continuation, overlong "/"
+                            "\xE0\x80\xAF", "\xED\xA0\x80", // overlong, surrogate U+D800
+                            "\xF4\x90\x80\x80",             // beyond U+10FFFF
+                            "\xE3\x81", "\xF0\x9F\x98"})    // cut short
+        EXPECT_FALSE(Svc::IsValidUtf8(bad)) << QByteArray(bad).toHex().toStdString();
+}
+
 using IdRuleService = ServiceFixture;
 
 TEST_F(IdRuleService, RefusesUnstorableIdsAndTextsAndDeliversNothingOfThem) {
