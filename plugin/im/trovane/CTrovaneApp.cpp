@@ -324,7 +324,27 @@ bool CTrovaneApp::Authorized() {
 void CTrovaneApp::EnsureFrame() {
     if (m_frame)
         return;
-    m_frame = new CTrovaneFrame(m_store, Resources());
+    CTrovaneFrameActions actions;
+    actions.body = [this](CTrovaneMessage& entry) { return entry.Body(*m_link); };
+    actions.markRead = [this](const CTrovaneMessage& entry) {
+        if (Obrix().SetReadMessage)
+            Obrix().SetReadMessage(KindReceived,
+                                   reinterpret_cast<const char16_t*>(entry.GetMessageID().utf16()));
+    };
+    actions.newMessage = [this] {
+        // The message module's request record: the message kind, then a message record
+        // (none for a new message).
+        struct {
+            uint32_t nKind;
+            tagLETRIX* pLetrix;
+        } request{5, nullptr};
+        if (Obrix().Begin)
+            Obrix().Begin(ObrixModule::Message, 0, reinterpret_cast<intptr_t>(&request));
+    };
+    actions.messageDir = [this] {
+        return Text(Obrix().GetMessageDir ? Obrix().GetMessageDir() : nullptr);
+    };
+    m_frame = new CTrovaneFrame(m_store, Resources(), std::move(actions));
     m_frame->SetOnHidden([this] { WriteAbnormal(0); });
 }
 
