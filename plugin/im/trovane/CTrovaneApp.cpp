@@ -3,6 +3,7 @@
 #include "host/CoreApi.h"
 #include "imframe/CImFrame.h"
 #include "imframe/MessageBoxRequests.h"
+#include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/trovane/CTrovaneBoxLoader.h"
 #include "plugin/im/trovane/CTrovaneFrame.h"
@@ -344,20 +345,79 @@ void CTrovaneApp::EnsureFrame() {
     actions.messageDir = [this] {
         return Text(Obrix().GetMessageDir ? Obrix().GetMessageDir() : nullptr);
     };
+    actions.open = [this](CTrovaneMessage& entry) { OpenEntry(entry); };
+    actions.setDogear = [this](CTrovaneMessage& entry, bool on) { SetDogear(entry, on); };
     m_frame = new CTrovaneFrame(m_store, Resources(), std::move(actions));
     m_frame->SetOnHidden([this] { WriteAbnormal(0); });
+    // "Top" holds the horizontal position and "Left" the vertical one.
+    CTrovanePlacement placement;
+    placement.window = QRect(ReadSetting(u"Top", 0), ReadSetting(u"Left", 0),
+                             ReadSetting(u"Width", 640), ReadSetting(u"Height", 460));
+    placement.treeWidth = ReadSetting(u"TreeWidth", 200);
+    placement.listHeight = ReadSetting(u"ListHeight", 140);
+    m_frame->SetPlacement(placement);
 }
 
 void CTrovaneApp::DestroyFrame() {
     if (!m_frame)
         return;
+    const CTrovanePlacement placement = m_frame->Placement();
+    WriteSetting(u"Top", placement.window.x());
+    WriteSetting(u"Left", placement.window.y());
+    WriteSetting(u"Width", placement.window.width());
+    WriteSetting(u"Height", placement.window.height());
+    WriteSetting(u"TreeWidth", placement.treeWidth);
+    WriteSetting(u"ListHeight", placement.listHeight);
     m_frame->HideOrderly();
     delete m_frame.data();
 }
 
-void CTrovaneApp::WriteAbnormal(int value) {
+int CTrovaneApp::ReadSetting(const char16_t* key, int fallback) const {
+    return Obrix().ReadRegInt
+               ? Obrix().ReadRegInt(1, ObrixModule::MessageBox, kSection, key, fallback)
+               : fallback;
+}
+
+void CTrovaneApp::WriteSetting(const char16_t* key, int value) const {
     if (Obrix().WriteRegInt)
-        Obrix().WriteRegInt(1, ObrixModule::MessageBox, kSection, kAbnormalKey, value);
+        Obrix().WriteRegInt(1, ObrixModule::MessageBox, kSection, key, value);
+}
+
+void CTrovaneApp::WriteAbnormal(int value) {
+    WriteSetting(kAbnormalKey, value);
+}
+
+void CTrovaneApp::OpenEntry(CTrovaneMessage& entry) {
+    if (!Obrix().Begin)
+        return;
+    entry.Body(*m_link);
+    // The message module's request: the entry's message kind, then its message record.
+    struct {
+        uint32_t nKind;
+        tagLETRIX* pLetrix;
+    } request{uint32_t(entry.Kind()), entry};
+    if (!entry.IsDraft()) {
+        Obrix().Begin(ObrixModule::Message, 5, reinterpret_cast<intptr_t>(&request));
+        return;
+    }
+    Obrix().Begin(ObrixModule::Message, 4, reinterpret_cast<intptr_t>(&request));
+    // The compose window holds the draft now; saving it again files it anew.
+    const QString id = entry.GetMessageID();
+    if (Obrix().RemoveMessage)
+        Obrix().RemoveMessage(KindDraft, reinterpret_cast<const char16_t*>(id.utf16()));
+    m_store.DeleteEntry(&entry);
+    if (m_frame)
+        m_frame->Refresh();
+}
+
+void CTrovaneApp::SetDogear(CTrovaneMessage& entry, bool on) {
+    const QString id = entry.GetMessageID();
+    const uint32_t flags =
+        on ? entry.GetFlags() | LETRIX_FLAG_DOGEAR : entry.GetFlags() & ~LETRIX_FLAG_DOGEAR;
+    m_store.ChangeFlags(id, flags, entry.IsReceivedEntry());
+    if (Obrix().SetDogearMessage)
+        Obrix().SetDogearMessage(entry.Kind(), reinterpret_cast<const char16_t*>(id.utf16()),
+                                 on ? 1 : 0);
 }
 
 void CTrovaneApp::ShowWindow() {

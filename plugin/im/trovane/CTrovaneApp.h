@@ -76,6 +76,11 @@ private:
     void EnsureFrame();
     void DestroyFrame();
     void WriteAbnormal(int value);
+    int ReadSetting(const char16_t* key, int fallback) const;
+    void WriteSetting(const char16_t* key, int value) const;
+    // Opens an entry in the message plug-in; a draft is edited again and leaves the box.
+    void OpenEntry(CTrovaneMessage& entry);
+    void SetDogear(CTrovaneMessage& entry, bool on);
     // Saves a loaded box and, when unloading, empties it.
     void SaveAndUnload(bool unload);
 

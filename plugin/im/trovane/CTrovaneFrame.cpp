@@ -157,6 +157,18 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFram
     connect(m_tree, &QTreeView::collapsed, this,
             [this](const QModelIndex& i) { m_treeModel->SetExpanded(i, false); });
     connect(m_listModel, &QAbstractItemModel::rowsInserted, this, [this] { UpdateStatus(); });
+    // Double click or Enter opens the entry; a click on the mark toggles the dog-ear.
+    connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
+        if (CTrovaneMessage* entry = m_listModel->Entry(index.row()); entry && m_actions.open)
+            m_actions.open(*entry);
+    });
+    connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        CTrovaneMessage* entry = m_listModel->Entry(index.row());
+        if (index.column() != 0 || !entry || !m_actions.setDogear)
+            return;
+        m_actions.setDogear(*entry, !entry->IsDogear());
+        m_listModel->RefreshRows();
+    });
 
     Refresh();
     SelectFolder(ReceivedFolder);
@@ -203,6 +215,22 @@ void CTrovaneFrame::BuildToolBar() {
 
 uint32_t CTrovaneFrame::CurrentFolder() const {
     return m_listModel->FolderId();
+}
+
+void CTrovaneFrame::SetPlacement(const CTrovanePlacement& placement) {
+    setGeometry(placement.window);
+    m_split->setSizes(
+        {placement.treeWidth, qMax(1, placement.window.width() - placement.treeWidth)});
+    m_rightSplit->setSizes(
+        {placement.listHeight, qMax(1, placement.window.height() - placement.listHeight)});
+}
+
+CTrovanePlacement CTrovaneFrame::Placement() const {
+    CTrovanePlacement placement;
+    placement.window = normalGeometry().isValid() ? normalGeometry() : geometry();
+    placement.treeWidth = m_split->sizes().value(0, placement.treeWidth);
+    placement.listHeight = m_rightSplit->sizes().value(0, placement.listHeight);
+    return placement;
 }
 
 void CTrovaneFrame::SelectFolder(uint32_t folderId) {

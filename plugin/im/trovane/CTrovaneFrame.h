@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QRect>
 #include <functional>
 
 class CTrovaneListModel;
@@ -27,6 +28,17 @@ struct CTrovaneFrameActions {
     std::function<void()> newMessage;
     // The core's message directory (attachments lie below it).
     std::function<QString()> messageDir;
+    // Opens an entry in the message plug-in (a draft for editing again).
+    std::function<void(CTrovaneMessage&)> open;
+    // Turns an entry's dog-ear mark on or off.
+    std::function<void(CTrovaneMessage&, bool on)> setDogear;
+};
+
+// Where the window and its panes were, as the settings keep it.
+struct CTrovanePlacement {
+    QRect window{0, 0, 640, 460};
+    int treeWidth = 200;
+    int listHeight = 140;
 };
 
 class CTrovaneFrame : public QMainWindow {
@@ -59,6 +71,8 @@ public:
     // Shows a folder in the list (selecting it in the tree).
     void SelectFolder(uint32_t folderId);
     uint32_t CurrentFolder() const;
+    void SetPlacement(const CTrovanePlacement& placement);
+    CTrovanePlacement Placement() const;
 
     QProgressBar* LoadProgress() const { return m_progress; }
     QTreeView* Tree() const { return m_tree; }

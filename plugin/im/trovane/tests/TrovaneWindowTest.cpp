@@ -185,3 +185,38 @@ TEST_F(TrovaneWindowTest, ScreenshotOfTheWindowWithAnAttachment) {
     QDir().mkpath(artifacts);
     EXPECT_TRUE(frame->grab().save(artifacts + u"/trovane-frame-"_qs + scale + u".png"_qs));
 }
+
+TEST_F(TrovaneWindowTest, OpeningAndMarkingGoThroughTheCoreAndPlacementIsKept) {
+    Receive(Message(u"r1"_qs, u"昼食会"_qs, 1, u"<P>x</P>"_qs, LETRIX_FLAG_READ));
+    CLetrix draft = Message(u"d1"_qs, u"下書き"_qs, 2, u"<P>書きかけ</P>"_qs);
+    ScriptedCore::AddMessage(ObrixBox::Draft, draft);
+    app->OnBegin(MessageBoxBegin::DraftStored, reinterpret_cast<intptr_t>(u"d1"));
+    CTrovaneFrame* frame = Shown();
+
+    frame->SelectFolder(ReceivedFolder);
+    const QModelIndex mark = frame->ListModel()->index(0, 0);
+    emit frame->List()->clicked(mark);
+    EXPECT_TRUE(app->Store().FindEntry(u"r1"_qs, true)->IsDogear());
+    EXPECT_EQ(ScriptedCore::CallsOf(u"SetDogearMessage"_qs),
+              QStringList({u"SetDogearMessage\t2\tr1\t1"_qs}));
+    emit frame->List()->activated(mark);
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList({u"Begin\t4\t5\t1"_qs}));
+
+    // A draft opens for editing again and leaves the core and the box.
+    ScriptedCore::ClearCalls();
+    frame->SelectFolder(DraftsFolder);
+    emit frame->List()->activated(frame->ListModel()->index(0, 1));
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList({u"Begin\t4\t4\t1"_qs}));
+    EXPECT_EQ(ScriptedCore::CallsOf(u"RemoveMessage"_qs).size(), 1);
+    EXPECT_EQ(app->Store().FindEntry(u"d1"_qs, false), nullptr);
+    EXPECT_EQ(frame->ListModel()->rowCount(), 0);
+
+    frame->SetPlacement({QRect(120, 80, 700, 500), 220, 160});
+    app->OnLogoff(1);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"MESBOX"_qs, u"Top"_qs), 120) << "Top is the left edge";
+    EXPECT_EQ(ScriptedCore::StoredInt(u"MESBOX"_qs, u"Left"_qs), 80);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"MESBOX"_qs, u"Width"_qs), 700);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"MESBOX"_qs, u"TreeWidth"_qs), 220);
+    app->OnLogon(1);
+    EXPECT_EQ(app->Frame()->Placement().window.width(), 700);
+}
