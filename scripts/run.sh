@@ -18,8 +18,13 @@ ZELTACTL="$BUILD/out/zeltactl"
 # Creates and fills the demo organisation when the service is empty; otherwise leaves it.
 "$ZELTACTL" demo --seed-only >/dev/null
 
+# The peers' log grows across runs; past 1 MiB the previous one is kept as peers.log.1.
+PEERS_LOG="$ZELTA_SERVICE_DIR/peers.log"
+if [[ -f "$PEERS_LOG" ]] && (($(stat -c %s "$PEERS_LOG") > 1048576)); then
+    mv -f "$PEERS_LOG" "$PEERS_LOG.1"
+fi
 # The peers follow this script: they also end when it is killed without running its trap.
-"$ZELTACTL" demo --no-seed --until-pid $$ >"$ZELTA_SERVICE_DIR/peers.log" 2>&1 &
+"$ZELTACTL" demo --no-seed --until-pid $$ >>"$PEERS_LOG" 2>&1 &
 PEERS=$!
 trap 'kill -TERM "$PEERS" 2>/dev/null || true; wait "$PEERS" 2>/dev/null || true' EXIT
 

@@ -72,6 +72,24 @@ QStringList CCommandArgs::TakeOptions(const QString& name) {
     return values;
 }
 
+QStringList CCommandArgs::TakeOptionRuns(const QString& name) {
+    const QString option = QStringLiteral("--") + name;
+    QStringList values;
+    for (int i = 0; i < m_words.size() && m_words[i] != QLatin1String("--");) {
+        if (m_words[i] != option) {
+            ++i;
+            continue;
+        }
+        m_words.removeAt(i);
+        const qsizetype first = values.size();
+        while (i < m_words.size() && !m_words[i].startsWith(QLatin1String("--")))
+            values.append(m_words.takeAt(i));
+        if (values.size() == first)
+            m_missing = option;
+    }
+    return values;
+}
+
 bool CCommandArgs::TakeFlag(const QString& name) {
     const QString flag = QStringLiteral("--") + name;
     bool found = false;

@@ -22,6 +22,8 @@ public:
     std::optional<QString> TakeOption(const QString& name);
     // Every value of a repeated --name.
     QStringList TakeOptions(const QString& name);
+    // Every word after each --name up to the next option ("--attach a b --attach c": a, b, c).
+    QStringList TakeOptionRuns(const QString& name);
     bool TakeFlag(const QString& name);
     // Every remaining "--key value" (or "--key=value") pair.
     QHash<QString, QString> TakeAllOptions();

@@ -98,6 +98,8 @@ void CDemoPeer::Greet() {
         m.subject = QStringLiteral("ようこそ");
         m.body = Html(QStringLiteral("デモへようこそ。何でも気軽にメッセージや会議で"
                                      "話しかけてください。"));
+        // One id per demo service: the service refuses it again at the next start.
+        m.messageId = QStringLiteral("demo-welcome-") + m_member;
         Send(m);
     });
 }
@@ -138,8 +140,9 @@ void CDemoPeer::Reply(const SvcMessage& message) {
 void CDemoPeer::Send(SvcMessage m) {
     // The same form as the message ids the client makes: UTC time to the millisecond, "-", id.
     m.sendTime = QDateTime::currentDateTimeUtc();
-    m.messageId = m.sendTime.toString(QStringLiteral("yyyyMMddhhmmsszzz")) + u'-' + m_member +
-                  QString::number(++m_sent);
+    if (m.messageId.isEmpty())
+        m.messageId = m.sendTime.toString(QStringLiteral("yyyyMMddhhmmsszzz")) + u'-' + m_member +
+                      QString::number(++m_sent);
     if (m_service.SendMessage(m))
         Report("demo-sent", {{"id", m.messageId}, {"to", m.dest[Svc::DST_TO].first().id}});
 }

@@ -20,7 +20,8 @@ public:
 
     // Logs on after delayMs (times the pace); reports failures on the output and gives up.
     void Start(int delayMs);
-    // Sends one welcome message to the demo user when it first comes on line.
+    // Sends the welcome message to the demo user when it first comes on line, once for the
+    // life of the demo service.
     void SetGreeter(bool greeter) { m_greeter = greeter; }
     bool IsOnline() const { return m_service.IsLoggedOn(); }
     void Stop();

@@ -396,8 +396,8 @@ void CPeerScript::Send(CCommandArgs& args) {
     if (auto p = args.TakeOption(L("priority")))
         m.priority = CCommandArgs::ToUInt(L("--priority"), *p);
     m.referenceId = args.TakeOption(L("reference")).value_or(QString());
-    const QStringList attach = args.TakeOptions(L("attach"));
-    const QStringList attachNames = args.TakeOptions(L("attach-name"));
+    const QStringList attach = args.TakeOptionRuns(L("attach"));
+    const QStringList attachNames = args.TakeOptionRuns(L("attach-name"));
     for (int i = 0; i < attach.size(); ++i) {
         QFile f(attach[i]);
         if (!f.open(QIODevice::ReadOnly))

@@ -1,10 +1,12 @@
 // zeltactl: administration of the local messaging service and a scripted peer that acts as
 // one member, for tests and demonstrations.
 #include "kernova/service/CLocalService.h"
+#include "kernova/service/ServiceRules.h"
 #include "tools/zeltactl/CAdminCommands.h"
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
 #include "tools/zeltactl/CDemoCommand.h"
+#include "tools/zeltactl/CPeerCommandLine.h"
 #include "tools/zeltactl/CPeerScript.h"
 
 #include <QCoreApplication>
@@ -42,12 +44,14 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
   peer --id ID --password PW [--heartbeat ミリ秒] [--heartbeat-timeout ミリ秒]
        [--poll ミリ秒] [--files フォルダ] [--attach-limit バイト] [コマンド ...]
   --files: 届いた添付ファイルを フォルダ/<メッセージID><安全な名前> に保存します。
-  コマンドを引数で 1 つずつ、または標準入力から 1 行に 1 つ与えます。
+  コマンドはピアのオプションの後に続けて書くか (1 つのコマンドを引用符で囲んで 1 つの
+  引数にしても同じです)、引数がなければ標準入力から 1 行に 1 つ与えます。
   起きたことは 1 行に 1 つの JSON で標準出力に書きます。
     status 状態 [--icon I] [--color N] [--group G,...]
     send --to a,b [--cc c] [--bcc d] [--subject 件名] [--priority N]
          [--body 本文 | --body-file ファイル] [--id メッセージID] [--reference ID]
-         [--attach ファイル ...] [--attach-name 名前 ...] (名前は添付の順に付きます)
+         [--attach ファイル ...] [--attach-name 名前 ...] (名前は添付の順に付きます。
+         --attach の後に複数のファイルを並べても、--attach を繰り返しても構いません)
     list                               このセッションで届いたメッセージ
     read メッセージID                  既読にします (既読の通知が送り主に届きます)
     wait イベント [--キー 値 ...] [--count N] [--timeout 秒]
@@ -62,6 +66,13 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
     wait-chat / wait-chat-invite ...   会議のイベントを待ちます
       会議のイベントの type: 0 発言、1 お知らせ、2 参加、3 退席、4 辞退、5 依頼の時間切れ、
       6 ログオフ、7 登録削除
+  例:
+    zeltactl peer --id b --password pw send --to demo --subject 報告 --body 完了しました
+    zeltactl peer --id b --password pw send --to demo --attach 表.csv 図.png wait-receipt
+    zeltactl peer --id b --password pw status 会議中 --color 0x00CCFFFF sleep 60
+    zeltactl peer --id b --password pw wait message --from demo --timeout 60 list
+    zeltactl peer --id b --password pw chat-create chat-invite demo chat-talk こんにちは
+    echo "send --to demo --body 'よろしく'" | zeltactl peer --id b --password pw
 
 デモ:
   demo [--until-pid PID] [--pace 倍率] [--seed-only] [--no-seed]
@@ -90,12 +101,14 @@ Scripted peer:
   peer --id ID --password PW [--heartbeat MS] [--heartbeat-timeout MS] [--poll MS]
        [--files DIR] [--attach-limit BYTES] [CMD ...]
   --files: received attachments are written to DIR/<message id><safe name>.
-  Commands come one per argument, or one per line from standard input as they arrive.
+  Commands follow the peer's options as words (quoting a whole command as one argument works
+  too), or, when none are given, come one per line from standard input as they arrive.
   Every event is printed as one JSON object per line on standard output.
     status TEXT [--icon I] [--color N] [--group G,...]
     send --to a,b [--cc c] [--bcc d] [--subject S] [--priority N] [--body B | --body-file F]
          [--id MESSAGE-ID] [--reference ID] [--attach FILE ...]
-         [--attach-name NAME ...] (names go to the attached files in order)
+         [--attach-name NAME ...] (names go to the attached files in order; several files
+         may follow one --attach, or --attach may be repeated)
     list | read MESSAGE-ID | directory | sleep SECONDS | echo TEXT | logoff | logon
     wait EVENT [--FIELD VALUE ...] [--count N] [--timeout SECONDS]
     wait-message | wait-receipt | wait-presence ... (same as wait message, ...)
@@ -107,6 +120,7 @@ Scripted peer:
             group-member-changed member-added member-removed member-changed session-ended
             chat-invite chat (type 0 talk, 1 notice, 2 joined, 3 left, 4 declined,
             5 invitation timed out, 6 logged off, 7 removed)
+  Example: zeltactl peer --id b --password pw send --to demo --attach a.csv b.png wait-receipt
 
 Demo:
   demo [--until-pid PID] [--pace FACTOR] [--seed-only] [--no-seed]
@@ -117,7 +131,9 @@ Demo:
 Exit status: 0 success, 1 failure (service error, time-out), 2 bad input.
 )";
 
-int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStream& err) {
+int RunPeer(const QString& dir, QStringList words, QTextStream& out, QTextStream& err) {
+    // The peer's options come first, so that a command's own --id stays the command's.
+    CCommandArgs args(CPeerCommandLine::TakePeerOptions(&words));
     const auto id = args.TakeOption(QStringLiteral("id"));
     const auto password = args.TakeOption(QStringLiteral("password"));
     const auto heartbeat = args.TakeOption(QStringLiteral("heartbeat"));
@@ -125,12 +141,8 @@ int RunPeer(const QString& dir, CCommandArgs& args, QTextStream& out, QTextStrea
     const auto poll = args.TakeOption(QStringLiteral("poll"));
     const auto files = args.TakeOption(QStringLiteral("files"));
     const auto attachLimit = args.TakeOption(QStringLiteral("attach-limit"));
-    // Script commands are whole words of their own: options inside them are theirs.
-    QString missing;
-    if (args.MissingValue(&missing))
-        throw CCtlError::Usage(QStringLiteral("%1 の値がありません").arg(missing),
-                               QStringLiteral("%1 needs a value").arg(missing));
-    const QStringList commands = args.Positionals(nullptr);
+    args.Finish(0, 0, {});
+    const QStringList commands = CPeerCommandLine::GroupCommands(words);
     if (!id)
         throw CCtlError::MissingArgument(QStringLiteral("--id"));
     if (!password)
@@ -173,6 +185,13 @@ int main(int argc, char** argv) {
     QStringList words = app.arguments().mid(1);
 
     try {
+        // Arguments become ids and texts; bytes that are not UTF-8 would silently turn into
+        // U+FFFD there.
+        for (int i = 1; i < argc; ++i)
+            if (!Svc::IsValidUtf8(argv[i]))
+                throw CCtlError::Usage(
+                    QStringLiteral("引数 %1 が UTF-8 ではありません").arg(i),
+                    QStringLiteral("argument %1 is not UTF-8").arg(i));
         // Options of zeltactl itself come before the command.
         QString dir;
         while (!words.isEmpty() && words[0].startsWith(QLatin1String("-"))) {
@@ -199,10 +218,8 @@ int main(int argc, char** argv) {
             dir = CLocalService::DefaultDirectory();
 
         const QString command = words.takeFirst();
-        if (command == QLatin1String("peer")) {
-            CCommandArgs args(words);
-            return RunPeer(dir, args, out, err);
-        }
+        if (command == QLatin1String("peer"))
+            return RunPeer(dir, words, out, err);
         if (command == QLatin1String("demo"))
             return CDemoCommand(dir, out).Run(words);
         if (!CAdminCommands::Handles(command))

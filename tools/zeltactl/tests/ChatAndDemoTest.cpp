@@ -230,3 +230,32 @@ TEST_F(ZeltactlTest, DemoSeedsOnceAnswersReadsJoinsChatsAndEndsWithItsParent) {
     ASSERT_TRUE(me.Logon(S("demo"), S("demo")));
     EXPECT_EQ(me.GetMembers().size(), 13);
 }
+
+TEST_F(ZeltactlTest, TheWelcomeComesOncePerDemoServiceHoweverOftenTheDemoStarts) {
+    const QString demoDir = m_tmp.path() + S("/demo");
+    ASSERT_EQ(Run({S("--service"), demoDir, S("demo"), S("--seed-only")}), 0);
+    CLocalService me(demoDir);
+    ASSERT_TRUE(me.Logon(S("demo"), S("demo")));
+    EventLog log(&me);
+    const auto welcomes = [&] {
+        return std::count_if(log.messages.begin(), log.messages.end(),
+                             [](const SvcMessage& m) { return m.subject == S("ようこそ"); });
+    };
+    for (int run = 0; run < 2; ++run) {
+        auto demo = Start({S("--service"), demoDir, S("demo"), S("--no-seed"), S("--pace"),
+                           S("0.05")});
+        QString out;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                out += QString::fromUtf8(demo->readAllStandardOutput());
+                return Events(out, S("demo-peer-online")).size() == 12;
+            },
+            30000))
+            << out.toStdString();
+        // Long enough for a greeting at this pace (1.5 to 3 seconds times 0.05).
+        QTest::qWait(1500);
+        EXPECT_EQ(welcomes(), 1) << "run " << run;
+        ::kill(pid_t(demo->processId()), SIGTERM);
+        EXPECT_EQ(Finish(*demo, 20000), 0);
+    }
+}

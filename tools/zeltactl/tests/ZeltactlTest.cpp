@@ -208,3 +208,48 @@ TEST_F(ZeltactlTest, AdministrationChangesReachALoggedOnMember) {
     CLocalService s(dir);
     EXPECT_TRUE(s.Logon(S("e"), S("pe2")));
 }
+
+TEST_F(ZeltactlTest, PeerCommandsWorkWrittenOutAsTheHelpShowsThemAndAttachTakesSeveralFiles) {
+    QStringList files;
+    for (const char* name : {"表.csv", "図.png", "メモ.txt"}) {
+        files.append(m_tmp.path() + u'/' + S(name));
+        QFile f(files.last());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(name));
+    }
+    const QStringList peer = {S("peer"), S("--id"), S("b"), S("--password"), Password(S("b"))};
+    QString out, err;
+    // Several files after one --attach, and --attach repeated; the command's own --id is the
+    // message's, not the peer's.
+    ASSERT_EQ(Run(peer + QStringList{S("send"), S("--to"), S("a"), S("--id"), S("m-words"),
+                                     S("--subject"), S("報告"), S("--attach"), files[0], files[1],
+                                     S("--attach"), files[2], S("echo"), S("list"), S("list")},
+                  &out, &err),
+              0)
+        << err.toStdString();
+    // "echo" takes one word: the first "list" is its text, the second a command of its own.
+    EXPECT_EQ(Events(out, S("echo")).value(0).value(S("text")).toString(), S("list"));
+    EXPECT_EQ(Events(out, S("sent")).size(), 1) << out.toStdString();
+    auto a = LogOn(S("a"));
+    const std::optional<SvcMessage> m = a->GetMessage(S("m-words"));
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->fromId, S("b"));
+    EXPECT_EQ(m->subject, S("報告"));
+    QStringList names;
+    for (const SvcAttachment& file : m->attachments)
+        names.append(file.name);
+    EXPECT_EQ(names, (QStringList{S("表.csv"), S("図.png"), S("メモ.txt")}));
+
+    // The quoted form of the same commands still works.
+    EXPECT_EQ(Run(peer + QStringList{S("send --to a --id m-quoted --body 'two words'"), S("list")},
+                  &out, &err),
+              0)
+        << err.toStdString();
+    EXPECT_EQ(a->GetMessage(S("m-quoted")).value_or(SvcMessage{}).body, S("two words"));
+
+    // A word that starts no command, and --attach without a file, are refused.
+    EXPECT_EQ(Run(peer + QStringList{S("sned"), S("--to"), S("a")}, &out, &err), 2);
+    EXPECT_TRUE(err.contains(S("不明なコマンドです: sned"))) << err.toStdString();
+    EXPECT_EQ(Run(peer + QStringList{S("send"), S("--to"), S("a"), S("--attach")}, &out, &err), 2);
+    EXPECT_TRUE(err.contains(S("--attach"))) << err.toStdString();
+}
