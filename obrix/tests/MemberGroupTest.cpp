@@ -60,6 +60,18 @@ TEST(Member, NameAndIdFillsSlotsInOrder) {
     EXPECT_EQ(m.GetFamilyName(7), QStringLiteral("Fam"));
 }
 
+TEST(Member, DisplayNameJoinsTheWrittenNamesWithTwoSpacesAndSkipsEmptyOnes) {
+    CIMMember m;
+    m.SetFamilyName(QStringLiteral("山田"), 1);
+    m.SetFamilyName(QStringLiteral("ヤマダ"), 0);
+    EXPECT_EQ(m.GetDisplayName(), QStringLiteral("山田"));
+    m.SetFirstName(QStringLiteral("太郎"), 1);
+    EXPECT_EQ(m.GetDisplayName(), QStringLiteral("山田  太郎"));
+    m.SetMiddleName(QStringLiteral("J"), 1);
+    EXPECT_EQ(CIMMember::DisplayName(m), QStringLiteral("山田  J  太郎"));
+    EXPECT_EQ(CIMMember::DisplayName(nullptr), QString());
+}
+
 TEST(Member, RecordFieldsFollowSettersAndCopies) {
     const char16_t id[] = u"m2", tel[] = u"03-0000", first0[] = u"ギブ";
     tagIMMEMBER r{};
