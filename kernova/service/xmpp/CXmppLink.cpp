@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QUuid>
+#include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <poll.h>
 #include <strophe.h>
@@ -92,6 +94,21 @@ struct CXmppLink::Callbacks {
         return 1; // keep the handler
     }
 
+    // The library tells why a connection failed only in its log: a refused certificate (its
+    // certificate callback is not reached during the handshake) or refused credentials.
+    static void Log(void* userdata, xmpp_log_level_t level, const char* area, const char* msg) {
+        auto* self = static_cast<CXmppLink*>(userdata);
+        if (std::strstr(msg, "certificate verify failed"))
+            self->m_certificateRefused = true;
+        if (std::strstr(msg, "auth failed") ||
+            (level >= XMPP_LEVEL_ERROR && std::strcmp(area, "auth") == 0))
+            self->m_authRefused = true;
+        // ZELTA_XMPP_DEBUG=1 shows the library's own trace of the stream on standard error.
+        static const bool trace = qEnvironmentVariableIntValue("ZELTA_XMPP_DEBUG") > 0;
+        if (trace)
+            std::fprintf(stderr, "%s %d %s\n", area, int(level), msg);
+    }
+
     static int CertificateFailure(const xmpp_tlscert_t* cert, const char* const) {
         CXmppLink* self = LinkOf(xmpp_tlscert_get_conn(cert));
         if (!self)
@@ -112,6 +129,11 @@ struct CXmppLink::Callbacks {
 CXmppLink::CXmppLink(QObject* parent) : QObject(parent) {
     static const bool initialised = [] {
         xmpp_initialize();
+        // A write to a connection the peer reset must fail, not end the program: the library
+        // writes to its sockets without MSG_NOSIGNAL.
+        struct sigaction current {};
+        if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            ::signal(SIGPIPE, SIG_IGN);
         return true;
     }();
     Q_UNUSED(initialised);
@@ -149,11 +171,8 @@ void CXmppLink::Release() {
 void CXmppLink::Open(const CXmppLocation& location, const QString& bareJid, const QString& resource,
                      const QString& password) {
     Release();
-    // ZELTA_XMPP_DEBUG=1 shows the library's own trace of the stream on standard error.
-    static xmpp_log_t* const trace = qEnvironmentVariableIntValue("ZELTA_XMPP_DEBUG") > 0
-                                         ? xmpp_get_default_logger(XMPP_LEVEL_DEBUG)
-                                         : nullptr;
-    m_ctx = xmpp_ctx_new(nullptr, trace);
+    m_log = std::make_unique<xmpp_log_t>(xmpp_log_t{&Callbacks::Log, this});
+    m_ctx = xmpp_ctx_new(nullptr, m_log.get());
     m_conn = xmpp_conn_new(m_ctx);
     {
         QMutexLocker lock(&g_linksLock);
@@ -162,6 +181,8 @@ void CXmppLink::Open(const CXmppLocation& location, const QString& bareJid, cons
     long flags = XMPP_CONN_FLAG_DISABLE_SM;
     m_trustAnyCertificate = location.tls == CXmppLocation::Tls::Trust;
     m_certificateRefused = false;
+    m_authRefused = false;
+    m_lost = false;
     if (location.tls == CXmppLocation::Tls::Off)
         flags |= XMPP_CONN_FLAG_DISABLE_TLS;
     else
@@ -260,6 +281,14 @@ void CXmppLink::Pump() {
             m_lastActivity.start();
         if (!m_activity && !readable)
             break;
+        // The library does not take the end of a TLS connection without a closing record for
+        // the end: a socket at end of file is a lost stream.
+        char byte;
+        if (readable && !m_activity && m_open && !m_lost &&
+            ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0) {
+            m_lost = true;
+            xmpp_disconnect(m_conn);
+        }
     }
     m_pumping = false;
     Dispatch();
@@ -302,13 +331,16 @@ void CXmppLink::Dispatch() {
             Failure failure = Failure::Lost;
             if (e.conflict)
                 failure = Failure::Replaced;
+            else if (m_lost)
+                failure = Failure::Lost;
             else if (requested)
                 failure = Failure::None;
             else if (m_certificateRefused)
                 failure = Failure::BadCertificate;
+            else if (m_authRefused)
+                failure = Failure::BadLogon;
             else if (!wasOpen)
-                // Before the session opened: no connection at all, or the server said no.
-                failure = e.error != 0 ? Failure::Unreachable : Failure::BadLogon;
+                failure = Failure::Unreachable;
             auto pending = std::move(m_requests);
             m_requests.clear();
             const QString detail = e.detail.isEmpty() && e.error != 0

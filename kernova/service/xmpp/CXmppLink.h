@@ -18,6 +18,7 @@
 struct _xmpp_ctx_t;
 struct _xmpp_conn_t;
 struct _xmpp_stanza_t;
+struct _xmpp_log_t;
 class QSocketNotifier;
 
 class CXmppLink : public QObject {
@@ -80,6 +81,9 @@ private:
     bool m_connecting = false;
     bool m_closing = false;
     bool m_certificateRefused = false;
+    bool m_authRefused = false;
+    bool m_lost = false;
+    std::unique_ptr<_xmpp_log_t> m_log;
     bool m_trustAnyCertificate = false;
     QString m_boundJid;
     quint64 m_nextId = 0;

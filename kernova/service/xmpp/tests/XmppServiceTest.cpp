@@ -4,6 +4,7 @@
 #include "XmppTestSupport.h"
 
 using namespace xmpptest;
+using svctest::EventLog;
 
 namespace {
 
@@ -27,3 +28,174 @@ TEST_F(XmppServiceTest, LogsOnOverTlsWithScramAndReadsTheDirectory) {
 }
 
 } // namespace
+
+namespace {
+
+// Records what the service writes to its log category.
+class LogCapture {
+public:
+    LogCapture() {
+        s_lines.clear();
+        m_previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext& ctx, const QString& text) {
+                if (ctx.category && QByteArray(ctx.category) == "zelta.xmpp")
+                    s_lines.append(text);
+            });
+    }
+    ~LogCapture() { qInstallMessageHandler(m_previous); }
+    bool Contains(const QString& part) const {
+        return std::any_of(s_lines.begin(), s_lines.end(),
+                           [&](const QString& l) { return l.contains(part); });
+    }
+
+private:
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous = nullptr;
+};
+
+// A client that speaks raw stanzas: another program on the same server.
+class RawClient {
+public:
+    bool Open(const CXmppLocation& location, const QString& user, const QString& password) {
+        m_link.Open(location, Xmpp::BareJid(user, location.domain), QStringLiteral("raw"),
+                    password);
+        return QTest::qWaitFor([&] { return m_link.IsOpen(); }, 10000);
+    }
+    void Send(const XmppNode& stanza) {
+        m_link.Send(stanza);
+        m_link.Pump();
+    }
+
+private:
+    CXmppLink m_link;
+};
+
+SvcMessage Message(const QString& id, const QString& to) {
+    return svctest::MakeMessage(id, {to});
+}
+
+} // namespace
+
+TEST_F(XmppServiceTest, StrangersAndForgedReceiptsAreIgnoredWithALogRecord) {
+    LogCapture log;
+    ASSERT_TRUE(server.AddAccount(QStringLiteral("stranger"), QStringLiteral("pw-stranger")));
+    auto a = LogOn(QStringLiteral("a"));
+    auto b = LogOn(QStringLiteral("b"));
+    EventLog aEvents(a.get());
+    EventLog bEvents(b.get());
+    ASSERT_TRUE(a->SendMessage(Message(QStringLiteral("m1"), QStringLiteral("b"))));
+    ASSERT_TRUE(bEvents.WaitFor(QStringLiteral("message m1")));
+
+    RawClient stranger;
+    ASSERT_TRUE(stranger.Open(server.Location(), QStringLiteral("stranger"),
+                              QStringLiteral("pw-stranger")));
+    stranger.Send(Xmpp::EncodeMessage(Message(QStringLiteral("x1"), QStringLiteral("a")),
+                                      QStringLiteral("a"), Svc::DST_TO, server.Location().domain));
+    // c is a member, but m1 never went to c: its receipt is a forgery.
+    RawClient c;
+    ASSERT_TRUE(c.Open(server.Location(), QStringLiteral("c"), Password(QStringLiteral("c"))));
+    c.Send(Xmpp::EncodeReceipt(Svc::RECEIPT_READ, QStringLiteral("m1"),
+                               QStringLiteral("a@example.test"), QDateTime::currentDateTimeUtc(),
+                               QStringLiteral("c@example.test")));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return log.Contains(QStringLiteral("did not reach")); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.Contains(QStringLiteral("outside the directory")); }, 5000));
+    aEvents.Settle();
+    EXPECT_EQ(aEvents.Count(QStringLiteral("message x1")), 0);
+    EXPECT_EQ(aEvents.Count(QStringLiteral("receipt")), 0);
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("m1"))->dest[Svc::DST_TO][0].readTime.isValid());
+}
+
+TEST_F(XmppServiceTest, MalformedAndOversizedBodiesAreRefusedAndTheStreamStays) {
+    LogCapture log;
+    auto a = LogOn(QStringLiteral("a"));
+    EventLog aEvents(a.get());
+    RawClient c;
+    ASSERT_TRUE(c.Open(server.Location(), QStringLiteral("c"), Password(QStringLiteral("c"))));
+    XmppNode broken =
+        Xmpp::EncodeMessage(Message(QStringLiteral("bad"), QStringLiteral("a")),
+                            QStringLiteral("a"), Svc::DST_TO, server.Location().domain);
+    for (XmppNode& child : broken.children)
+        if (child.name == QStringLiteral("zelta"))
+            child.children.clear(); // no formatted body at all
+    c.Send(broken);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.Contains(QStringLiteral("refused")); }, 5000));
+    EXPECT_EQ(aEvents.Count(QStringLiteral("message")), 0);
+
+    // Sending: more than the server takes in one stanza is refused before anything goes out.
+    SvcMessage big = Message(QStringLiteral("big"), QStringLiteral("b"));
+    big.attachments.append(
+        {QStringLiteral("big.bin"), 0, QByteArray(server.Location().stanzaLimit, 'x')});
+    a->SetAttachmentLimit(Svc::kMaxAttachmentBytes);
+    EXPECT_FALSE(a->SendMessage(big));
+    EXPECT_EQ(a->LastError().code(), CServiceError::AttachmentsTooLarge);
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("big")));
+    ASSERT_TRUE(a->SendMessage(Message(QStringLiteral("small"), QStringLiteral("a"))));
+    EXPECT_TRUE(aEvents.WaitFor(QStringLiteral("message small")));
+    EXPECT_TRUE(a->IsLoggedOn());
+}
+
+TEST_F(XmppServiceTest, ACertificateThatCannotBeVerifiedIsRefusedUnlessTrusted) {
+    CXmppLocation strict = server.Location();
+    strict.tls = CXmppLocation::Tls::Verify;
+    CXmppService s(strict, m_state.path());
+    EXPECT_FALSE(s.Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+    EXPECT_EQ(s.LastError().code(), CServiceError::NoService);
+    EXPECT_TRUE(s.LastError().argument().contains(QStringLiteral("certificate")))
+        << s.LastError().argument().toStdString();
+
+    // The organisation's own authority makes the same certificate good.
+    strict.caFile = server.CertificateFile();
+    CXmppService withCa(strict, m_state.path());
+    EXPECT_TRUE(withCa.Logon(QStringLiteral("a"), Password(QStringLiteral("a"))))
+        << withCa.LastError().EnglishText().toStdString();
+}
+
+TEST_F(XmppServiceTest, AServerRestartEndsTheSessionAndNothingIsLostOrDoubled) {
+    auto a = LogOn(QStringLiteral("a"));
+    auto b = LogOn(QStringLiteral("b"));
+    EventLog aEvents(a.get());
+    server.Stop();
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("session-ended %1").arg(Svc::END_EXPIRED)));
+    EXPECT_FALSE(a->IsLoggedOn());
+    EXPECT_FALSE(a->Heartbeat());
+    EXPECT_FALSE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+    EXPECT_EQ(a->LastError().code(), CServiceError::NoService);
+
+    ASSERT_TRUE(server.Resume()) << server.Error().toStdString();
+    ASSERT_TRUE(b->Logon(QStringLiteral("b"), Password(QStringLiteral("b"))));
+    ASSERT_TRUE(b->SendMessage(Message(QStringLiteral("while-away"), QStringLiteral("a"))));
+    QTest::qWait(200);
+    ASSERT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))))
+        << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("message while-away")));
+    // Both back on line see each other again.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return b->GetMember(QStringLiteral("a"))->online; }, 5000));
+    aEvents.Settle();
+    EXPECT_EQ(aEvents.Count(QStringLiteral("message while-away")), 1)
+        << aEvents.lines.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(XmppServiceTest, ALostConnectionEndsTheSessionAsExpired) {
+    auto a = LogOn(QStringLiteral("a"));
+    EventLog aEvents(a.get());
+    a->DropConnection();
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("session-ended %1").arg(Svc::END_EXPIRED)));
+    EXPECT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+}
+
+class XmppPlainTextTest : public XmppFixture {
+protected:
+    void SetUp() override {
+        options.allowPlainText = true;
+        XmppFixture::SetUp();
+    }
+};
+
+TEST_F(XmppPlainTextTest, PlainStreamsWorkOnLoopbackWhenTheLocationSaysSo) {
+    ASSERT_EQ(server.Location().tls, CXmppLocation::Tls::Off);
+    auto a = LogOn(QStringLiteral("a"));
+    EXPECT_TRUE(a->IsLoggedOn());
+    EXPECT_FALSE(server.Log().contains(QStringLiteral("Stream encrypted")));
+}
