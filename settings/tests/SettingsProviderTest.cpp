@@ -82,6 +82,10 @@ TEST_F(SettingsProvider, ValuesAreKeptPerUnitAndSectionInTheUsersIniFiles) {
     EXPECT_TRUE(QFile::exists(m_user + "settings/Core/7.ini"));
     // Whole-file replacement leaves no temporary files behind.
     EXPECT_EQ(QDir(m_user + "settings/Set").entryList(QDir::Files), QStringList{"1.ini"});
+    // Nobody else may read them, whatever the umask.
+    EXPECT_EQ(QFile::permissions(m_user + "settings/Set/1.ini") &
+                  (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+              QFile::Permissions());
 
     char16_t path[256];
     const int32_t length = COREAPI_GetRegPath(1, 4, u"IMWINDOW", intptr_t(path), 256);
