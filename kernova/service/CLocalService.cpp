@@ -314,7 +314,7 @@ void CLocalService::Dispatch(const Event& e) {
     }
 }
 
-QStringList CLocalService::PendingIds() {
+std::optional<QStringList> CLocalService::PendingIds() {
     QStringList ids;
     auto q = m_store.Run(QStringLiteral("SELECT m.message_id FROM deliveries d JOIN messages m ON"
                                         " m.id = d.message WHERE d.member_id = ? AND"
@@ -322,12 +322,25 @@ QStringList CLocalService::PendingIds() {
                          {m_user});
     while (q && q->next())
         ids.append(q->value(0).toString());
+    if (!m_store.Drained(q)) {
+        StoreFail();
+        return std::nullopt;
+    }
     return ids;
 }
 
 void CLocalService::AnnouncePending() {
     const QString session = m_session;
-    for (const QString& id : PendingIds()) {
+    const std::optional<QStringList> pending = PendingIds();
+    if (!pending) {
+        // Nothing waiting is skipped for good: the whole list is read again later.
+        QTimer::singleShot(m_pollMs, this, [this, session] {
+            if (m_session == session)
+                AnnouncePending();
+        });
+        return;
+    }
+    for (const QString& id : *pending) {
         Announce(id);
         if (m_session != session)
             return;
@@ -349,7 +362,7 @@ void CLocalService::Announce(const QString& messageId) {
 
 QList<SvcMember> CLocalService::GetMembers() {
     ClearError();
-    return EnsureOpen() ? m_store.Members() : QList<SvcMember>();
+    return EnsureOpen() ? StoreRead([this] { return m_store.Members(); }) : QList<SvcMember>();
 }
 
 std::optional<SvcMember> CLocalService::GetMember(const QString& memberId) {
@@ -364,7 +377,7 @@ std::optional<SvcMember> CLocalService::GetMember(const QString& memberId) {
 
 QList<SvcGroup> CLocalService::GetGroups() {
     ClearError();
-    return EnsureOpen() ? m_store.Groups() : QList<SvcGroup>();
+    return EnsureOpen() ? StoreRead([this] { return m_store.Groups(); }) : QList<SvcGroup>();
 }
 
 std::optional<SvcGroup> CLocalService::GetGroup(const QString& groupId) {
@@ -379,12 +392,13 @@ std::optional<SvcGroup> CLocalService::GetGroup(const QString& groupId) {
 
 QList<SvcMembership> CLocalService::GetMemberships(const QString& groupId) {
     ClearError();
-    return EnsureOpen() ? m_store.Memberships(groupId) : QList<SvcMembership>();
+    return EnsureOpen() ? StoreRead([&] { return m_store.Memberships(groupId); })
+                        : QList<SvcMembership>();
 }
 
 QList<SvcRole> CLocalService::GetRoles() {
     ClearError();
-    return EnsureOpen() ? m_store.Roles() : QList<SvcRole>();
+    return EnsureOpen() ? StoreRead([this] { return m_store.Roles(); }) : QList<SvcRole>();
 }
 
 // ---- Presence ----
@@ -665,7 +679,10 @@ QList<SvcMessage> CLocalService::GetPendingMessages() {
     QList<SvcMessage> messages;
     if (!RequireLogon())
         return messages;
-    for (const QString& id : PendingIds())
+    const std::optional<QStringList> pending = PendingIds();
+    if (!pending)
+        return messages;
+    for (const QString& id : *pending)
         if (auto m = LoadForUser(id))
             messages.append(*m);
     return messages;

@@ -73,6 +73,14 @@ public:
 private:
     bool EnsureOpen();
     bool StoreFail() { return Fail(m_store.LastError()); }
+    // A read of the store that fails (a damaged database) is an error, never a short answer.
+    template <typename Read> auto StoreRead(Read read) {
+        m_store.ClearError();
+        auto result = read();
+        if (m_store.LastError().IsError())
+            StoreFail();
+        return result;
+    }
     bool RequireLogon();
     void StopSession();
     void EndedByService(int reason);
@@ -80,7 +88,9 @@ private:
     void Dispatch(const CServiceStore::Event& event);
     void AnnouncePending();
     void Announce(const QString& messageId);
-    QStringList PendingIds();
+    // Ids of the messages waiting for the user; nothing (and the error set) when the
+    // database could not be read to the end.
+    std::optional<QStringList> PendingIds();
     // The message as the user may see it; pending tells whether it waits for MarkReceived.
     std::optional<SvcMessage> LoadForUser(const QString& messageId, bool* pending = nullptr);
     bool Mark(const QStringList& messageIds, bool read);

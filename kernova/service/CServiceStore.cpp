@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QSqlError>
@@ -173,12 +174,22 @@ bool CServiceStore::Open() {
     if (m_open)
         return true;
     // Opening would create an empty database; a missing one means no service.
-    if (!QFile::exists(DatabasePath(m_dir)))
+    const QFileInfo file(DatabasePath(m_dir));
+    if (!file.exists())
         return Fail(CServiceError(CServiceError::NoService, m_dir));
+    // Connecting writes to the file (the journal mode); a file emptied by a full disk or a
+    // failed copy is kept as it is for whoever can recover it.
+    if (file.size() == 0)
+        return Fail(CServiceError(CServiceError::Damaged, file.filePath()));
     if (!Connect())
         return false;
     const QVariant version = Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'"));
-    if (!version.isValid() || version.toInt() < 1 || version.toInt() > kSchemaVersion ||
+    if (!version.isValid()) {
+        m_open = false;
+        m_db.close();
+        return Fail(CServiceError(CServiceError::Damaged, file.filePath()));
+    }
+    if (version.toInt() < 1 || version.toInt() > kSchemaVersion ||
         (version.toInt() < kSchemaVersion && !Upgrade())) {
         m_open = false;
         m_db.close();
@@ -273,9 +284,20 @@ std::optional<QSqlQuery> CServiceStore::Run(const QString& sql, const QVariantLi
 
 QVariant CServiceStore::Scalar(const QString& sql, const QVariantList& values) {
     auto q = Run(sql, values);
-    if (!q || !q->next())
+    if (!q || !q->next()) {
+        Drained(q);
         return {};
+    }
     return q->value(0);
+}
+
+bool CServiceStore::Drained(const std::optional<QSqlQuery>& q) {
+    if (!q)
+        return false; // Run has said why
+    // A query stops at a damaged page as it stops at its last row; only its error tells.
+    if (q->lastError().isValid())
+        return Fail(CServiceError(CServiceError::Damaged, q->lastError().text()));
+    return true;
 }
 
 // ---- Change feed ----
@@ -315,6 +337,8 @@ QList<CServiceStore::Event> CServiceStore::EventsFor(const QString& member, qint
         e.value = q->value(8).toInt();
         events.append(e);
     }
+    if (!Drained(q))
+        return {};
     return events;
 }
 
@@ -360,6 +384,8 @@ QList<SvcMember> CServiceStore::Members() {
                      .arg(QLatin1String(kMemberColumns)));
     while (q && q->next())
         members.append(ReadMember(*q));
+    if (!Drained(q))
+        return {};
     return members;
 }
 
@@ -395,6 +421,8 @@ QList<SvcGroup> CServiceStore::Groups() {
                      .arg(QLatin1String(kGroupColumns)));
     while (q && q->next())
         all.append(ReadGroup(*q));
+    if (!Drained(q))
+        return {};
 
     // Depth-first, parents before children. Groups that no root reaches (a damaged parent
     // chain) are placed at the top level so that a tree can still be built from the list.
@@ -460,16 +488,20 @@ QList<SvcMembership> CServiceStore::Memberships(const QString& groupId) {
                      {groupId});
         while (q && q->next())
             list.append(ReadMembership(*q));
-        return list;
+        return Drained(q) ? list : QList<SvcMembership>();
     }
     QHash<QString, int> order;
     const QList<SvcGroup> groups = Groups();
+    if (m_error.IsError())
+        return {};
     for (int i = 0; i < groups.size(); ++i)
         order.insert(groups[i].id, i);
     auto q = Run(QStringLiteral("SELECT %1 FROM memberships ORDER BY position, rowid")
                      .arg(QLatin1String(kMembershipColumns)));
     while (q && q->next())
         list.append(ReadMembership(*q));
+    if (!Drained(q))
+        return {};
     std::stable_sort(list.begin(), list.end(), [&](const SvcMembership& a, const SvcMembership& b) {
         return order.value(a.groupId) < order.value(b.groupId);
     });
@@ -483,7 +515,7 @@ QList<SvcMembership> CServiceStore::MembershipsOf(const QString& memberId) {
                  {memberId});
     while (q && q->next())
         list.append(ReadMembership(*q));
-    return list;
+    return Drained(q) ? list : QList<SvcMembership>();
 }
 
 QList<SvcRole> CServiceStore::Roles() {
@@ -491,7 +523,7 @@ QList<SvcRole> CServiceStore::Roles() {
     auto q = Run(QStringLiteral("SELECT role, name FROM roles ORDER BY role"));
     while (q && q->next())
         roles.append({q->value(0).toInt(), q->value(1).toString()});
-    return roles;
+    return Drained(q) ? roles : QList<SvcRole>();
 }
 
 bool CServiceStore::RoleExists(int role) {
@@ -546,6 +578,8 @@ bool CServiceStore::SweepExpired() {
             return false;
         while (q->next())
             expired.append({q->value(0).toString(), q->value(1).toString()});
+        if (!Drained(q))
+            return false;
     }
     for (const auto& [member, session] : expired) {
         if (!Run(QStringLiteral("DELETE FROM sessions WHERE member_id = ? AND session = ?"),
@@ -602,6 +636,8 @@ bool CServiceStore::AppendChatEvent(int chat, int type, const QString& memberId,
             return false;
         while (q->next())
             present.append(q->value(0).toString());
+        if (!Drained(q))
+            return false;
     }
     for (const QString& member : present) {
         Event e;
@@ -644,6 +680,8 @@ bool CServiceStore::LeaveAllChats(const QString& memberId, int type) {
             return false;
         while (q->next())
             chats.append(q->value(0).toInt());
+        if (!Drained(q))
+            return false;
     }
     for (int chat : chats)
         if (!EndChatPart(chat, memberId, type))

@@ -79,6 +79,11 @@ public:
     std::optional<QSqlQuery> Run(const QString& sql, const QVariantList& values = {});
     // First column of the first row, or an invalid QVariant.
     QVariant Scalar(const QString& sql, const QVariantList& values = {});
+    // After the rows of a query were read: true when it ended at its last row, false (with
+    // the error recorded) when it failed or stopped at damage. The reads below that return
+    // lists return an empty one then; callers tell it from an empty result by LastError.
+    bool Drained(const std::optional<QSqlQuery>& q);
+    void ClearError() { m_error = {}; }
 
     static qint64 Now();
 

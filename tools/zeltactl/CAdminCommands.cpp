@@ -8,6 +8,15 @@
 
 namespace {
 
+// A read that stopped at a damaged page fails the command instead of printing a short list.
+template <typename Read> auto Checked(CServiceStore& store, Read read) {
+    store.ClearError();
+    auto result = read(store);
+    if (store.LastError().IsError())
+        throw CCtlError::From(store.LastError());
+    return result;
+}
+
 QString L(const char* s) {
     return QString::fromUtf8(s);
 }
@@ -168,7 +177,8 @@ void CAdminCommands::Membership(CCommandArgs& args) {
     } else if (w[0] == L("set")) {
         int keep = roleNumber;
         QString keepName = name;
-        for (const SvcMembership& m : m_admin.Store().Memberships(w[1])) {
+        for (const SvcMembership& m :
+             Checked(m_admin.Store(), [&](CServiceStore& st) { return st.Memberships(w[1]); })) {
             if (m.memberId == w[2]) {
                 keep = role ? roleNumber : m.role;
                 keepName = name.isEmpty() ? m.name : name;
@@ -197,7 +207,8 @@ void CAdminCommands::Role(CCommandArgs& args) {
 
 void CAdminCommands::PrintMembers() {
     m_out << L("メンバー (members):\n");
-    for (const SvcMember& m : m_admin.Store().Members()) {
+    for (const SvcMember& m :
+         Checked(m_admin.Store(), [](CServiceStore& st) { return st.Members(); })) {
         m_out << L("  ") << m.id << u'\t' << m.DisplayName() << u'\t'
               << (m.online ? L("オンライン (on line)") : L("オフライン (off line)"));
         if (!m.email.isEmpty())
@@ -211,9 +222,11 @@ void CAdminCommands::PrintGroups(bool withMemberships) {
     QHash<QString, int> depth;
     QHash<QString, QList<SvcMembership>> members;
     if (withMemberships)
-        for (const SvcMembership& m : m_admin.Store().Memberships())
+        for (const SvcMembership& m :
+             Checked(m_admin.Store(), [](CServiceStore& st) { return st.Memberships(); }))
             members[m.groupId].append(m);
-    for (const SvcGroup& g : m_admin.Store().Groups()) {
+    for (const SvcGroup& g :
+         Checked(m_admin.Store(), [](CServiceStore& st) { return st.Groups(); })) {
         const int d = g.parentId.isEmpty() ? 1 : depth.value(g.parentId) + 1;
         depth.insert(g.id, d);
         const QString indent(2 * d, u' ');
@@ -226,6 +239,6 @@ void CAdminCommands::PrintGroups(bool withMemberships) {
 
 void CAdminCommands::PrintRoles() {
     m_out << L("役割 (roles):\n");
-    for (const SvcRole& r : m_admin.Store().Roles())
+    for (const SvcRole& r : Checked(m_admin.Store(), [](CServiceStore& st) { return st.Roles(); }))
         m_out << L("  ") << r.role << u'\t' << r.name << u'\n';
 }
