@@ -109,7 +109,7 @@ void CTrovaneApp::OnChangeMessageFlags(int32_t box, const char16_t* messageId, u
     if (box != KindSent && box != KindReceived)
         return;
     if (m_store.ChangeFlags(Text(messageId), flags, box == KindReceived) && m_frame)
-        m_frame->Refresh();
+        m_frame->RefreshFlags();
 }
 
 void CTrovaneApp::OnBegin(int32_t kind, intptr_t data) {

@@ -167,7 +167,7 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFram
         if (index.column() != 0 || !entry || !m_actions.setDogear)
             return;
         m_actions.setDogear(*entry, !entry->IsDogear());
-        m_listModel->RefreshRows();
+        RefreshFlags();
     });
 
     Refresh();
@@ -326,6 +326,12 @@ void CTrovaneFrame::Refresh() {
         m_list->selectRow(row);
     else
         m_preview->Clear();
+    UpdateStatus();
+}
+
+void CTrovaneFrame::RefreshFlags() {
+    m_listModel->RefreshRows();
+    m_treeModel->RefreshCounts();
     UpdateStatus();
 }
 

@@ -64,8 +64,10 @@ public:
 
     // A new entry of the box; shown when its folder is the one displayed.
     void AddEntry(CTrovaneMessage* entry);
-    // Re-reads counts and rows after a change of flags, entries or folders.
+    // Re-reads the tree and the rows after entries or folders changed.
     void Refresh();
+    // Repaints weights, marks and counts after flags changed.
+    void RefreshFlags();
     // Hides the window as an orderly close does.
     void HideOrderly();
     // Shows a folder in the list (selecting it in the tree).

@@ -272,6 +272,12 @@ QList<CTrovaneMessage*> CTrovaneStore::EntriesOf(uint32_t folderId) const {
     return folder ? ByKey(folder->entries) : QList<CTrovaneMessage*>();
 }
 
+int CTrovaneStore::EntryCountOf(uint32_t folderId) const {
+    QMutexLocker lock(&m_folderLock);
+    const CTrovaneFolder* folder = FindFolderLocked(folderId);
+    return folder ? int(folder->entries.size()) : 0;
+}
+
 QList<CTrovaneMessage*> CTrovaneStore::Replies(const QString& referenceId) const {
     QMutexLocker lock(&m_replyLock);
     return m_replies.value(referenceId);

@@ -63,8 +63,9 @@ public:
     int EntryCount() const;
     // Every entry, by local number.
     QList<CTrovaneMessage*> Entries() const;
-    // The entries directly in a folder, by local number.
+    // The entries directly in a folder, by local number, and their number.
     QList<CTrovaneMessage*> EntriesOf(uint32_t folderId) const;
+    int EntryCountOf(uint32_t folderId) const;
     // The entries that refer to a message ID (replies), in the order they were added.
     QList<CTrovaneMessage*> Replies(const QString& referenceId) const;
 
