@@ -127,7 +127,7 @@ QVariant CTrovaneTreeModel::data(const QModelIndex& index, int role) const {
     if (!f)
         return {};
     const int entries =
-        role == DraftCountRole || role == Qt::FontRole ? int(m_store.EntriesOf(f->nID).size()) : 0;
+        role == DraftCountRole || role == Qt::FontRole ? m_store.EntryCountOf(f->nID) : 0;
     return m_store.WithFolders([&]() -> QVariant {
         switch (role) {
         case Qt::DisplayRole:
