@@ -3,7 +3,6 @@
 #include "obrix/CArchive.h"
 
 #include <QDate>
-#include <QLocale>
 #include <QTime>
 #include <cerrno>
 #include <chrono>
@@ -148,8 +147,15 @@ QString TimeText(const SYSTEMTIME& t) {
     const QTime time(t.wHour, t.wMinute, t.wSecond);
     if (!date.isValid() || !time.isValid()) // 31 February and the like
         return {};
-    return QLocale::system().toString(date, QLocale::ShortFormat) + u' ' +
-           time.toString(u"HH:mm:ss");
+    return DateTimeText(date, time, true);
+}
+
+QString DateText(const QDate& date) {
+    return date.toString(u"yyyy/MM/dd");
+}
+
+QString DateTimeText(const QDate& date, const QTime& time, bool withSeconds) {
+    return DateText(date) + u' ' + time.toString(withSeconds ? u"HH:mm:ss" : u"HH:mm");
 }
 
 QString FormatTime(const SYSTEMTIME& t, const QString& placeholder) {

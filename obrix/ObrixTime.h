@@ -5,7 +5,9 @@
 
 #include "obrix/ZeltaPlatform.h"
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 #include <cstdint>
 #include <optional>
 
@@ -52,7 +54,13 @@ OBRIX_API void WriteTime(CArchive& ar, const SYSTEMTIME& t);
 // raises CArchiveException(badValue).
 OBRIX_API SYSTEMTIME ReadTime(CArchive& ar);
 
-// The user's short date, a space and "HH:mm:ss"; empty when the fields name no real date.
+// Dates and times as the user interface writes them, in Japanese whatever the process locale:
+// "2026/12/07" and "2026/12/07 14:19" (24-hour clock, seconds on request). Every date and
+// time that a window shows goes through these.
+OBRIX_API QString DateText(const QDate& date);
+OBRIX_API QString DateTimeText(const QDate& date, const QTime& time, bool withSeconds);
+
+// DateTimeText with seconds; empty when the fields name no real date.
 OBRIX_API QString TimeText(const SYSTEMTIME& t);
 // TimeText for a normal time, else the placeholder.
 OBRIX_API QString FormatTime(const SYSTEMTIME& t, const QString& placeholder);

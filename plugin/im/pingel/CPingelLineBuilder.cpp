@@ -4,9 +4,8 @@
 #include "obrix/CIMMember.h"
 #include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
+#include "obrix/ObrixTime.h"
 
-#include <QLocale>
-#include <QRegularExpression>
 #include <vector>
 
 namespace {
@@ -64,13 +63,7 @@ QString CPingelLineBuilder::ShownStatus(const QString& status) {
 }
 
 QString CPingelLineBuilder::LineTime(const QDateTime& local) {
-    const QLocale system = QLocale::system();
-    // The short time format of some locales carries seconds; the line never shows them.
-    QString timeFormat = system.timeFormat(QLocale::ShortFormat);
-    static const QRegularExpression seconds(QStringLiteral("[:.]?s{1,2}(\\.z+)?秒?"));
-    timeFormat.remove(seconds);
-    return system.toString(local.date(), QLocale::ShortFormat) + u' ' +
-           system.toString(local.time(), timeFormat.trimmed());
+    return ObrixTime::DateTimeText(local.date(), local.time(), false);
 }
 
 QString CPingelLineBuilder::StatusLine(const CIMGroup& group, const QString& memberId) const {
