@@ -1,12 +1,11 @@
 // The message box plug-in's life with a scripted core: first log-on, filing of what the core
 // reports, saving and loading across log-offs, Restore, the abnormal-end question and
 // authorisation while logged off.
+#include "TrovaneAppFixture.h"
 #include "imframe/MessageBoxRequests.h"
 #include "obrix/CLetrix.h"
-#include "plugin/im/trovane/CTrovaneApp.h"
 #include "plugin/im/trovane/CTrovaneProgressEvent.h"
 #include "plugin/im/trovane/CTrovaneSettingsFiles.h"
-#include "tests/support/ScriptedCore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,32 +30,8 @@ CLetrix Message(const QString& id, const QString& from, const QString& to, const
     return m;
 }
 
-class TrovaneAppTest : public ::testing::Test {
+class TrovaneAppTest : public TrovaneAppFixture {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ScriptedCore::Reset(ObrixModule::MessageBox);
-        ScriptedCore::SetRoot(dir.path());
-        ScriptedCore::SetUserId(u"me"_qs);
-        ScriptedCore::SetLogonState(ObrixLogon::LoggedOn);
-        app = std::make_unique<CTrovaneApp>();
-        app->SetLoadPause(0);
-        app->SetQuestion([this](const QString& title, const QString& text) {
-            questions << title + u'|' + text;
-            return answer;
-        });
-    }
-    void TearDown() override {
-        app->OnKill();
-        app.reset();
-        EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0);
-        EXPECT_EQ(ScriptedCore::ForeignSettingCalls(), 0);
-    }
-
-    void LogOn() {
-        app->OnLogon(1);
-        app->FinishLoading();
-    }
     // A message of the core, with its file in the message directory for Restore to find.
     void CoreHas(int32_t box, const CLetrix& m) {
         ScriptedCore::AddMessage(box, m);
@@ -83,11 +58,6 @@ protected:
         f.strName = u"案件"_qs;
         ASSERT_NE(app->Store().AddFolder(f), nullptr);
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<CTrovaneApp> app;
-    QStringList questions;
-    bool answer = true;
 };
 
 } // namespace

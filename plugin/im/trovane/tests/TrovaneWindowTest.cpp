@@ -1,13 +1,12 @@
 // The message box window over a scripted core: the tree's counts and weights, the list's rows,
 // reading a message through the preview, new arrivals in place, and a screenshot of the
 // window (at the scale the suite runs with).
+#include "TrovaneAppFixture.h"
 #include "imframe/MessageBoxRequests.h"
 #include "obrix/CLetrix.h"
-#include "plugin/im/trovane/CTrovaneApp.h"
 #include "plugin/im/trovane/CTrovaneListModel.h"
 #include "plugin/im/trovane/CTrovanePreview.h"
 #include "plugin/im/trovane/CTrovaneTreeModel.h"
-#include "tests/support/ScriptedCore.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,20 +39,13 @@ CLetrix Message(const QString& id, const QString& subject, int minute, const QSt
     return m;
 }
 
-class TrovaneWindowTest : public ::testing::Test {
+class TrovaneWindowTest : public TrovaneAppFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ScriptedCore::Reset(ObrixModule::MessageBox);
-        ScriptedCore::SetRoot(dir.path());
-        ScriptedCore::SetUserId(u"me"_qs);
-        ScriptedCore::SetLogonState(ObrixLogon::LoggedOn);
+        TrovaneAppFixture::SetUp();
         ScriptedCore::AddMember(u"me"_qs, u"山田"_qs, QString(), u"太郎"_qs);
         ScriptedCore::AddMember(u"sato"_qs, u"佐藤"_qs, QString(), u"花子"_qs);
-        app = std::make_unique<CTrovaneApp>();
-        app->SetLoadPause(0);
-        app->OnLogon(1);
-        app->FinishLoading();
+        LogOn();
         CTrovaneFolder f;
         f.nID = 16;
         f.nParentID = ReceivedFolder;
@@ -65,11 +57,6 @@ protected:
         c.strKeyword = u"【案件】"_qs;
         c.nFolder = 16;
         app->TransConds().Append(c);
-    }
-    void TearDown() override {
-        app->OnKill();
-        app.reset();
-        EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0);
     }
     void Receive(const CLetrix& m) {
         ScriptedCore::AddMessage(ObrixBox::Received, m);
@@ -84,9 +71,6 @@ protected:
     }
     QModelIndex Node(uint32_t folder) { return app->Frame()->TreeModel()->IndexOf(folder); }
     bool NodeBold(uint32_t folder) { return Node(folder).data(Qt::FontRole).value<QFont>().bold(); }
-
-    QTemporaryDir dir;
-    std::unique_ptr<CTrovaneApp> app;
 };
 
 } // namespace
