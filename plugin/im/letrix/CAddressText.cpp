@@ -3,15 +3,12 @@
 #include "obrix/CIMGroup.h"
 #include "obrix/CIMMember.h"
 #include "obrix/CMemberDragText.h"
+#include "obrix/RecordText.h"
 
 namespace {
 
-const char16_t* utf16(const QString& s) {
-    return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
 std::optional<QString> MemberEntryOf(const CObrixTable& core, const QString& id) {
-    const tagIMMEMBER* record = core.GetMember ? core.GetMember(utf16(id)) : nullptr;
+    const tagIMMEMBER* record = core.GetMember ? core.GetMember(RecordText::Field(id)) : nullptr;
     if (!record)
         return std::nullopt;
     CIMMember member;
@@ -20,7 +17,7 @@ std::optional<QString> MemberEntryOf(const CObrixTable& core, const QString& id)
 }
 
 std::optional<QString> GroupEntryOf(const CObrixTable& core, const QString& id) {
-    const tagIMGROUP* record = core.GetGroup ? core.GetGroup(utf16(id)) : nullptr;
+    const tagIMGROUP* record = core.GetGroup ? core.GetGroup(RecordText::Field(id)) : nullptr;
     if (!record)
         return std::nullopt;
     return CAddressText::GroupEntry(
@@ -71,7 +68,7 @@ QStringList CAddressText::Destinations(const CObrixTable& core, const QString& t
             else if (inside)
                 id += c;
         }
-        const bool member = core.GetMember && core.GetMember(utf16(id));
+        const bool member = core.GetMember && core.GetMember(RecordText::Field(id));
         ids << (member ? id : QString::fromUtf16(kGroupPrefix) + id);
     }
     return ids;

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -101,6 +102,26 @@ bool CAttachedListCtrl::CopySelected() {
     }
     QApplication::clipboard()->setMimeData(FileListMimeData(paths));
     return true;
+}
+
+bool CAttachedListCtrl::SaveSelectedAs() {
+    const QStringList paths = SelectedPaths();
+    if (paths.isEmpty())
+        return false;
+    const QFileInfo source(paths.front());
+    if (!source.exists()) {
+        CIMMesPrompt::Show(this, m_resources, kFileMissing, {}, QMessageBox::Warning);
+        return false;
+    }
+    QString filter = QStringLiteral("All Files (*)");
+    const QString target =
+        QFileDialog::getSaveFileName(this, QString(), source.fileName(), filter, &filter);
+    if (target.isEmpty())
+        return false;
+    // The dialog asked before overwriting; the copy replaces the file whole.
+    if (QFileInfo::exists(target) && !QFile::remove(target))
+        return false;
+    return QFile::copy(source.filePath(), target);
 }
 
 void CAttachedListCtrl::keyPressEvent(QKeyEvent* event) {

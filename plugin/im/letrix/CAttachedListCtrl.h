@@ -22,6 +22,9 @@ public:
     // Puts the selected files on the clipboard as a file list to copy; nothing when one of them
     // is missing (text 827).
     bool CopySelected();
+    // Receive list: copies the first selected file to a place the user chooses (text 827 when
+    // it is missing). True when copied.
+    bool SaveSelectedAs();
 
 signals:
     // Delete pressed (the compose window removes the selection).

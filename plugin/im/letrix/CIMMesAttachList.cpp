@@ -1,5 +1,8 @@
 #include "plugin/im/letrix/CIMMesAttachList.h"
 
+#include "obrix/CHtmlTagString.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -46,4 +49,18 @@ QString CIMMesAttachList::IconExtension(const QString& path) {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QStringLiteral("ico") : name.mid(dot + 1);
+}
+
+QStringList CIMMesAttachList::ReceivedFiles(const QString& messageDir, const QString& messageId,
+                                            const QString& body) {
+    CHtmlTagString rest(body);
+    rest.ReplaceMarkS2C();
+    rest.DeleteSplitTag(u"<BODY", u"</BODY>");
+    const QString files = QDir(messageDir).filePath(QStringLiteral("files")) + u'/' + messageId;
+    QStringList paths;
+    QString inner;
+    for (int at = rest.GetSplitTag(u"<OBJECT>", u"</OBJECT>", inner, 0); at >= 0;
+         at = rest.GetSplitTag(u"<OBJECT>", u"</OBJECT>", inner, at))
+        paths << files + inner;
+    return paths;
 }

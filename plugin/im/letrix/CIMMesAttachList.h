@@ -40,6 +40,11 @@ public:
     QStringList Paths() const;
     uint64_t TotalSize() const;
 
+    // The files that arrived with a message: for each OBJECT element of the body (outside the
+    // BODY element), the message directory's "files/" + message id + the element's text.
+    static QStringList ReceivedFiles(const QString& messageDir, const QString& messageId,
+                                     const QString& body);
+
     // The extension whose icon a file shows: the text after the last dot of the name, or "ico"
     // for a name without one.
     static QString IconExtension(const QString& path);

@@ -3,15 +3,12 @@
 #include "imframe/MessageRequests.h"
 #include "obrix/CHtmlTagString.h"
 #include "obrix/CLetrix.h"
+#include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAddressText.h"
 
 #include <set>
 
 namespace {
-
-QString Text(const char16_t* s) {
-    return s ? QString::fromUtf16(s) : QString();
-}
 
 // The ids that one answer addresses, ordered by plain text comparison: members by id, groups
 // by group id (without "all@"), all on-line members as "OnNetters"; others dropped.
@@ -19,7 +16,7 @@ void CollectIds(const CObrixTable& core, const CLetrix& message, CLetrix::eDest 
                 std::set<QString>& ids) {
     for (const CIMMesTime* dst : message.GetDstRef(list)) {
         const QString id = dst->GetID();
-        const char16_t* raw = reinterpret_cast<const char16_t*>(id.utf16());
+        const char16_t* raw = RecordText::Field(id);
         if (core.GetMember && core.GetMember(raw)) {
             ids.insert(id);
             continue;
@@ -28,7 +25,7 @@ void CollectIds(const CObrixTable& core, const CLetrix& message, CLetrix::eDest 
         if (group.startsWith(QStringView(CAddressText::kGroupPrefix)))
             group.remove(0, QStringView(CAddressText::kGroupPrefix).size());
         if (group == QStringView(CAddressText::kOnNetters) ||
-            (core.GetGroup && core.GetGroup(reinterpret_cast<const char16_t*>(group.utf16()))))
+            (core.GetGroup && core.GetGroup(RecordText::Field(group))))
             ids.insert(group);
     }
 }
@@ -70,11 +67,12 @@ std::optional<CIMMesComposeRequest> CIMMesComposeRequest::Build(const CObrixTabl
         const auto* request = reinterpret_cast<const tagMESBEGINMEMBER*>(data);
         if (!request)
             return std::nullopt;
-        if (std::optional<QString> entry = CAddressText::EntryOf(core, Text(request->pszMemberID)))
+        if (std::optional<QString> entry =
+                CAddressText::EntryOf(core, RecordText::FromField(request->pszMemberID)))
             r.to = *entry;
         for (int32_t i = 0; request->ppszFiles && i < request->nFiles; ++i)
             if (request->ppszFiles[i])
-                r.files << Text(request->ppszFiles[i]);
+                r.files << RecordText::FromField(request->ppszFiles[i]);
         return r;
     }
     case MessageBegin::NewToSameRecipients:
@@ -107,8 +105,7 @@ std::optional<CIMMesComposeRequest> CIMMesComposeRequest::Build(const CObrixTabl
     r.messageId.clear();
     if (kind == MessageBegin::Reply) {
         const QString from = message.GetFromID();
-        if (!from.isEmpty() && core.GetMember &&
-            core.GetMember(reinterpret_cast<const char16_t*>(from.utf16())))
+        if (!from.isEmpty() && core.GetMember && core.GetMember(RecordText::Field(from)))
             r.to = CAddressText::EntryOf(core, from).value_or(QString());
     } else if (kind == MessageBegin::NewToSameRecipients || kind == MessageBegin::ReplyToAll) {
         std::set<QString> ids;
@@ -117,7 +114,7 @@ std::optional<CIMMesComposeRequest> CIMMesComposeRequest::Build(const CObrixTabl
             CollectIds(core, message, CLetrix::DST_CC, ids);
             // The user is taken out before the sender goes in: answering one's own message
             // keeps oneself as a recipient.
-            ids.erase(Text(core.GetUserID ? core.GetUserID() : nullptr));
+            ids.erase(RecordText::FromField(core.GetUserID ? core.GetUserID() : nullptr));
             ids.insert(message.GetFromID());
         }
         r.to = AddressTextOf(core, ids);

@@ -4,6 +4,7 @@
 #include "imframe/MessageRequests.h"
 #include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
+#include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAddressEdit.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
 #include "plugin/im/letrix/CColorSwatch.h"
@@ -37,10 +38,6 @@ constexpr uint32_t kNewTitle = 1400, kToLabel = 1401, kCcLabel = 1402, kBccLabel
                    kAttachFilter = 1425, kAttachLabel = 1428, kCcTip = 1429, kBccTip = 1430;
 constexpr uint32_t kForeTitle = 862, kBackTitle = 863;
 constexpr uint32_t kSentNotice = 869, kStoreDraft = 875;
-
-const char16_t* utf16(const QString& s) {
-    return reinterpret_cast<const char16_t*>(s.utf16());
-}
 
 } // namespace
 
@@ -76,6 +73,19 @@ CIMMesEditFrame::CIMMesEditFrame(const CObrixTable& core, const CIMMesSettings& 
     connect(m_body, &QTextEdit::textChanged, this, [this] { UpdateSendState(); });
     connect(m_body, &QTextEdit::cursorPositionChanged, this, [this] { ShowFormatAtCaret(); });
     connect(m_body, &CMessageEditView::FilesDropped, this, &CIMMesEditFrame::AddDroppedFiles);
+
+    // Names for tools that look at the window from outside (tests, accessibility).
+    const std::pair<QWidget*, const char*> names[] = {{m_to, "to"},
+                                                      {m_cc, "cc"},
+                                                      {m_bcc, "bcc"},
+                                                      {m_subject, "subject"},
+                                                      {m_important, "important"},
+                                                      {m_body, "body"},
+                                                      {m_send, "send"},
+                                                      {m_close, "close"},
+                                                      {m_attachCtrl, "attachments"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
 
     SetTitle(QString());
     const QFontMetrics fm(font());
@@ -370,9 +380,9 @@ bool CIMMesEditFrame::Send() {
     const QString reference = m_referenceId;
     if ((m_kind == MessageBegin::Reply || m_kind == MessageBegin::ReplyToAll) &&
         m_core.SetReplyMessage)
-        m_core.SetReplyMessage(int32_t(m_originBox), utf16(reference));
+        m_core.SetReplyMessage(int32_t(m_originBox), RecordText::Field(reference));
     else if (m_kind == MessageBegin::Forward && m_core.SetForwardMessage)
-        m_core.SetForwardMessage(int32_t(m_originBox), utf16(reference));
+        m_core.SetForwardMessage(int32_t(m_originBox), RecordText::Field(reference));
     m_sent = true;
     if (m_settings.checkItem1)
         CIMMesPrompt::Show(this, m_resources, kSentNotice, {}, QMessageBox::Information);

@@ -3,6 +3,7 @@
 #include "obrix/CHtmlTagString.h"
 #include "obrix/CIMMember.h"
 #include "obrix/CLetrix.h"
+#include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAddressText.h"
 
 #include <QFile>
@@ -38,8 +39,7 @@ CIMMesSendBuilder::BuildForSend(const CObrixTable& core, const CIMMesComposeCont
         message.SetFromID(user);
         message.SetReplyTo(user);
         if (const tagIMMEMBER* record =
-                core.GetMember ? core.GetMember(reinterpret_cast<const char16_t*>(user.utf16()))
-                               : nullptr) {
+                core.GetMember ? core.GetMember(RecordText::Field(user)) : nullptr) {
             CIMMember me;
             me = record;
             message.SetFromName(me.GetFamilyName(1) + me.GetMiddleName(1) + me.GetFirstName(1));

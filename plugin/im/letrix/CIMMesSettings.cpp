@@ -1,12 +1,6 @@
 #include "plugin/im/letrix/CIMMesSettings.h"
 
-namespace {
-
-const char16_t* utf16(const QString& s) {
-    return reinterpret_cast<const char16_t*>(s.utf16());
-}
-
-} // namespace
+#include "obrix/RecordText.h"
 
 void CIMMesSettings::Read(const CObrixTable& core) {
     const int32_t module = ObrixModule::Message;
@@ -21,7 +15,7 @@ void CIMMesSettings::Read(const CObrixTable& core) {
         char16_t buffer[kTextChars] = {};
         const QString fallback = value;
         if (core.ReadRegString(kScope, module, kSection, key, buffer, kTextChars,
-                               utf16(fallback))) {
+                               RecordText::Field(fallback))) {
             buffer[kTextChars - 1] = 0; // a core that fills the buffer to the end
             value = QString::fromUtf16(buffer);
         }
@@ -46,7 +40,7 @@ bool CIMMesSettings::Write(const CObrixTable& core) const {
         ok = core.WriteRegInt(kScope, module, kSection, key, value) && ok;
     };
     auto text = [&](const char16_t* key, const QString& value) {
-        ok = core.WriteRegString(kScope, module, kSection, key, utf16(value)) && ok;
+        ok = core.WriteRegString(kScope, module, kSection, key, RecordText::Field(value)) && ok;
     };
     number(u"NoticePosition", noticePosition);
     number(u"CheckItem1", checkItem1);

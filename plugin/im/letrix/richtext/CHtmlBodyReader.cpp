@@ -1,5 +1,7 @@
 #include "plugin/im/letrix/richtext/CHtmlBodyReader.h"
 
+#include "obrix/RecordText.h"
+
 #include <QTextCursor>
 #include <QTextDocument>
 #include <array>
@@ -59,21 +61,6 @@ bool ParseHex6(QStringView digits, COLORREF& color) {
         return false;
     color = ZRGB(uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb));
     return true;
-}
-
-// The number at the start of a value, as a C library reader takes it: leading blanks, a sign,
-// digits; nothing readable is 0.
-int LeadingNumber(QStringView value) {
-    qsizetype i = 0;
-    while (i < value.size() && IsBlank(value[i]))
-        ++i;
-    bool negative = false;
-    if (i < value.size() && (value[i] == u'-' || value[i] == u'+'))
-        negative = value[i++] == u'-';
-    long long n = 0;
-    for (; i < value.size() && value[i].isDigit() && value[i].unicode() < 128; ++i)
-        n = std::min<long long>(n * 10 + (value[i].unicode() - u'0'), 1LL << 31);
-    return int(negative ? -n : n);
 }
 
 } // namespace
@@ -306,7 +293,8 @@ bool CHtmlBodyReader::ApplyAttribute(int attribute, const QString& value,
         format.face = value.left(CRichCharFormat::kMaxFaceChars);
         return true;
     case Size:
-        format.heightTwips = CRichCharFormat::PointsFromHtmlSize(LeadingNumber(value)) * 20;
+        format.heightTwips =
+            CRichCharFormat::PointsFromHtmlSize(RecordText::LeadingInt(value)) * 20;
         return true;
     case Style: {
         static constexpr QStringView kPrefix = u"BACKGROUND-COLOR: #";

@@ -55,3 +55,15 @@ TEST(AttachIcons, ExtensionAfterTheLastDotOrIco) {
     EXPECT_EQ(CIMMesAttachList::IconExtension(QStringLiteral("/a.b/README")),
               QStringLiteral("ico"));
 }
+
+TEST(ReceivedFiles, OneFilePerObjectElementAfterTheBody) {
+    const QString body = QStringLiteral("<BODY BGCOLOR=\"#FFFFFF\">本文 <OBJECT>not a file</OBJECT>"
+                                        "</BODY><OBJECT>資料.pdf</OBJECT><object>b 1.txt</object>");
+    EXPECT_EQ(CIMMesAttachList::ReceivedFiles(QStringLiteral("/home/u/message/"),
+                                              QStringLiteral("m-9"), body),
+              QStringList({QStringLiteral("/home/u/message/files/m-9資料.pdf"),
+                           QStringLiteral("/home/u/message/files/m-9b 1.txt")}));
+    EXPECT_TRUE(CIMMesAttachList::ReceivedFiles(QStringLiteral("/m/"), QStringLiteral("x"),
+                                                QStringLiteral("<BODY>x</BODY>"))
+                    .isEmpty());
+}
