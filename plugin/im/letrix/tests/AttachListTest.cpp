@@ -1,4 +1,6 @@
 // Adding files to a message: the checks in order and the limits.
+#include "LetrixTestSupport.h"
+
 #include "plugin/im/letrix/CIMMesAttachList.h"
 
 #include <QDir>
@@ -11,11 +13,7 @@ namespace {
 class AttachList : public ::testing::Test {
 protected:
     QString Make(const QString& name, int bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(bytes, 'x'));
-        return path;
+        return WriteTestFile(dir, name, QByteArray(bytes, 'x'));
     }
     QTemporaryDir dir;
     uint64_t limit = 1000;

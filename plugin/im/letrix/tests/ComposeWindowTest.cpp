@@ -49,11 +49,7 @@ protected:
         return open.isEmpty() ? nullptr : open.back();
     }
     QString MakeFile(const QString& name, int bytes) {
-        const QString path = dir.filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(bytes, 'x'));
-        return path;
+        return WriteTestFile(dir, name, QByteArray(bytes, 'x'));
     }
     void Type(CIMMesEditFrame* frame, const QString& text) {
         frame->Body()->setFocus();

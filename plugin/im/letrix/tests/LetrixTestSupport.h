@@ -5,7 +5,9 @@
 #include "obrix/ObrixApi.h"
 #include "tests/support/ScriptedCore.h"
 
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <ostream>
 
@@ -15,6 +17,16 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 inline const char16_t* u16(const QString& s) {
     return reinterpret_cast<const char16_t*>(s.utf16());
+}
+
+// Writes a file of the given content below dir and returns its path (empty on failure).
+inline QString WriteTestFile(const QTemporaryDir& dir, const QString& name,
+                             const QByteArray& content) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size())
+        return QString();
+    return path;
 }
 
 class LetrixTest : public ::testing::Test {

@@ -1,4 +1,6 @@
 // Where arrival notices go and which tone announces a message.
+#include "LetrixTestSupport.h"
+
 #include "obrix/CIMSndData.h"
 #include "obrix/CIMSndInfo.h"
 #include "plugin/im/letrix/CIMMesNoticePlacement.h"
@@ -66,11 +68,7 @@ TEST(RingTone, MemberToneFirstThenTheOption) {
               QStringLiteral("/t/taro.wav"));
 
     QTemporaryDir dir;
-    const QString wav = dir.filePath(QStringLiteral("a.wav"));
-    QFile f(wav);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("RIFF");
-    f.close();
+    const QString wav = WriteTestFile(dir, QStringLiteral("a.wav"), "RIFF");
     EXPECT_TRUE(CIMMesRingTone::IsPlayable(wav));
     EXPECT_FALSE(CIMMesRingTone::IsPlayable(dir.filePath(QStringLiteral("missing.wav"))));
     EXPECT_FALSE(CIMMesRingTone::IsPlayable(dir.path()));

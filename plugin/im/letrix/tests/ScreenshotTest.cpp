@@ -79,11 +79,7 @@ TEST_F(Screens, ComposeWindowWithEveryBar) {
     frame->CcBar()->show();
     frame->BccBar()->show();
     for (const char* name : {"見積書.pdf", "README"}) {
-        QFile f(dir.filePath(QString::fromUtf8(name)));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("content");
-        f.close();
-        ASSERT_TRUE(frame->AddAttachment(f.fileName()));
+        ASSERT_TRUE(frame->AddAttachment(WriteTestFile(dir, QString::fromUtf8(name), "content")));
     }
     frame->Body()->insertPlainText(QStringLiteral("承知しました。"));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));

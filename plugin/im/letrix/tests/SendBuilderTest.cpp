@@ -60,11 +60,7 @@ TEST_F(SendBuilder, ChecksRunInOrderWithTheirTexts) {
 
 TEST_F(SendBuilder, MessageCarriesSenderDestinationsPriorityColourAndAttachments) {
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("資料 1.txt"));
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("data");
-    f.close();
+    const QString file = WriteTestFile(dir, QStringLiteral("資料 1.txt"), "data");
 
     CIMMesComposeContent c = Valid();
     c.cc = kHana + u',' + kSales;
