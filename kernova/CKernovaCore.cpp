@@ -452,67 +452,92 @@ bool CKernovaCore::EnsureService() {
 
 void CKernovaCore::ConnectService() {
     CMessagingService* s = m_service.get();
+    // Events reach the plug-ins through the pacer, in the order the service reported them. The
+    // end of the session needs no pacing: ending it hands on whatever still waits first.
     connect(s, &CMessagingService::MemberPresenceChanged, this,
-            [this](const QString& g, const QString& m, const QString& previous) {
-                m_directoryStale = true;
-                m_plugins.Broadcast(&CImPlugin::OnChangeMemPresence, Utf16(g), Utf16(m),
-                                    Utf16(previous));
+            [this](const QString& g, const QString& m, const QString& previous,
+                   const SvcPresence& presence) {
+                m_events.Post([this, g, m, previous, presence] {
+                    // Patched where it changed: the plug-ins read the member's records at
+                    // once, and a rebuild per event would cost the whole directory each time.
+                    if (!m_directoryStale && !m_directory.PatchPresence(g, m, presence))
+                        m_directoryStale = true;
+                    m_plugins.Broadcast(&CImPlugin::OnChangeMemPresence, Utf16(g), Utf16(m),
+                                        Utf16(previous));
+                });
             });
     connect(s, &CMessagingService::GroupAdded, this, [this](const QString& g) {
-        m_directoryStale = true;
-        const std::optional<SvcGroup> group = m_service->GetGroup(g);
-        const QString parent = group ? group->parentId : QString();
-        const QString name = group ? group->name : QString();
-        m_plugins.Broadcast(&CImPlugin::OnAddGrp, Utf16(g), Utf16(parent), Utf16(name));
+        m_events.Post([this, g] {
+            m_directoryStale = true;
+            const std::optional<SvcGroup> group = m_service->GetGroup(g);
+            const QString parent = group ? group->parentId : QString();
+            const QString name = group ? group->name : QString();
+            m_plugins.Broadcast(&CImPlugin::OnAddGrp, Utf16(g), Utf16(parent), Utf16(name));
+        });
     });
     connect(s, &CMessagingService::GroupRemoved, this, [this](const QString& g) {
-        m_directoryStale = true;
-        m_plugins.Broadcast(&CImPlugin::OnRemoveGrp, Utf16(g));
+        m_events.Post([this, g] {
+            m_directoryStale = true;
+            m_plugins.Broadcast(&CImPlugin::OnRemoveGrp, Utf16(g));
+        });
     });
     connect(s, &CMessagingService::GroupRenamed, this, [this](const QString& g, const QString&) {
-        m_directoryStale = true;
-        m_plugins.Broadcast(&CImPlugin::OnChangeGrpName, Utf16(g));
+        m_events.Post([this, g] {
+            m_directoryStale = true;
+            m_plugins.Broadcast(&CImPlugin::OnChangeGrpName, Utf16(g));
+        });
     });
-    connect(s, &CMessagingService::GroupMemberAdded, this,
-            [this](const QString& g, const QString& m) {
+    connect(
+        s, &CMessagingService::GroupMemberAdded, this, [this](const QString& g, const QString& m) {
+            m_events.Post([this, g, m] {
                 m_directoryStale = true;
                 QString name;
                 if (const tagIMGRPMEMBER* ms = Directory().Members(g, m); ms && ms->pszName)
                     name = QString::fromUtf16(ms->pszName);
                 m_plugins.Broadcast(&CImPlugin::OnAddGrpMember, Utf16(g), Utf16(m), Utf16(name));
             });
+        });
     connect(s, &CMessagingService::GroupMemberRemoved, this,
             [this](const QString& g, const QString& m) {
-                m_directoryStale = true;
-                m_plugins.Broadcast(&CImPlugin::OnRemoveGrpMember, Utf16(g), Utf16(m));
+                m_events.Post([this, g, m] {
+                    m_directoryStale = true;
+                    m_plugins.Broadcast(&CImPlugin::OnRemoveGrpMember, Utf16(g), Utf16(m));
+                });
             });
     connect(s, &CMessagingService::GroupMemberChanged, this,
             [this](const QString& g, const QString& m) {
-                m_directoryStale = true;
-                m_plugins.Broadcast(&CImPlugin::OnChangeMemRole, Utf16(g), Utf16(m));
+                m_events.Post([this, g, m] {
+                    m_directoryStale = true;
+                    m_plugins.Broadcast(&CImPlugin::OnChangeMemRole, Utf16(g), Utf16(m));
+                });
             });
     connect(s, &CMessagingService::MemberAdded, this,
-            [this](const QString&) { m_directoryStale = true; });
+            [this](const QString&) { m_events.Post([this] { m_directoryStale = true; }); });
     connect(s, &CMessagingService::MemberRemoved, this,
-            [this](const QString&) { m_directoryStale = true; });
+            [this](const QString&) { m_events.Post([this] { m_directoryStale = true; }); });
     connect(s, &CMessagingService::MemberChanged, this, [this](const QString& m) {
-        const std::optional<SvcMember> before = Directory().Profile(m);
-        RefreshDirectory();
-        const std::optional<SvcMember> after = m_directory.Profile(m);
-        if (before && after)
-            TellProfileChanges(*before, *after);
+        m_events.Post([this, m] {
+            const std::optional<SvcMember> before = Directory().Profile(m);
+            RefreshDirectory();
+            const std::optional<SvcMember> after = m_directory.Profile(m);
+            if (before && after)
+                TellProfileChanges(*before, *after);
+        });
     });
-    connect(s, &CMessagingService::MessageArrived, this,
-            [this](const SvcMessage& message) { m_desk.OnMessageArrived(message); });
-    connect(s, &CMessagingService::ReceiptArrived, this,
-            [this](const SvcReceipt& receipt) { m_desk.OnReceipt(receipt); });
+    connect(s, &CMessagingService::MessageArrived, this, [this](const SvcMessage& message) {
+        m_events.Post([this, message] { m_desk.OnMessageArrived(message); });
+    });
+    connect(s, &CMessagingService::ReceiptArrived, this, [this](const SvcReceipt& receipt) {
+        m_events.Post([this, receipt] { m_desk.OnReceipt(receipt); });
+    });
     connect(s, &CMessagingService::ChatInvited, this,
             [this](int chat, const QString& inviter, const QString& text) {
-                m_chats.OnInvited(chat, inviter, text);
+                m_events.Post(
+                    [this, chat, inviter, text] { m_chats.OnInvited(chat, inviter, text); });
             });
     // Talk reaches the chat window at once instead of at the plug-in's next poll.
     connect(s, &CMessagingService::ChatChanged, this,
-            [this](int chat) { m_chats.OnChanged(chat); });
+            [this](int chat) { m_events.Post([this, chat] { m_chats.OnChanged(chat); }); });
     connect(s, &CMessagingService::SessionEnded, this, &CKernovaCore::OnSessionEnded);
 }
 
@@ -600,12 +625,20 @@ int32_t CKernovaCore::RequestLogon() {
 }
 
 void CKernovaCore::EndSession(int32_t nextState) {
+    // What came in the session reaches the plug-ins before they hear of its end. A step handed
+    // on here may end the session itself (a plug-in that logs off); then it is over already.
+    const int ends = m_sessionEnds;
+    m_events.Flush();
+    if (m_sessionEnds != ends)
+        return;
+    ++m_sessionEnds;
     SetState(ObrixLogon::LoggingOff);
     m_plugins.Broadcast(&CImPlugin::OnLogoff, int32_t(1));
     m_desk.SetService(nullptr);
     m_chats.SetService(nullptr);
     if (m_service && m_service->IsLoggedOn())
         m_service->Logoff();
+    m_events.Clear();
     m_directory.Clear();
     Log(ZeltaLogLevel::Notice, QStringLiteral("Logged off %1.").arg(m_user));
     m_user.clear();

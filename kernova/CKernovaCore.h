@@ -6,6 +6,7 @@
 
 #include "kernova/CChatDesk.h"
 #include "kernova/CDirectoryTree.h"
+#include "kernova/CEventPacer.h"
 #include "kernova/CHostServices.h"
 #include "kernova/CImPluginSet.h"
 #include "kernova/CLogonDlg.h"
@@ -100,10 +101,13 @@ public:
     // ZELTA_SERVICE_DIR, else the core's "SERVICE"/"Dir" setting, else the default.
     QString ServiceDir();
     CMessagingService* Service() const { return m_service.get(); }
+    // The service's events on their way to the plug-ins.
+    CEventPacer& Events() { return m_events; }
 
     // ---- Directory and presence ----
-    // Rebuilt from the service on the first use after a change: a burst of events costs one
-    // rebuild, and records handed out stay valid until then.
+    // Presence changes are patched in; any other change has it rebuilt from the service on its
+    // first use afterwards, so that a burst of such events costs one rebuild. Records handed out
+    // stay valid until control returns to the event loop.
     CDirectoryTree& Directory() {
         if (m_directoryStale)
             RefreshDirectory();
@@ -204,6 +208,8 @@ private:
     CImPluginSet m_plugins;
     CDirectoryTree m_directory;
     bool m_directoryStale = false;
+    CEventPacer m_events;
+    int m_sessionEnds = 0;
     CMessageDesk m_desk;
     CChatDesk m_chats;
     PasswordPrompt m_prompt;

@@ -213,28 +213,29 @@ void CLocalService::PollFeed() {
     m_polling = true;
     const QString session = m_session;
     bool targeted = false;
+    bool more = false;
     do {
         m_pollAgain = false;
-        for (;;) {
-            m_chatsSignalled.clear();
-            m_invitesOffered.clear();
-            const QList<Event> events = m_store.EventsFor(m_user, m_cursor, m_logonSeq, kFeedBatch);
-            for (const Event& e : events) {
-                m_cursor = e.seq; // before the signal: its slot may log off
-                targeted = targeted || !e.target.isEmpty();
-                Dispatch(e);
-                if (m_session != session) {
-                    m_polling = false;
-                    return;
-                }
+        m_chatsSignalled.clear();
+        m_invitesOffered.clear();
+        const QList<Event> events = m_store.EventsFor(m_user, m_cursor, m_logonSeq, kFeedBatch);
+        for (const Event& e : events) {
+            m_cursor = e.seq; // before the signal: its slot may log off
+            targeted = targeted || !e.target.isEmpty();
+            Dispatch(e);
+            if (m_session != session) {
+                m_polling = false;
+                return;
             }
-            if (events.size() < kFeedBatch)
-                break;
         }
-    } while (m_pollAgain);
+        more = events.size() == kFeedBatch;
+    } while (m_pollAgain && !more);
     m_polling = false;
     if (targeted)
         SaveCursor();
+    // A long feed is read a batch per turn of the event loop, so that it never holds the loop.
+    if (more)
+        QTimer::singleShot(0, this, &CLocalService::PollFeed);
 }
 
 void CLocalService::SaveCursor() {
@@ -249,7 +250,8 @@ void CLocalService::SaveCursor() {
 void CLocalService::Dispatch(const Event& e) {
     switch (e.kind) {
     case CServiceStore::EV_PRESENCE:
-        emit MemberPresenceChanged(e.groupId, e.memberId, e.detail);
+        emit MemberPresenceChanged(e.groupId, e.memberId, e.detail,
+                                   e.presence ? *e.presence : PresenceNow(e.groupId, e.memberId));
         break;
     case CServiceStore::EV_GROUP_ADDED:
         emit GroupAdded(e.groupId);
@@ -312,6 +314,13 @@ void CLocalService::Dispatch(const Event& e) {
     default:
         break; // written by a newer version
     }
+}
+
+SvcPresence CLocalService::PresenceNow(const QString& groupId, const QString& memberId) {
+    for (const SvcMembership& m : m_store.MembershipsOf(memberId))
+        if (groupId == Svc::kAllGroups || m.groupId == groupId)
+            return m.presence;
+    return {};
 }
 
 std::optional<QStringList> CLocalService::PendingIds() {
@@ -436,6 +445,7 @@ bool CLocalService::SetPresence(const SvcPresence& wanted, const QStringList& gr
             e.groupId = g;
             e.memberId = m_user;
             e.detail = m.presence.status;
+            e.presence = presence;
             if (!m_store.Run(QStringLiteral("UPDATE memberships SET status = ?, icon = ?,"
                                             " bkcolor = ? WHERE group_id = ? AND member_id = ?"),
                              {presence.status, presence.icon, presence.bkColor, g, m_user}) ||

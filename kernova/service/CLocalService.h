@@ -86,6 +86,9 @@ private:
     void EndedByService(int reason);
     void SaveCursor();
     void Dispatch(const CServiceStore::Event& event);
+    // The member's presence now in the group (in its first group for Svc::kAllGroups), for
+    // feed entries written before a presence change carried the new presence.
+    SvcPresence PresenceNow(const QString& groupId, const QString& memberId);
     void AnnouncePending();
     void Announce(const QString& messageId);
     // Ids of the messages waiting for the user; nothing (and the error set) when the

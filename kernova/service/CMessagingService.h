@@ -103,9 +103,12 @@ public:
     const CServiceError& LastError() const { return m_error; }
 
 signals:
-    // groupId is Svc::kAllGroups when the change covers every group of the member.
+    // A member's presence changed in one group, or in every group of the member when groupId
+    // is Svc::kAllGroups. presence is the new presence (the same in every group for
+    // kAllGroups), exactly as the directory now holds it, so that a listener can update what it
+    // keeps without reading the directory again.
     void MemberPresenceChanged(const QString& groupId, const QString& memberId,
-                               const QString& previousStatus);
+                               const QString& previousStatus, const SvcPresence& presence);
     void GroupAdded(const QString& groupId);
     void GroupRemoved(const QString& groupId);
     void GroupRenamed(const QString& groupId, const QString& previousName);

@@ -81,6 +81,14 @@ const char* const kSchemaV2[] = {
     "CREATE INDEX chat_events_chat ON chat_events(chat, seq)",
 };
 
+// Added by schema version 3: the new presence travels with a presence change, so that the
+// members who hear of it need not read the directory again.
+const char* const kSchemaV3[] = {
+    "ALTER TABLE events ADD COLUMN status TEXT",
+    "ALTER TABLE events ADD COLUMN icon TEXT",
+    "ALTER TABLE events ADD COLUMN bkcolor INTEGER",
+};
+
 const char kMemberColumns[] =
     "m.id, m.alias, m.family1, m.first1, m.middle1, m.family0, m.first0, m.middle0, m.telephone,"
     " m.email, m.sex, m.birth, m.memo, s.expires";
@@ -158,6 +166,9 @@ bool CServiceStore::CreateSchema() {
     for (const char* statement : kSchemaV2)
         if (!Run(QString::fromLatin1(statement)))
             return false;
+    for (const char* statement : kSchemaV3)
+        if (!Run(QString::fromLatin1(statement)))
+            return false;
     if (!Run(QStringLiteral("INSERT INTO meta(key, value) VALUES('schema', ?)"),
              {QString::number(kSchemaVersion)}))
         return false;
@@ -201,11 +212,24 @@ bool CServiceStore::Open() {
 bool CServiceStore::Upgrade() {
     return Write([this] {
         // Another process may have upgraded since the version was read.
-        if (Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'")).toInt() >= 2)
+        const int version =
+            Scalar(QStringLiteral("SELECT value FROM meta WHERE key='schema'")).toInt();
+        if (version >= kSchemaVersion)
             return true;
-        for (const char* statement : kSchemaV2)
-            if (!Run(QString::fromLatin1(statement)))
-                return false;
+        if (version < 2)
+            for (const char* statement : kSchemaV2)
+                if (!Run(QString::fromLatin1(statement)))
+                    return false;
+        // Columns that are there already (a database whose version was set back) are kept:
+        // adding them again would fail the whole upgrade.
+        const bool hasPresence =
+            Scalar(QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('events') WHERE"
+                                  " name = 'bkcolor'"))
+                .toInt() > 0;
+        if (!hasPresence)
+            for (const char* statement : kSchemaV3)
+                if (!Run(QString::fromLatin1(statement)))
+                    return false;
         return Run(QStringLiteral("UPDATE meta SET value = ? WHERE key='schema'"),
                    {QString::number(kSchemaVersion)})
             .has_value();
@@ -305,9 +329,13 @@ bool CServiceStore::Drained(const std::optional<QSqlQuery>& q) {
 bool CServiceStore::Append(const Event& e) {
     const bool ok =
         Run(QStringLiteral("INSERT INTO events(time, kind, target, group_id, member_id,"
-                           " message_id, detail, value) VALUES(?,?,?,?,?,?,?,?)"),
+                           " message_id, detail, value, status, icon, bkcolor)"
+                           " VALUES(?,?,?,?,?,?,?,?,?,?,?)"),
             {e.time ? e.time : Now(), e.kind, e.target.isEmpty() ? QVariant() : QVariant(e.target),
-             e.groupId, e.memberId, e.messageId, e.detail, e.value})
+             e.groupId, e.memberId, e.messageId, e.detail, e.value,
+             e.presence ? QVariant(e.presence->status) : QVariant(),
+             e.presence ? QVariant(e.presence->icon) : QVariant(),
+             e.presence ? QVariant(qint64(e.presence->bkColor)) : QVariant()})
             .has_value();
     m_appended = m_appended || ok;
     return ok;
@@ -321,7 +349,8 @@ QList<CServiceStore::Event> CServiceStore::EventsFor(const QString& member, qint
                                                      qint64 broadcastAfter, int limit) {
     QList<Event> events;
     auto q = Run(QStringLiteral("SELECT seq, time, kind, target, group_id, member_id, message_id,"
-                                " detail, value FROM events WHERE seq > ? AND (target = ? OR"
+                                " detail, value, status, icon, bkcolor FROM events WHERE seq > ?"
+                                " AND (target = ? OR"
                                 " (target IS NULL AND seq > ?)) ORDER BY seq LIMIT ?"),
                  {cursor, member, broadcastAfter, limit});
     while (q && q->next()) {
@@ -335,6 +364,9 @@ QList<CServiceStore::Event> CServiceStore::EventsFor(const QString& member, qint
         e.messageId = q->value(6).toString();
         e.detail = q->value(7).toString();
         e.value = q->value(8).toInt();
+        if (!q->value(11).isNull())
+            e.presence = SvcPresence{q->value(9).toString(), q->value(10).toString(),
+                                     uint32_t(q->value(11).toLongLong())};
         events.append(e);
     }
     if (!Drained(q))
@@ -561,6 +593,7 @@ bool CServiceStore::SetPresenceAll(const QString& memberId, const SvcPresence& w
     e.groupId = Svc::kAllGroups;
     e.memberId = memberId;
     e.detail = memberships.first().presence.status;
+    e.presence = presence;
     return Append(e);
 }
 

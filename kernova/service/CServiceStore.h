@@ -17,12 +17,12 @@ class CPasswordHash;
 
 class CServiceStore {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     static constexpr int kBusyTimeoutMs = 10000;
 
     // Change feed entries. The numbers are stored; never renumber them.
     enum EventKind : int {
-        EV_PRESENCE = 1,    // group (or "all"), member, detail = previous status
+        EV_PRESENCE = 1,    // group (or "all"), member, detail = previous status, presence
         EV_GROUP_ADDED = 2, // group
         EV_GROUP_MEMBER_ADDED = 3,
         EV_GROUP_REMOVED = 4,
@@ -49,6 +49,9 @@ public:
         QString messageId;
         QString detail;
         int value = 0;
+        // The new presence of EV_PRESENCE; absent from entries written before the service
+        // kept it.
+        std::optional<SvcPresence> presence;
     };
 
     explicit CServiceStore(QString dir);

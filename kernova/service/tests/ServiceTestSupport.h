@@ -41,7 +41,9 @@ public:
     explicit EventLog(CMessagingService* s) {
         auto add = [this](QString line) { lines.append(line); };
         connect(s, &CMessagingService::MemberPresenceChanged, this,
-                [add](const QString& g, const QString& m, const QString& prev) {
+                [this, add](const QString& g, const QString& m, const QString& prev,
+                            const SvcPresence& now) {
+                    presences.append(now);
                     add(QStringLiteral("presence %1 %2 %3").arg(g, m, prev));
                 });
         connect(s, &CMessagingService::GroupAdded, this,
@@ -94,6 +96,7 @@ public:
     }
 
     QStringList lines;
+    QList<SvcPresence> presences; // the new presence of each presence line, in order
     QList<SvcMessage> messages;
     QList<SvcReceipt> receipts;
 };
