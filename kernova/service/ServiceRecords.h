@@ -194,4 +194,3 @@ struct SvcChatMember {
 Q_DECLARE_METATYPE(SvcMessage)
 Q_DECLARE_METATYPE(SvcReceipt)
 Q_DECLARE_METATYPE(SvcPresence)
-Q_DECLARE_METATYPE(SvcPresence)
