@@ -104,6 +104,8 @@ constexpr uint32_t TextOffline = 308;
 constexpr uint32_t TextLogoffQuestion = 324;
 constexpr uint32_t TextOfflineNoChat = 337;
 constexpr uint32_t TextPresetName = 346; // .. 356: "F2" .. "F12"
+constexpr uint32_t TextOk = 1093;
+constexpr uint32_t TextCancel = 1094;
 } // namespace AvalinRes
 
 // The status colours of an own status.

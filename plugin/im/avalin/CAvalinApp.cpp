@@ -231,8 +231,8 @@ void CAvalinApp::ReplaceTree() {
 }
 
 void CAvalinApp::RebuildList() {
+    // Rows come sorted by the current sort state.
     m_model->Build(&m_dir.OnNetters(), m_dir.Groups(), ReadExpandedGroups());
-    m_model->Sort(m_model->SortColumn(), m_model->SortAscending());
 }
 
 QStringList CAvalinApp::ReadExpandedGroups() const {

@@ -2,6 +2,10 @@
 
 #include "plugin/im/avalin/CGroupWalk.h"
 
+#include <QSet>
+
+#include <vector>
+
 namespace {
 
 QString Text(const char16_t* s) {
@@ -36,17 +40,31 @@ void CAvalinDirectory::Clear() {
 }
 
 void CAvalinDirectory::RebuildOnNetters() {
-    m_onNetters->ClearMember();
-    m_onNetIndex.clear();
-    ForEachGroup(m_tree.get(), [this](const CIMGroup& group) {
+    // The first membership of every member, as a chain of records that the group copies in
+    // one pass (appending one by one would walk the chain for every member).
+    std::vector<tagIMGRPMEMBER> chain;
+    QSet<QString> seen;
+    ForEachGroup(m_tree.get(), [&](const CIMGroup& group) {
         for (const CIMGrpMember* m = group.GetMember(); m; m = m->GetBros()) {
-            if (m_onNetIndex.contains(m->GetID()))
-                continue;
-            CIMGrpMember* copy = m_onNetters->AddMember(m->GetID());
-            CopyMembership(*copy, *static_cast<const tagIMGRPMEMBER*>(*m));
-            m_onNetIndex.insert(m->GetID(), copy);
+            if (!seen.contains(m->GetID())) {
+                seen.insert(m->GetID());
+                chain.push_back(*static_cast<const tagIMGRPMEMBER*>(*m));
+            }
         }
     });
+    for (size_t i = 0; i < chain.size(); ++i)
+        chain[i].pBros = i + 1 < chain.size() ? &chain[i + 1] : nullptr;
+    tagIMGROUP record{};
+    record.pszID = reinterpret_cast<const char16_t*>(kOnNettersID.utf16());
+    record.pszName = reinterpret_cast<const char16_t*>(kOnNettersName.utf16());
+    record.nMembers = int32_t(chain.size());
+    record.pMember = chain.empty() ? nullptr : chain.data();
+    m_onNetters = std::make_unique<CIMGroup>();
+    *m_onNetters = &record;
+    m_onNetIndex.clear();
+    m_onNetIndex.reserve(qsizetype(chain.size()));
+    for (CIMGrpMember* m = m_onNetters->GetMember(); m; m = m->GetBros())
+        m_onNetIndex.insert(m->GetID(), m);
 }
 
 CIMGroup* CAvalinDirectory::Group(const QString& groupId) const {

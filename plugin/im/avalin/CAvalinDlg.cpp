@@ -664,20 +664,29 @@ bool CAvalinDlg::PreTranslate(MSG* msg) {
 
 // ---- questions ----
 
+// Boxes with the buttons' texts from the resource module, like every other text.
 bool CAvalinDlg::Ask(const QString& caption, const QString& text) {
-    return QMessageBox::question(this, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Ok) == QMessageBox::Ok;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, this);
+    QPushButton* ok = box.addButton(m_app.Text(AvalinRes::TextOk), QMessageBox::AcceptRole);
+    box.addButton(m_app.Text(AvalinRes::TextCancel), QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.exec();
+    return box.clickedButton() == ok;
 }
 
-void CAvalinDlg::Warn(const QString& caption, const QString& text) {
-    QMessageBox::warning(this, caption, text);
+void CAvalinDlg::Warn(const QString& caption, const QString& text, QWidget* over,
+                      QMessageBox::Icon icon) {
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, over ? over : this);
+    box.setDefaultButton(box.addButton(m_app.Text(AvalinRes::TextOk), QMessageBox::AcceptRole));
+    box.exec();
 }
 
 int CAvalinDlg::ChooseMessageOrChat(const QString& memberName) {
     QMessageBox box(QMessageBox::Question, m_app.Text(AvalinRes::TextMembersTab), memberName,
-                    QMessageBox::Cancel, this);
+                    QMessageBox::NoButton, this);
     QPushButton* message = box.addButton(m_app.Text(164), QMessageBox::AcceptRole);
     QPushButton* chat = box.addButton(m_app.Text(166), QMessageBox::AcceptRole);
+    box.addButton(m_app.Text(AvalinRes::TextCancel), QMessageBox::RejectRole);
     box.setDefaultButton(message);
     box.exec();
     if (box.clickedButton() == message)

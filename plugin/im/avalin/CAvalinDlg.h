@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QKeyCombination>
 #include <QList>
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
@@ -62,7 +63,8 @@ public:
 
     // Modal questions owned by the window.
     bool Ask(const QString& caption, const QString& text);
-    void Warn(const QString& caption, const QString& text);
+    void Warn(const QString& caption, const QString& text, QWidget* over = nullptr,
+              QMessageBox::Icon icon = QMessageBox::Warning);
     // 0 message, 1 chat, -1 neither.
     int ChooseMessageOrChat(const QString& memberName);
 

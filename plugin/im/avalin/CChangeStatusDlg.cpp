@@ -186,13 +186,14 @@ CIMPreset CChangeStatusDlg::Build() const {
 
 void CChangeStatusDlg::accept() {
     if (IsRefused(m_status->text())) {
-        QMessageBox::warning(this, m_app.Text(AvalinRes::TextStatusBox), m_app.Text(245));
+        m_app.Window()->Warn(m_app.Text(AvalinRes::TextStatusBox), m_app.Text(245), this);
         m_status->setFocus();
         m_status->selectAll();
         return;
     }
     if (!m_all->isChecked() && m_colour->currentIndex() == 2) {
-        QMessageBox::information(this, m_app.Text(AvalinRes::TextStatusBox), m_app.Text(359));
+        m_app.Window()->Warn(m_app.Text(AvalinRes::TextStatusBox), m_app.Text(359), this,
+                             QMessageBox::Information);
         if (m_index >= 0)
             SetAllGroups(true);
     }

@@ -142,26 +142,35 @@ int CMemberTreeModel::FindMemberRow(const QString& groupId, const QString& membe
     return -1;
 }
 
+bool CMemberTreeModel::IsUser(const CIMGrpMember* member) const {
+    const QString id = member->GetID();
+    return id.size() == m_userId.size() && id.compare(m_userId, Qt::CaseInsensitive) == 0;
+}
+
 bool CMemberTreeModel::Before(const CIMGrpMember* a, const CIMGrpMember* b) const {
     // The user's own row leads its run whatever the key and direction.
-    const bool ownA = a->GetID().compare(m_userId, Qt::CaseInsensitive) == 0;
-    const bool ownB = b->GetID().compare(m_userId, Qt::CaseInsensitive) == 0;
+    const bool ownA = IsUser(a);
+    const bool ownB = IsUser(b);
     if (ownA != ownB)
         return ownA;
-    auto key = [this](const CIMGrpMember* m) -> QString {
-        switch (m_sortKey) {
-        case ByOnOff:
-            return AvalinStatus::IsOff(m->GetStatus()) ? AvalinStatus::kOff : AvalinStatus::kOn;
-        case ByStatus:
-            return AvalinStatus::Shown(m->GetStatus());
-        case ByID:
-            return m->GetID();
-        case ByName:
-        default:
-            return m->GetName();
-        }
-    };
-    const int order = QString::compare(key(a), key(b), Qt::CaseSensitive);
+    int order = 0;
+    switch (m_sortKey) {
+    case ByOnOff:
+        // "off" < "on"
+        order =
+            int(!AvalinStatus::IsOff(a->GetStatus())) - int(!AvalinStatus::IsOff(b->GetStatus()));
+        break;
+    case ByStatus:
+        order = QString::compare(AvalinStatus::Shown(a->GetStatus()),
+                                 AvalinStatus::Shown(b->GetStatus()), Qt::CaseSensitive);
+        break;
+    case ByID:
+        order = QString::compare(a->GetID(), b->GetID(), Qt::CaseSensitive);
+        break;
+    case ByName:
+        order = QString::compare(a->GetName(), b->GetName(), Qt::CaseSensitive);
+        break;
+    }
     return m_ascending ? order < 0 : order > 0;
 }
 

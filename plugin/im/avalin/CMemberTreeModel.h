@@ -91,7 +91,9 @@ private:
         CIMGrpMember* member;  // null for a group row
         bool expanded = false; // group rows
     };
+    // The user's own row for display (exact id) and for sorting (any case).
     bool IsOwn(const CIMGrpMember* member) const;
+    bool IsUser(const CIMGrpMember* member) const;
     // Whether row a sorts before row b under the current sort state.
     bool Before(const CIMGrpMember* a, const CIMGrpMember* b) const;
     void AppendGroup(CIMGroup* group, bool expanded, bool skipOffline);

@@ -376,7 +376,10 @@ void CPresenceDelegate::PaintMemberCell(QPainter* painter, const QStyleOptionVie
         const uint32_t colour = index.data(CMemberTreeModel::BkColorRole).toUInt();
         painter->fillRect(cell, highlighted ? palette.color(QPalette::Highlight) : Colour(colour));
         QFont font = option.font;
-        QColor pen = highlighted ? textColour : QColor(Qt::black);
+        // Black text, or white on a dark colour, so that any stored colour stays readable.
+        QColor pen = highlighted                        ? textColour
+                     : Colour(colour).lightness() < 110 ? QColor(Qt::white)
+                                                        : QColor(Qt::black);
         if (index.data(CMemberTreeModel::IsUrlRole).toBool()) {
             font.setUnderline(true);
             if (!highlighted)

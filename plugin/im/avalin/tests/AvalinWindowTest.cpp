@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -63,14 +64,21 @@ protected:
         MSG msg{Window().PresenceList(), &event};
         return app->OnPreTranslateMessage(&msg) != 0;
     }
-    // Answers the next modal box or dialog with the given button role and records its text.
-    void AnswerNextBox(QMessageBox::StandardButton button, QString* text = nullptr) {
-        QTimer::singleShot(0, [button, text] {
+    // Answers the next modal box with its accepting or rejecting button and records its text.
+    void AnswerNextBox(bool accept, QString* text = nullptr) {
+        QTimer::singleShot(0, [accept, text] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
             if (text)
                 *text = box->text();
-            box->button(button)->click();
+            for (QAbstractButton* button : box->buttons()) {
+                const auto role = box->buttonRole(button);
+                if (role == (accept ? QMessageBox::AcceptRole : QMessageBox::RejectRole)) {
+                    button->click();
+                    return;
+                }
+            }
+            FAIL() << "no such button";
         });
     }
 
@@ -139,6 +147,10 @@ TEST_F(AvalinWindowTest, LogOnListsGroupsAndPresenceEventsUpdateTheRows) {
     ASSERT_GT(row, 0);
     EXPECT_EQ(model.index(row, 2).data().toString(), QStringLiteral("外出中"));
     EXPECT_LE(ScriptedCore::DirectoryReads() - before, 2) << "one membership read per group";
+    const QString artifacts = qEnvironmentVariable("ZELTA_TEST_DIR") + QStringLiteral("/artifacts");
+    QDir().mkpath(artifacts);
+    QApplication::processEvents();
+    Window().grab().save(artifacts + QStringLiteral("/avalin-window-scripted.png"));
 
     // Log-off keeps the layout for the next log-on.
     app->OnLogoff(1);
@@ -154,16 +166,16 @@ TEST_F(AvalinWindowTest, LogOnListsGroupsAndPresenceEventsUpdateTheRows) {
 TEST_F(AvalinWindowTest, LogonCommandOnlyWarnsDuringATransitionAndAsksBeforeLoggingOff) {
     ScriptedCore::SetLogonState(ObrixLogon::LoggingOn);
     QString warning;
-    AnswerNextBox(QMessageBox::Ok, &warning);
+    AnswerNextBox(true, &warning);
     Window().OnCommand(Logon);
     EXPECT_FALSE(warning.isEmpty());
     EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Logon")).isEmpty());
 
     LogOn();
-    AnswerNextBox(QMessageBox::Cancel);
+    AnswerNextBox(false);
     Window().OnCommand(Logon);
     EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Logoff")).isEmpty());
-    AnswerNextBox(QMessageBox::Ok);
+    AnswerNextBox(true);
     Window().OnCommand(Logon);
     EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Logoff")).size(), 1);
 }
@@ -174,7 +186,7 @@ TEST_F(AvalinWindowTest, StatusDialogRefusesOfflineWordsAndKeepsRedPresetsEveryw
         CChangeStatusDlg dlg(*app, -1, &Window());
         EXPECT_TRUE(dlg.AllGroups()->isChecked());
         dlg.StatusEdit()->setText(QStringLiteral("offnet"));
-        AnswerNextBox(QMessageBox::Ok);
+        AnswerNextBox(true);
         dlg.accept();
         EXPECT_EQ(dlg.result(), 0) << "an off-line status is refused and the dialog stays";
         EXPECT_EQ(dlg.StatusEdit()->selectedText(), QStringLiteral("offnet"));
@@ -192,7 +204,7 @@ TEST_F(AvalinWindowTest, StatusDialogRefusesOfflineWordsAndKeepsRedPresetsEveryw
         EXPECT_FALSE(dlg.AllGroups()->isChecked());
         EXPECT_FALSE(dlg.GroupList()->isEnabled());
         dlg.ColourBox()->setCurrentIndex(2);
-        AnswerNextBox(QMessageBox::Ok);
+        AnswerNextBox(true);
         dlg.accept();
         EXPECT_TRUE(dlg.AllGroups()->isChecked()) << "red is shown in all groups";
     }

@@ -1,0 +1,169 @@
+// A plug-in for the end-to-end run: loaded by the messaging core next to Avalin.zpm, it looks
+// at the IM window from inside the program and appends what it sees to the file named by
+// ZELTA_WITNESS_LOG, one append per record:
+//   rows<TAB><kind>,<name>,<status>|...      the member tree whenever its rows change
+//   shot<TAB><file>                          a picture saved below ZELTA_WITNESS_SHOTS
+//   shots done                               every picture was taken
+// Pictures are taken once the file named by ZELTA_WITNESS_TRIGGER exists: the IM window, the
+// free-input status dialog, the preset list and the task-tray menu, each grabbed at the
+// program's scale, the dialogs opened through the window's own commands and closed again.
+#include "imframe/CIMPluginApp.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTimer>
+#include <QTreeView>
+#include <QWidget>
+
+#include <memory>
+
+namespace {
+
+constexpr ImModuleDescriptor kWitness{8, u"AvalinWitness.zpm", u"IM Witness Module",
+                                      u"IM 観察 モジュール"};
+constexpr int kKindRole = Qt::UserRole + 1;
+constexpr int kFreeInput = 0x9102;
+constexpr int kPresetList = 32956;
+
+class CWitnessApp final : public CIMPluginApp {
+public:
+    CWitnessApp() : CIMPluginApp(kWitness) {}
+
+    void OnInit() override {
+        m_timer = std::make_unique<QTimer>();
+        QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] { Look(); });
+        m_timer->start(100);
+    }
+    void OnKill() override { m_timer.reset(); }
+
+private:
+    static QWidget* ImWindow() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("ZeltaIMWindow"))
+                return w;
+        }
+        return nullptr;
+    }
+    template <typename T> static T* Shown(const char* className) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->inherits(className))
+                return qobject_cast<T*>(w);
+        }
+        return nullptr;
+    }
+
+    void Look() {
+        QWidget* window = ImWindow();
+        if (!window)
+            return;
+        QTreeView* list = nullptr;
+        for (QTreeView* view : window->findChildren<QTreeView*>())
+            list = view->inherits("CPresenceList") ? view : list;
+        if (list) {
+            const QAbstractItemModel* model = list->model();
+            QStringList rows;
+            for (int r = 0; model && r < model->rowCount(); ++r)
+                rows.append(QStringLiteral("%1,%2,%3")
+                                .arg(model->index(r, 0).data(kKindRole).toInt())
+                                .arg(model->index(r, 1).data().toString(),
+                                     model->index(r, 2).data().toString()));
+            const QString snapshot = rows.join(u'|');
+            if (snapshot != m_rows) {
+                m_rows = snapshot;
+                Record(QStringLiteral("rows\t") + snapshot);
+            }
+        }
+        TakePictures(window);
+    }
+
+    void TakePictures(QWidget* window) {
+        const QString dir = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
+        const QString trigger = qEnvironmentVariable("ZELTA_WITNESS_TRIGGER");
+        if (dir.isEmpty() || m_step < 0 || trigger.isEmpty() || !QFile::exists(trigger))
+            return;
+        switch (m_step) {
+        case 0:
+            Save(window, dir, QStringLiteral("avalin-window"));
+            QApplication::postEvent(window, new QEvent(QEvent::Type(kFreeInput)));
+            m_step = 1;
+            break;
+        case 1:
+            if (auto* dlg = Shown<QDialog>("CChangeStatusDlg")) {
+                Save(dlg, dir, QStringLiteral("avalin-status-dialog"));
+                dlg->reject();
+                m_step = 2;
+                QTimer::singleShot(0, window, [window] { Trigger(window, kPresetList); });
+            }
+            break;
+        case 2:
+            if (auto* dlg = Shown<QDialog>("CStatusListDlg")) {
+                Save(dlg, dir, QStringLiteral("avalin-preset-list"));
+                dlg->reject();
+                m_step = 3;
+                QTimer::singleShot(0, window, [this] {
+                    if (Obrix().Begin)
+                        Obrix().Begin(1, 1, 0); // the task-tray menu
+                });
+            }
+            break;
+        case 3:
+            if (auto* menu = Shown<QMenu>("QMenu")) {
+                Save(menu, dir, QStringLiteral("avalin-tray-menu"));
+                menu->close();
+                m_step = -1;
+                Record(QStringLiteral("shots done"));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    // Runs a command through the window's menu bars, as a click on the item would.
+    static bool TriggerIn(const QList<QAction*>& actions, int command) {
+        for (QAction* action : actions) {
+            if (action->menu() ? TriggerIn(action->menu()->actions(), command)
+                               : action->data().toInt() == command) {
+                if (!action->menu())
+                    action->trigger();
+                return true;
+            }
+        }
+        return false;
+    }
+    static void Trigger(QWidget* window, int command) {
+        for (QMenuBar* bar : window->findChildren<QMenuBar*>()) {
+            if (TriggerIn(bar->actions(), command))
+                return;
+        }
+    }
+
+    static void Save(QWidget* widget, const QString& dir, const QString& name) {
+        const QString file = name + u'@' + qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_qs) +
+                             QStringLiteral("x.png");
+        if (widget->grab().save(dir + u'/' + file))
+            Record(QStringLiteral("shot\t") + file);
+    }
+
+    static void Record(const QString& record) {
+        const QString path = qEnvironmentVariable("ZELTA_WITNESS_LOG");
+        QFile file(path);
+        if (path.isEmpty() || !file.open(QIODevice::Append))
+            return;
+        file.write((record + u'\n').toUtf8());
+    }
+
+    std::unique_ptr<QTimer> m_timer;
+    QString m_rows;
+    int m_step = 0;
+};
+
+CWitnessApp theApp;
+
+} // namespace
