@@ -12,6 +12,7 @@
 #include "kernova/KernovaText.h"
 #include "kernova/PrivateFiles.h"
 #include "kernova/service/CLocalService.h"
+#include "kernova/service/xmpp/ServiceSelection.h"
 #include "kernova/service/CPasswordHash.h"
 #include "obrix/CIMPreset.h"
 #include "obrix/CResourceLoader.h"
@@ -428,9 +429,20 @@ void CKernovaCore::Reconnect() {
 }
 
 QString CKernovaCore::ServiceDir() {
+    // ZELTA_SERVICE names a network service ("xmpp://host:port/domain") and wins over all.
+    if (const QString network = qEnvironmentVariable("ZELTA_SERVICE"); !network.isEmpty())
+        return network;
     const QString env = qEnvironmentVariable("ZELTA_SERVICE_DIR");
     if (!env.isEmpty())
         return env;
+    const QString section = QString::fromUtf16(kServiceSection);
+    if (ReadRegString(1, ObrixModule::General, section, QStringLiteral("Kind"), QString()) ==
+        QStringLiteral("network"))
+        return Svc::NetworkLocation(
+            ReadRegString(1, ObrixModule::General, section, QStringLiteral("Host"), QString()),
+            ReadRegString(1, ObrixModule::General, section, QStringLiteral("Port"), QString())
+                .toInt(),
+            ReadRegString(1, ObrixModule::General, section, QStringLiteral("Domain"), QString()));
     const QString setting =
         ReadRegString(1, ObrixModule::General, QString::fromUtf16(kServiceSection),
                       QStringLiteral("Dir"), QString());
@@ -445,7 +457,7 @@ bool CKernovaCore::EnsureService() {
         return true;
     m_service.reset();
     m_serviceDir = dir;
-    m_service = std::make_unique<CLocalService>(dir);
+    m_service = Svc::CreateService(dir, UserDir() + QStringLiteral("xmpp/"));
     ConnectService();
     return true;
 }

@@ -12,6 +12,8 @@
 //                             through OBRIX_SendMessage and record "SendMessage<TAB>result<TAB>id"
 //   ZELTA_PROBE_THROW         a callback name (e.g. "OnBegin"): that handler throws after
 //                             recording its line
+//   ZELTA_PROBE_READ          set: mark each received message read after fetching it,
+//                             recording "SetReadMessage<TAB>id<TAB>result"
 //   ZELTA_PROBE_CHAT_ANSWER   set (chat variant): join every chat it is invited to and answer
 //                             each talk of another member with "re: " and the talk, recording
 //                             "ChatJoin<TAB>chat<TAB>result" and "ChatTalk<TAB>chat<TAB>result"
@@ -245,6 +247,9 @@ private:
             Obrix().CleanupLetrix(record);
         Write({Field("GetMessage"), Field(id), Field(1), Field(message.GetSubject()),
                Field(message.GetFromID())});
+        if (!qEnvironmentVariableIsEmpty("ZELTA_PROBE_READ") && Obrix().SetReadMessage)
+            Write({Field("SetReadMessage"), Field(id),
+                   Field(Obrix().SetReadMessage(ObrixBox::Received, id))});
     }
 };
 

@@ -51,6 +51,15 @@ CXmppService::CXmppService(const CXmppLocation& location, const QString& stateDi
     connect(&m_link, &CXmppLink::StanzaReceived, this, &CXmppService::OnStanza);
 }
 
+CXmppService::CXmppService(const QString& location, const QString& stateDir, QObject* parent)
+    : CXmppService(CXmppLocation(), stateDir, parent) {
+    QString why;
+    if (const auto parsed = CXmppLocation::Parse(location, &why))
+        m_location = *parsed;
+    else
+        m_locationError = location + QStringLiteral(": ") + why;
+}
+
 CXmppService::~CXmppService() {
     Logoff();
 }
@@ -84,6 +93,8 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
         return Fail(e);
     if (auto e = Svc::CheckPassword(password); e.IsError())
         return Fail(e);
+    if (!m_locationError.isEmpty())
+        return Fail(CServiceError(CServiceError::NoService, m_locationError));
     const QString file = QDir(m_stateDir)
                              .filePath(Xmpp::EscapeNode(memberId).toLower() + QLatin1Char('@') +
                                        m_location.domain + QStringLiteral(".sqlite"));

@@ -36,6 +36,9 @@ public:
 
     // stateDir holds one file per member and server with what the server does not keep.
     CXmppService(const CXmppLocation& location, const QString& stateDir, QObject* parent = nullptr);
+    // A location text (CXmppLocation::Parse); one that cannot be used makes every log-on fail
+    // with the reason.
+    CXmppService(const QString& location, const QString& stateDir, QObject* parent = nullptr);
     ~CXmppService() override;
 
     const CXmppLocation& Location() const { return m_location; }
@@ -106,6 +109,7 @@ private:
     bool ChatsUnsupported();
 
     CXmppLocation m_location;
+    QString m_locationError;
     QString m_stateDir;
     int m_logonTimeoutMs = kDefaultLogonTimeoutMs;
     CXmppLink m_link;
