@@ -175,7 +175,9 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
     setWindowTitle(TabTitle(0));
 
     // The first size is also the smallest the window may take.
-    const QSize initial = sizeHint().expandedTo(QSize(300, 470));
+    // Wide enough for the three tab names side by side.
+    const int tabsWidth = m_tabs->tabBar()->sizeHint().width() + 2 * 6 + 8;
+    const QSize initial = sizeHint().expandedTo(QSize(std::max(300, tabsWidth), 470));
     resize(initial);
     setMinimumSize(initial);
     if (QScreen* screen = this->screen())
