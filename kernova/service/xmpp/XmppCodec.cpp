@@ -473,9 +473,14 @@ std::optional<SvcMessage> DecodeMessage(const XmppNode& s, const QString& fromId
         html.replace(QLatin1Char('\n'), QStringLiteral("<BR>"));
         m.body = QStringLiteral("<P>") + html + QStringLiteral("</P>");
     }
+    // A message without an address list (other clients) went to its recipient alone.
     if (m.dest[Svc::DST_TO].isEmpty() && m.dest[Svc::DST_CC].isEmpty() &&
-        m.dest[Svc::DST_BCC].isEmpty())
-        return refuse(QStringLiteral("no destination"));
+        m.dest[Svc::DST_BCC].isEmpty()) {
+        const QString to = MemberOfJid(s.Attr(QStringLiteral("to")), domain);
+        if (to.isEmpty())
+            return refuse(QStringLiteral("no destination"));
+        m.AddDest(Svc::DST_TO, to);
+    }
     if (const CServiceError e = Svc::CheckOutgoing(m); e.IsError())
         return refuse(e.EnglishText());
     if (const CServiceError e = Svc::CheckAttachments(m.attachments, Svc::kMaxAttachmentBytes);

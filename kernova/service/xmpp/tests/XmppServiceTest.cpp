@@ -199,3 +199,45 @@ TEST_F(XmppPlainTextTest, PlainStreamsWorkOnLoopbackWhenTheLocationSaysSo) {
     EXPECT_TRUE(a->IsLoggedOn());
     EXPECT_FALSE(server.Log().contains(QStringLiteral("Stream encrypted")));
 }
+
+TEST_F(XmppServiceTest, AStandardClientSeesZeltaAndTheyExchangeMessages) {
+    const QString python = QStringLiteral("/usr/bin/python3");
+    ASSERT_TRUE(QFile::exists(python)) << "scripts/bootstrap.sh installs python3-slixmpp";
+    auto a = LogOn(QStringLiteral("a"));
+    EventLog aEvents(a.get());
+    QProcess other;
+    other.setProcessChannelMode(QProcess::MergedChannels);
+    other.start(python, {qEnvironmentVariable("ZELTA_SOURCE_DIR") +
+                             QStringLiteral("/kernova/service/xmpp/tests/interop_slixmpp.py"),
+                         QStringLiteral("c@example.test"), Password(QStringLiteral("c")),
+                         server.Location().host, QString::number(server.Location().port),
+                         QStringLiteral("a@example.test"), QStringLiteral("from-slixmpp")});
+    QByteArray out;
+    auto saw = [&](const char* text) {
+        return QTest::qWaitFor(
+            [&] {
+                out += other.readAll();
+                return out.contains(text);
+            },
+            20000);
+    };
+    ASSERT_TRUE(saw("ready")) << out.toStdString();
+    // The other client's member comes on line for Zelta, and Zelta's presence reaches it.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return a->GetMember(QStringLiteral("c"))->online; }, 10000))
+        << out.toStdString();
+    EXPECT_TRUE(saw("presence a@example.test/zelta on")) << out.toStdString();
+
+    SvcMessage m = svctest::MakeMessage(QStringLiteral("to-slixmpp"), {QStringLiteral("c")});
+    m.body = QStringLiteral("<P>こんにちは<BR>二行目</P>");
+    ASSERT_TRUE(a->SendMessage(m));
+    EXPECT_TRUE(saw("message 件名 to-slixmpp|こんにちは\n二行目")) << out.toStdString();
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("message from-slixmpp"), 1, 10000))
+        << out.toStdString();
+    const SvcMessage reply = aEvents.messages.last();
+    EXPECT_EQ(reply.fromId, QStringLiteral("c"));
+    EXPECT_EQ(reply.subject, QStringLiteral("re: 件名 to-slixmpp"));
+    EXPECT_EQ(reply.body, QStringLiteral("<P>hello from slixmpp<BR>line 2</P>"));
+    EXPECT_TRUE(a->GetPendingMessages().size() == 1);
+    EXPECT_TRUE(other.waitForFinished(10000));
+    EXPECT_EQ(other.exitCode(), 0) << out.toStdString();
+}
