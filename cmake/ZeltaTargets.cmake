@@ -1,4 +1,9 @@
-# One helper per kind of output: visibility, output folder and RPATH are set here only.
+# One helper per kind of output: visibility, output folder, RPATH and install rule are set here
+# only.
+
+# The installed program directory, relative to the install prefix. Its layout is the one of
+# ${ZELTA_OUT_DIR}; every path inside the program is relative to it, so the tree can move.
+set(ZELTA_INSTALL_DIR lib/zelta)
 
 function(_zelta_common target)
     target_link_libraries(${target} PRIVATE ZeltaHeaders)
@@ -8,6 +13,42 @@ function(_zelta_common target)
         BUILD_WITH_INSTALL_RPATH ON)
 endfunction()
 
+# Installs a program or module to where it lies below ${ZELTA_OUT_DIR} (subdir "" = the top).
+function(_zelta_install target subdir)
+    set(dest ${ZELTA_INSTALL_DIR})
+    if(subdir)
+        string(APPEND dest /${subdir})
+    endif()
+    install(TARGETS ${target} RUNTIME DESTINATION ${dest} LIBRARY DESTINATION ${dest})
+    set_property(GLOBAL APPEND PROPERTY ZELTA_INSTALLED_TARGETS ${target})
+endfunction()
+
+# Makes target depend on every installed program and module, including those of folders read
+# after the call.
+function(zelta_depends_on_installed target)
+    cmake_language(EVAL CODE "cmake_language(DEFER DIRECTORY \"${CMAKE_SOURCE_DIR}\" CALL _zelta_depend_on_installed ${target})")
+endfunction()
+function(_zelta_depend_on_installed target)
+    get_property(installed GLOBAL PROPERTY ZELTA_INSTALLED_TARGETS)
+    add_dependencies(${target} ${installed})
+endfunction()
+
+# Files that the build places into the program directory besides the targets (data files of
+# the modules): installed to the same place below the program directory.
+function(zelta_install_program_files subdir)
+    install(FILES ${ARGN} DESTINATION ${ZELTA_INSTALL_DIR}/${subdir})
+endfunction()
+
+# A command in <prefix>/bin: a relative link to a program of the program directory (made with
+# zelta_add_program, so the file is named after the target). The program finds its directory
+# through the resolved link.
+function(zelta_install_command program command)
+    set(link ${CMAKE_BINARY_DIR}/commands/${command})
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/commands)
+    file(CREATE_LINK ../${ZELTA_INSTALL_DIR}/${program} ${link} SYMBOLIC)
+    install(FILES ${link} DESTINATION bin)
+endfunction()
+
 # Shared library placed next to the program (libObrix.so).
 function(zelta_add_shared_library target)
     add_library(${target} SHARED ${ARGN})
@@ -15,6 +56,7 @@ function(zelta_add_shared_library target)
     set_target_properties(${target} PROPERTIES
         LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}
         INSTALL_RPATH "$ORIGIN")
+    _zelta_install(${target} "")
 endfunction()
 
 # Core module of the host: <out>/plugin/<Name>.so
@@ -28,6 +70,7 @@ function(zelta_add_core_module target)
     # The soname is the file name, so that another library finds the loaded module with
     # dlopen("<Name>.so", RTLD_NOLOAD). COREAPI_ symbols stay undefined until the host loads it.
     target_link_options(${target} PRIVATE "LINKER:-soname,$<TARGET_FILE_NAME:${target}>")
+    _zelta_install(${target} plugin)
 endfunction()
 
 # IM plug-in loaded by the messaging core: <out>/plugin/im/<Name>.zpm
@@ -39,6 +82,7 @@ function(zelta_add_im_plugin target)
         SUFFIX ".zpm"
         LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/plugin/im
         INSTALL_RPATH "$ORIGIN/../..")
+    _zelta_install(${target} plugin/im)
 endfunction()
 
 # Plain shared object loaded at run time from <out>/<subdir> (AvalinH.so, lang/Japanese.so).
@@ -50,6 +94,7 @@ function(zelta_add_runtime_module target subdir)
         PREFIX ""
         LIBRARY_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}/${subdir}
         INSTALL_RPATH "$ORIGIN/${back}")
+    _zelta_install(${target} "${subdir}")
 endfunction()
 
 # Program in the program directory.
@@ -59,6 +104,7 @@ function(zelta_add_program target)
     set_target_properties(${target} PROPERTIES
         RUNTIME_OUTPUT_DIRECTORY ${ZELTA_OUT_DIR}
         INSTALL_RPATH "$ORIGIN")
+    _zelta_install(${target} "")
 endfunction()
 
 # Test fixtures (core modules, plug-ins) live outside the program directory so that a normal

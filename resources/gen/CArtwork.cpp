@@ -767,11 +767,13 @@ void CArtwork::pointer(QPainter& p, QPointF tip, qreal height) {
 void CArtwork::appMark(QPainter& p, const QRectF& box) {
     p.save();
     const qreal s = std::min(box.width(), box.height());
-    const QRectF r = box.adjusted(0.5, 0.5, -0.5, -0.5);
+    // The outline grows with the mark; it stays inside the box at every size.
+    const qreal outline = std::max<qreal>(1.0, s / 32);
+    const QRectF r = box.adjusted(outline / 2, outline / 2, -outline / 2, -outline / 2);
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, QColor(0x3D, 0x8E, 0xF0));
     g.setColorAt(1, QColor(0x16, 0x9C, 0x9C));
-    p.setPen(outlinePen(QColor(0x17, 0x5A, 0x9E), std::max<qreal>(1.0, s / 32)));
+    p.setPen(outlinePen(QColor(0x17, 0x5A, 0x9E), outline));
     p.setBrush(g);
     p.drawRoundedRect(r, s * 0.22, s * 0.22);
     // A speech bubble carrying a Z.

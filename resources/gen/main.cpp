@@ -1,8 +1,10 @@
 // Build-time generator of the core's resource module content: draws every numbered image at
 // 100 % and 200 %, writes the image manifest and the resource collection file for rcc, puts
 // the status icon strip and the ring tones into the program directory, and makes the review
-// sheets. Runs on the offscreen platform.
+// sheets. Runs on the offscreen platform. With --app-icons it draws only the program's icon for
+// the desktop's icon theme.
 #include "resources/ZeltaRes.h"
+#include "resources/gen/CAppIconTheme.h"
 #include "resources/gen/CArtwork.h"
 #include "resources/gen/CContactSheet.h"
 #include "resources/gen/CImageCatalogue.h"
@@ -234,10 +236,14 @@ int run(const QString& genDir, const QString& outDir, const QString& sheetDir,
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    QString gen, out, sheets, strings;
+    QString gen, out, sheets, strings, appIcons, iconName;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == "--gen")
+        if (args[i] == "--app-icons")
+            appIcons = args[i + 1];
+        else if (args[i] == "--icon-name")
+            iconName = args[i + 1];
+        else if (args[i] == "--gen")
             gen = args[i + 1];
         else if (args[i] == "--out")
             out = args[i + 1];
@@ -246,9 +252,15 @@ int main(int argc, char** argv) {
         else if (args[i] == "--strings")
             strings = args[i + 1];
     }
+    if (!appIcons.isEmpty() && !iconName.isEmpty()) {
+        if (CAppIconTheme::write(appIcons, iconName, &g_error))
+            return 0;
+        std::fprintf(stderr, "zelta_resgen: %s\n", qPrintable(g_error));
+        return 1;
+    }
     if (gen.isEmpty() || out.isEmpty() || sheets.isEmpty() || strings.isEmpty()) {
-        std::fprintf(stderr,
-                     "usage: zelta_resgen --gen DIR --out DIR --sheets DIR --strings FILE\n");
+        std::fprintf(stderr, "usage: zelta_resgen --gen DIR --out DIR --sheets DIR --strings FILE\n"
+                             "       zelta_resgen --app-icons DIR --icon-name NAME\n");
         return 2;
     }
     const int rc = run(gen, out, sheets, strings);
