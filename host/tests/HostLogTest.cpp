@@ -164,4 +164,18 @@ TEST_F(HostLog, ConcurrentWritersNeverInterleaveInsideARecord) {
     EXPECT_EQ(counts.value("P"), perWriter);
 }
 
+TEST_F(HostLog, EveryLevelHasItsExactTenCharacterWord) {
+    m_log.SetDebugFlags(0x4); // "/d3": every level is written
+    for (int32_t level = 0; level <= 6; ++level)
+        ASSERT_TRUE(m_log.Write(0, level, "x"));
+    const QByteArray bytes = readAll(LogFile("2004-05-06_core.log"));
+    const QString text =
+        QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+    QStringList words;
+    for (const QString& line : text.split("\r\n", Qt::SkipEmptyParts))
+        words.append(line.mid(21));
+    EXPECT_EQ(words, (QStringList{"NOTICE    :x", "NOTICE_D1 :x", "NOTICE_D2 :x", "NOTICE_D3 :x",
+                                  "WARNING   :x", "ERROR     :x", "FATALERROR:x"}));
+}
+
 } // namespace

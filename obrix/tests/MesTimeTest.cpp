@@ -113,6 +113,17 @@ TEST(ArchiveTime, FieldsSurviveWriteAndReadAroundDaylightSavingChanges) {
     }
 }
 
+TEST(ArchiveTime, TheSecondBeforeTheEpochInUtcIsStoredAndLoaded) {
+    // Its count of seconds is -1, which the C library also returns for a failure.
+    ScopedTimeZone tz("UTC");
+    const SYSTEMTIME edge = MakeTime(1969, 12, 31, 23, 59, 59, 0, 3);
+    EXPECT_EQ(ArchiveSeconds(edge), -1);
+    CArchive out;
+    WriteTime(out, edge);
+    CArchive in(out.Bytes());
+    EXPECT_EQ(Text(ReadTime(in)), Text(edge));
+}
+
 TEST(ArchiveTime, NoTimeOutOfRangeFieldsAndDamagedValues) {
     ScopedTimeZone tz("Asia/Tokyo");
     EXPECT_EQ(ArchiveSeconds(SYSTEMTIME{}), 0);

@@ -167,6 +167,17 @@ const QByteArray meetingBytes =
 
 } // namespace
 
+TEST(Preset, ACopyThroughItsRecordKeepsTheGroupLimitForTheAllGroupsFlag) {
+    const CIMPreset original = meeting();
+    CIMPreset copy;
+    copy.SetBuffer(original);
+    EXPECT_EQ(static_cast<const tagIMSTATUS*>(copy)->nMaxGroup, 2);
+    EXPECT_EQ(copy.DeleteGroup(QStringLiteral("b")), 1u);
+    EXPECT_EQ(copy.IsAllGroup(), 0);
+    EXPECT_EQ(copy.AddGroup(QStringLiteral("C")), 2u);
+    EXPECT_EQ(copy.IsAllGroup(), 1) << "two groups of two again";
+}
+
 TEST(Preset, ArchivedRecordMatchesTheFileFormat) {
     CArchive out;
     CIMPreset p = meeting();

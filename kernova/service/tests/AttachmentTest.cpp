@@ -159,6 +159,9 @@ TEST(SafeAttachmentName, HostileNamesStayInsideTheFilesDirectory) {
     EXPECT_EQ(Svc::SafeAttachmentName(S("C:\\Users\\yamada\\見積書.xlsx")), S("見積書.xlsx"));
     EXPECT_EQ(Svc::SafeAttachmentName(S("con")), S("_con"));
     EXPECT_EQ(Svc::SafeAttachmentName(S("NUL.txt")), S("_NUL.txt"));
+    // Blanks before the extension do not hide a device name either.
+    EXPECT_EQ(Svc::SafeAttachmentName(S("Com1 .log")), S("_Com1 .log"));
+    EXPECT_EQ(Svc::SafeAttachmentName(S("aux  .txt")), S("_aux  .txt"));
     EXPECT_EQ(Svc::SafeAttachmentName(S(".bashrc")), S("_bashrc"));
     EXPECT_EQ(Svc::SafeAttachmentName(S("..")), S("添付ファイル"));
     EXPECT_EQ(Svc::SafeAttachmentName(S("report\u202Etxt.exe")), S("report_txt.exe"));

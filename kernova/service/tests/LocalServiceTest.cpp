@@ -120,7 +120,11 @@ TEST_F(LocalService, QueuedMessagesAndReceiptsWaitForTheNextLogOn) {
         EventLog lc(c.get());
         ASSERT_TRUE(lc.WaitFor(S("message m2")));
         EXPECT_EQ(lc.lines.filter(S("message")), (QStringList{S("message m1"), S("message m2")}));
+        ASSERT_EQ(c->GetPendingMessages().size(), 2);
         ASSERT_TRUE(c->MarkReceived({S("m1")}));
+        const QList<SvcMessage> pending = c->GetPendingMessages();
+        ASSERT_EQ(pending.size(), 1) << "a message marked received is pending no more";
+        EXPECT_EQ(pending.first().messageId, S("m2"));
     }
     {
         auto c = LogOn(S("c"));
