@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -170,6 +172,8 @@ bool CProsodyServer::Launch() {
     QFile::remove(m_dir->filePath(QStringLiteral("prosody.pid")));
     m_process = std::make_unique<QProcess>();
     m_process->setProcessChannelMode(QProcess::MergedChannels);
+    // The server goes with the test even when the test dies without stopping it.
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process->setStandardOutputFile(m_dir->filePath(QStringLiteral("prosody.out")),
                                      QIODevice::Append);
     m_process->start(QStringLiteral("prosody"),
