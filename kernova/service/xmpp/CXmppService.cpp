@@ -33,15 +33,6 @@ QString ResourceOf(const QString& jid) {
     return slash < 0 ? QString() : jid.mid(slash + 1);
 }
 
-// The presence signal gained the new presence; the service builds against either form.
-template <typename Service> void EmitPresence(Service* s, const CXmppDirectory::Change& c) {
-    if constexpr (std::is_invocable_v<decltype(&Service::MemberPresenceChanged), Service*, QString,
-                                      QString, QString, SvcPresence>)
-        emit s->MemberPresenceChanged(c.groupId, c.memberId, c.detail, c.presence);
-    else
-        emit s->MemberPresenceChanged(c.groupId, c.memberId, c.detail);
-}
-
 } // namespace
 
 CXmppService::CXmppService(const CXmppLocation& location, const QString& stateDir, QObject* parent)
@@ -536,7 +527,7 @@ void CXmppService::Emit(const QList<CXmppDirectory::Change>& changes) {
             emit GroupMemberChanged(c.groupId, c.memberId);
             break;
         case C::Presence:
-            EmitPresence<CMessagingService>(this, c);
+            emit MemberPresenceChanged(c.groupId, c.memberId, c.detail, c.presence);
             break;
         }
     }
