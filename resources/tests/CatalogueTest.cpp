@@ -45,6 +45,9 @@ const QHash<uint32_t, QString> kFormats = {
     {2005, "s"},                                          // log-on failed: reason
     {2021, "s"},                                          // tray tip: member ID
     {2031, "s"},                                          // authorisation: member ID
+    {2042, "s"}, {2043, "s"}, {2044, "s"},                // session notices: member ID
+    {2045, "s"},                                          // unwritable folder: path
+    {2046, "ss"},                                         // service unreachable: location, reason
 };
 
 QString tableText(QStringView raw) {
