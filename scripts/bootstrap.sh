@@ -12,6 +12,7 @@ PACKAGES=(
     libstrophe-dev prosody openssl python3-slixmpp
     qt6-svg-dev desktop-file-utils appstream lintian dpkg-dev fakeroot
     clang libclang-rt-14-dev
+    unrtf poppler-utils
 )
 
 missing=()
