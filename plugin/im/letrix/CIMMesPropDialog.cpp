@@ -1,5 +1,6 @@
 #include "plugin/im/letrix/CIMMesPropDialog.h"
 
+#include "imframe/ImSound.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/letrix/CColorSwatch.h"
 #include "plugin/im/letrix/CEnterPressesButton.h"
@@ -18,7 +19,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSoundEffect>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -231,16 +231,7 @@ void CIMMesPropDialog::ChooseToneFile() {
 }
 
 void CIMMesPropDialog::PlayTone() {
-    const QString path = m_path->text().trimmed();
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return;
-    auto* effect = new QSoundEffect(this);
-    connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
-        if (!effect->isPlaying())
-            effect->deleteLater();
-    });
-    effect->setSource(QUrl::fromLocalFile(path));
-    effect->play();
+    ImSound::Play(m_path->text().trimmed(), this);
 }
 
 bool CIMMesPropDialog::PreTranslate(MSG* msg) {
