@@ -12,6 +12,8 @@
 #include "plugin/im/avalin/CExpandedGroups.h"
 #include "plugin/im/avalin/CGroupWalk.h"
 #include "plugin/im/avalin/CMemberTreeModel.h"
+#include "plugin/im/avalin/CNewPage.h"
+#include "plugin/im/avalin/CSendPage.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -78,6 +80,12 @@ QString CAvalinApp::UserID() const {
 
 // ---- life cycle ----
 
+void CAvalinApp::OnInit() {
+    // Tests of absent handling shorten the minute so that "Time" 1 passes in seconds.
+    m_idle.SetMinute(uint32_t(qEnvironmentVariableIntValue("ZELTA_AVALIN_MINUTE_MS")));
+    LoadHook();
+}
+
 void CAvalinApp::OnStart() {
     if (!m_dlg)
         m_dlg = new CAvalinDlg(*this);
@@ -86,6 +94,7 @@ void CAvalinApp::OnStart() {
 
 void CAvalinApp::OnKill() {
     delete m_dlg.data();
+    m_hook.Unload();
 }
 
 int32_t CAvalinApp::OnPreTranslateMessage(MSG* msg) {
@@ -123,13 +132,14 @@ void CAvalinApp::OnLogon(int32_t flag) {
     m_loggedOn = true;
     m_model->SetUserID(UserID());
     ReplaceTree();
-    m_settings = CAvalinSettings::Read(Obrix(), IsChatPresent());
+    m_settings = CAvalinSettings::Read(Obrix(), IsChatPresent(), Text(AvalinRes::TextAbsentStatus));
     LoadPresets();
     m_sounds.ReadSndInfo();
     LoadStatusIcons();
-    TakeOwnStatusFromTree();
     if (m_dlg)
         m_dlg->OnLoggedOn();
+    StartIdleTimer();
+    TakeOwnStatusFromTree();
     RebuildList();
 }
 
@@ -137,8 +147,11 @@ void CAvalinApp::OnLogoff(int32_t flag) {
     if (!flag)
         return;
     m_loggedOn = false;
-    if (m_dlg)
+    m_idle.Stop();
+    if (m_dlg) {
+        m_dlg->SetIdleTimer(false);
         m_dlg->OnLoggedOff();
+    }
     // Rows point into the directory: empty the list first.
     m_model->Clear();
     m_dir.Clear();
@@ -223,6 +236,106 @@ void CAvalinApp::OnChangeGrpName(const char16_t* groupId) {
         return;
     if (m_dir.ApplyGroupName(id, Obrix().GetGroup ? Obrix().GetGroup(groupId) : nullptr))
         m_model->RenameGroup(id);
+}
+
+// ---- absent handling ----
+
+void CAvalinApp::Log(const QString& text) const {
+    if (Obrix().SaveLog)
+        Obrix().SaveLog(1, 0, U16(text));
+}
+
+void CAvalinApp::LoadHook() {
+    const QString appDir = Obrix().GetAppDir ? FromUtf16(Obrix().GetAppDir()) : QString();
+    m_hook.Load(appDir + QStringLiteral("plugin/im/AvalinH.so"),
+                [this](const QString& text) { Log(text); });
+}
+
+void CAvalinApp::ArmHook(CAvalinDlg* window) {
+    m_hook.Arm(window, [this](const QString& text) { Log(text); });
+}
+
+void CAvalinApp::DisarmHook() {
+    m_hook.Disarm();
+}
+
+void CAvalinApp::StartIdleTimer() {
+    const bool running =
+        m_idle.Start(m_settings.changeStatus, m_settings.idleMinutes, m_settings.reservation);
+    if (m_dlg)
+        m_dlg->SetIdleTimer(running);
+}
+
+CIMPreset CAvalinApp::UserPreset(const QString& status, const QString& icon,
+                                 uint32_t colour) const {
+    CIMPreset preset;
+    preset.SetStatus(status);
+    preset.SetIcon(icon);
+    preset.SetBkColor(colour);
+    const QList<std::pair<QString, QString>> groups = UserGroups();
+    preset.SetMaxGroup(unsigned(groups.size()));
+    for (const auto& group : groups)
+        preset.AddGroup(group.first);
+    return preset;
+}
+
+void CAvalinApp::OnIdleTick() {
+    if (!m_idle.OnTick(m_loggedOn, m_own.status, m_own.colour))
+        return;
+    // The own status stays: it is what the user comes back to.
+    const CIMPreset away = UserPreset(m_settings.absentStatus, m_settings.absentIcon, AvalinColour::Red);
+    if (Obrix().SendStatus)
+        Obrix().SendStatus(away);
+}
+
+void CAvalinApp::OnActivity() {
+    if (!m_idle.OnActivity(m_loggedOn))
+        return;
+    if (m_settings.returnOnNet)
+        m_own.status = AvalinStatus::kOnNet;
+    const CIMPreset back =
+        UserPreset(AvalinStatus::ToSend(m_own.status), m_own.icon, m_own.colour);
+    if (Obrix().SendStatus)
+        Obrix().SendStatus(back);
+}
+
+// ---- message lists ----
+
+int32_t CAvalinApp::OnRecvMessage(const char16_t* messageId) {
+    if (m_loggedOn && m_dlg)
+        m_dlg->NewPage()->AddMessage(FromUtf16(messageId), m_settings.newCount);
+    return 0;
+}
+
+intptr_t CAvalinApp::OnSendMessage(const char16_t* messageId) {
+    if (m_loggedOn && m_dlg)
+        m_dlg->SendPage()->AddMessage(FromUtf16(messageId), m_settings.sendCount);
+    return 0;
+}
+
+void CAvalinApp::OnRemoveMessage(int32_t box, const char16_t* messageId) {
+    if (!m_dlg)
+        return;
+    if (box == ObrixBox::Received)
+        m_dlg->NewPage()->RemoveMessage(FromUtf16(messageId));
+    else if (box == ObrixBox::Sent)
+        m_dlg->SendPage()->RemoveMessage(FromUtf16(messageId));
+}
+
+void CAvalinApp::OnChangeMessageFlags(int32_t box, const char16_t* messageId, uint32_t flags) {
+    if (!m_dlg)
+        return;
+    if (box == ObrixBox::Received)
+        m_dlg->NewPage()->ChangeFlags(FromUtf16(messageId), flags, m_settings.newKeepRead);
+    else if (box == ObrixBox::Sent)
+        m_dlg->SendPage()->ChangeFlags(FromUtf16(messageId), flags, true);
+}
+
+void CAvalinApp::RefreshMessageLists() {
+    if (!m_dlg)
+        return;
+    m_dlg->NewPage()->Refresh(m_settings.newCount, m_settings.newKeepRead);
+    m_dlg->SendPage()->Refresh(m_settings.sendCount, true);
 }
 
 void CAvalinApp::ReplaceTree() {
@@ -384,8 +497,11 @@ AvalinCommandState CAvalinApp::CommandState(int tab, const QList<int>& rows) con
     s.loggedOn = m_loggedOn;
     s.chatPresent = IsChatPresent();
     s.tab = tab;
-    if (tab != AvalinCommandState::MembersTab)
+    if (tab != AvalinCommandState::MembersTab) {
+        s.selected = int(rows.size());
+        s.propertyRow = rows.size() == 1;
         return s;
+    }
     s.selected = int(rows.size());
     const int one = rows.size() == 1 ? rows.front() : -1;
     const CMemberTreeModel::Kind kind = m_model->RowKind(one);
@@ -569,6 +685,31 @@ void CAvalinApp::RunCommand(int command) {
             BeginMessage(MessageBegin::NewToSameRecipients, to);
         break;
     }
+    case Reply:
+    case ReplyAll:
+    case ReEdit:
+    case Open:
+    case Transfer:
+        if (CMessagePage* page = m_dlg->MessagePage(m_dlg->CurrentTab()))
+            page->RunMessageCommand(command);
+        break;
+    case Property:
+        if (CMessagePage* page = m_dlg->MessagePage(m_dlg->CurrentTab()))
+            page->RunMessageCommand(command);
+        break;
+    case Clear:
+    case ClearAll:
+        if (CMessagePage* page = m_dlg->MessagePage(m_dlg->CurrentTab())) {
+            if (!m_dlg->Ask(Text(AvalinRes::TextNewTab),
+                            Text(command == Clear ? AvalinRes::TextClearQuestion
+                                                  : AvalinRes::TextClearAllQuestion)))
+                break;
+            if (command == Clear)
+                page->RemoveSelected();
+            else
+                page->RemoveAll();
+        }
+        break;
     case Help:
         if (core.Help)
             core.Help();

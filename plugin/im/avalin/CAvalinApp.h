@@ -8,7 +8,9 @@
 #include "plugin/im/avalin/CAvalinCommands.h"
 #include "plugin/im/avalin/CAvalinDirectory.h"
 #include "plugin/im/avalin/CAvalinDlg.h"
+#include "plugin/im/avalin/CAvalinHook.h"
 #include "plugin/im/avalin/CAvalinSettings.h"
+#include "plugin/im/avalin/CIdleWatch.h"
 #include "plugin/im/avalin/CPresetList.h"
 #include "plugin/im/avalin/CStatusIcons.h"
 
@@ -33,6 +35,7 @@ public:
     CAvalinApp();
     ~CAvalinApp() override;
 
+    void OnInit() override;
     void OnStart() override;
     void OnKill() override;
     int32_t OnPreTranslateMessage(MSG* msg) override;
@@ -49,6 +52,10 @@ public:
     int32_t OnRemoveGrp(const char16_t* groupId) override;
     void OnRemoveGrpMember(const char16_t* groupId, const char16_t* memberId) override;
     void OnChangeGrpName(const char16_t* groupId) override;
+    int32_t OnRecvMessage(const char16_t* messageId) override;
+    intptr_t OnSendMessage(const char16_t* messageId) override;
+    void OnRemoveMessage(int32_t box, const char16_t* messageId) override;
+    void OnChangeMessageFlags(int32_t box, const char16_t* messageId, uint32_t flags) override;
 
     // ---- what the window asks of the application ----
     void* Resources() const;
@@ -63,7 +70,7 @@ public:
     const AvalinOwnStatus& OwnStatus() const { return m_own; }
     const CAvalinSettings& Settings() const { return m_settings; }
     CAvalinDlg* Window() const { return m_dlg; }
-    // The command's condition, for the given selection of the member tab.
+    // The command's condition, for the given selection of the tab.
     AvalinCommandState CommandState(int tab, const QList<int>& selectedRows) const;
 
     // Runs a command of the window's menus, toolbar, buttons and accelerators; a command
@@ -74,6 +81,21 @@ public:
     void OpenUrl(const QString& url);
     void SendFiles(const QString& targetId, const QStringList& paths);
     void SaveExpandedGroups();
+    // Both message lists after their settings changed: trimmed, read messages dropped.
+    void RefreshMessageLists();
+
+    // ---- absent handling ----
+    // The window asks the hook to report input to it, and stops that when it goes.
+    void ArmHook(CAvalinDlg* window);
+    void DisarmHook();
+    // Starts (or stops, by the settings) the inactivity timer of the window.
+    void StartIdleTimer();
+    void OnIdleTick();
+    void OnActivity();
+    CIdleWatch& IdleWatch() { return m_idle; }
+    const CAvalinHook& Hook() const { return m_hook; }
+    // Loads the hook from the program's plug-in folder (done at start).
+    void LoadHook();
 
     // ---- status ----
     void ApplyPreset(int index);
@@ -103,6 +125,9 @@ private:
     void BeginMessage(int32_t kind, const QStringList& to);
     void BeginChat(const QStringList& members);
     void LogonCommand();
+    // A status for the user's groups, red for the absent status.
+    CIMPreset UserPreset(const QString& status, const QString& icon, uint32_t colour) const;
+    void Log(const QString& text) const;
     const tagIMGRPMEMBER* FetchMembership(const QString& groupId, const QString& memberId) const;
 
     bool m_loggedOn = false;
@@ -116,4 +141,6 @@ private:
     CAvalinSettings m_settings;
     AvalinOwnStatus m_own;
     QPointer<CAvalinDlg> m_dlg;
+    CAvalinHook m_hook;
+    CIdleWatch m_idle;
 };

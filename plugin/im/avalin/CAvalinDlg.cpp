@@ -7,6 +7,9 @@
 #include "plugin/im/avalin/CAvalinSettings.h"
 #include "plugin/im/avalin/CChangeStatusDlg.h"
 #include "plugin/im/avalin/CMemberTreeModel.h"
+#include "plugin/im/avalin/CMessageList.h"
+#include "plugin/im/avalin/CNewPage.h"
+#include "plugin/im/avalin/CSendPage.h"
 #include "plugin/im/avalin/CPresenceList.h"
 #include "plugin/im/avalin/CStatusListDlg.h"
 #include "plugin/im/avalin/CWinPos.h"
@@ -27,7 +30,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 
 namespace {
@@ -120,18 +124,11 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
     const QList<QPixmap> tabImages = CResourceLoader::LoadBitmapTiles(
         app.Resources(), AvalinRes::TabImages, devicePixelRatioF());
     m_list = new CPresenceList(&app.Model(), &app.StatusIcons(), app.Resources());
-    auto messageList = [&](uint32_t who) {
-        auto* list = new QTreeWidget;
-        list->setRootIsDecorated(false);
-        list->setHeaderLabels({m_app.Text(1067), m_app.Text(who), m_app.Text(1070)});
-        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        return list;
-    };
-    m_newList = messageList(1068);
-    m_sentList = messageList(1069);
+    m_newPage = new CNewPage(core, app.Resources());
+    m_sendPage = new CSendPage(core, app.Resources());
     const uint32_t tabTexts[3] = {AvalinRes::TextMembersTab, AvalinRes::TextNewTab,
                                   AvalinRes::TextSentTab};
-    QWidget* pages[3] = {m_list, m_newList, m_sentList};
+    QWidget* pages[3] = {m_list, m_newPage, m_sendPage};
     for (int tab = 0; tab < 3; ++tab) {
         m_tabs->addTab(pages[tab], app.Text(tabTexts[tab]));
         if (tab < tabImages.size())
@@ -168,6 +165,17 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
                 m_app.SendFiles(target, paths);
             });
     connect(m_list, &CPresenceList::ContextMenuWanted, this, &CAvalinDlg::ShowMemberMenu);
+    for (int tab = 1; tab < 3; ++tab) {
+        CMessagePage* page = MessagePage(tab);
+        connect(page, &CMessagePage::SelectionChanged, this, &CAvalinDlg::UpdateCommandUi);
+        connect(page, &CMessagePage::ContextMenuWanted, this,
+                [this, tab](const QPoint& at) { ShowMessageMenu(tab, at); });
+        connect(page->List(), &CMessageList::OpenWanted, this, [this] { UpdateCommandUi(); });
+    }
+    // A day can turn while nothing is drawn; the date columns follow within a minute.
+    auto* dayCheck = new QTimer(this);
+    connect(dayCheck, &QTimer::timeout, this, &CAvalinDlg::RefreshDates);
+    dayCheck->start(60 * 1000);
 
     BuildToolbar(0);
     RefreshStatusMenus();
@@ -183,11 +191,14 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     m_list->setFocus();
+    m_app.ArmHook(this);
     if (core.SetMainWnd)
         core.SetMainWnd(this);
 }
 
 CAvalinDlg::~CAvalinDlg() {
+    m_app.DisarmHook();
+    m_idleTimer.stop();
     delete m_statusDialog.data();
     for (QMenu* menu : std::as_const(m_ownedMenus))
         delete menu;
@@ -270,14 +281,37 @@ void CAvalinDlg::BuildMenus() {
          {1062, Order}},
         {{1067, SortDate}, {1068, SortFrom}, {1070, SortSubject}, {}, {1062, Order}},
         {{1067, SortDate}, {1069, SortTo}, {1070, SortSubject}, {}, {1062, Order}}};
+    const QList<MenuItem> messages[2] = {{{1077, Reply},
+                                          {1079, ReplyAll},
+                                          {1080, Open},
+                                          {1081, Transfer},
+                                          {},
+                                          {1071, Property, "Alt+Return"},
+                                          {},
+                                          {1082, Clear},
+                                          {1083, ClearAll}},
+                                         {{1078, ReEdit},
+                                          {1080, Open},
+                                          {1081, Transfer},
+                                          {},
+                                          {1071, Property, "Alt+Return"},
+                                          {},
+                                          {1082, Clear},
+                                          {1083, ClearAll}}};
     for (int tab = 0; tab < 3; ++tab) {
         auto* bar = new QMenuBar(this);
         bar->addMenu(BuildMenu(m_app.Text(1040), file));
         bar->addMenu(BuildMenu(m_app.Text(1041), views[tab]));
         if (tab == 0)
-            bar->addMenu(BuildMenu(
-                m_app.Text(1042),
-                {{1074, SelectMessage, "Ctrl+M"}, {1073, SelectChat}, {1075, OnNettersMessage}}));
+            bar->addMenu(BuildMenu(m_app.Text(1042), {{1074, SelectMessage, "Ctrl+M"},
+                                                      {1073, SelectChat},
+                                                      {1075, OnNettersMessage},
+                                                      {},
+                                                      {1071, Property, "Alt+Return"},
+                                                      {1072, MyProperty},
+                                                      {1076, SettingSound}}));
+        else
+            bar->addMenu(BuildMenu(m_app.Text(1043), messages[tab - 1]));
         bar->addMenu(NewSettingMenu());
         bar->addMenu(BuildMenu(m_app.Text(1045), help));
         bar->setVisible(tab == 0);
@@ -286,10 +320,18 @@ void CAvalinDlg::BuildMenus() {
     m_layout->setMenuBar(m_menuBars[0]);
 
     // Pop-ups of the member tree (group, member, own row) and of the task tray.
-    m_memberMenus[0] =
-        BuildMenu(m_app.Text(1047), {{1075, OnNettersMessage}, {1074, SelectMessage}});
-    m_memberMenus[1] = BuildMenu(QString(), {{1074, SelectMessage, "Ctrl+M"}, {1073, SelectChat}});
-    m_memberMenus[2] = BuildMenu(m_app.Text(1048), {{0, 0, nullptr, StatusSubmenu}});
+    m_memberMenus[0] = BuildMenu(m_app.Text(1047), {{1075, OnNettersMessage},
+                                                    {1074, SelectMessage},
+                                                    {},
+                                                    {1071, Property, "Alt+Return"}});
+    m_memberMenus[1] = BuildMenu(QString(), {{1074, SelectMessage, "Ctrl+M"},
+                                             {1073, SelectChat},
+                                             {},
+                                             {1076, SettingSound},
+                                             {1071, Property, "Alt+Return"}});
+    m_memberMenus[2] = BuildMenu(m_app.Text(1048), {{0, 0, nullptr, StatusSubmenu},
+                                                    {},
+                                                    {1072, MyProperty}});
     m_trayMenu = BuildMenu(QString(), {{1087, OpenWindow},
                                        {},
                                        {0, 0, nullptr, StatusSubmenu},
@@ -303,6 +345,9 @@ void CAvalinDlg::BuildMenus() {
                                        {AvalinRes::TextLogon, Logon},
                                        {1061, Exit}});
     m_settingDrop = NewSettingMenu();
+    // Pop-ups of the message lists (4019, 4020).
+    m_messageMenus[0] = BuildMenu(QString(), messages[0]);
+    m_messageMenus[1] = BuildMenu(QString(), messages[1]);
 }
 
 void CAvalinDlg::PrepareMenu(QMenu* menu) {
@@ -321,12 +366,20 @@ void CAvalinDlg::PrepareMenu(QMenu* menu) {
                                  : command == SortStatus ? 3
                                  : command == SortID     ? 4
                                                          : 0;
+        const int messageSort = command == SortDate                        ? 1
+                                : command == SortFrom || command == SortTo ? 2
+                                : command == SortSubject                   ? 3
+                                                                           : 0;
+        const CMessagePage* page = MessagePage(CurrentTab());
         if (sortPosition) {
             action->setCheckable(true);
             action->setChecked(model.SortColumn() == sortPosition - 1);
+        } else if (messageSort && page) {
+            action->setCheckable(true);
+            action->setChecked(page->SortPosition() == messageSort);
         } else if (command == Order) {
             action->setCheckable(true);
-            action->setChecked(CurrentTab() == 0 ? model.SortAscending() : true);
+            action->setChecked(page ? page->Ascending() : model.SortAscending());
         }
     }
 }
@@ -357,8 +410,13 @@ void CAvalinDlg::BuildToolbar(int tab) {
     const Tool logon{Logon, on ? 107u : 106u, on ? 262u : 261u};
     QList<Tool> tools = {{StatusMenu, 604, 290}};
     if (tab == 0)
-        tools += {{SelectChat, 311, 336}, {SelectMessage, 110, 335}};
-    tools += {{MessageBox, 303, 304}, {SettingMenu, 260, 263}, logon};
+        tools += {{SelectChat, 311, 336}, {SelectMessage, 110, 335}, {MessageBox, 303, 304}};
+    else
+        tools += {tab == 1 ? Tool{Reply, 111, 264} : Tool{ReEdit, 111, 1088},
+                  {Open, 109, 266},
+                  {Clear, 108, 267},
+                  {Transfer, 113, 268}};
+    tools += {{SettingMenu, 260, 263}, logon};
     m_toolbar->clear();
     for (const Tool& tool : tools) {
         QAction* action = m_toolbar->addAction(
@@ -429,7 +487,22 @@ void CAvalinDlg::SelectTab(int tab) {
 }
 
 QList<int> CAvalinDlg::SelectedRows() const {
+    if (const CMessagePage* page = MessagePage(CurrentTab()))
+        return page->List()->SelectedRows();
     return m_list && CurrentTab() == 0 ? m_list->SelectedRows() : QList<int>();
+}
+
+CMessagePage* CAvalinDlg::MessagePage(int tab) const {
+    return tab == 1 ? static_cast<CMessagePage*>(m_newPage)
+           : tab == 2 ? static_cast<CMessagePage*>(m_sendPage)
+                      : nullptr;
+}
+
+void CAvalinDlg::RefreshDates() {
+    if (m_newPage)
+        m_newPage->Model().RefreshDates();
+    if (m_sendPage)
+        m_sendPage->Model().RefreshDates();
 }
 
 QString CAvalinDlg::TabTitle(int tab) const {
@@ -473,6 +546,8 @@ void CAvalinDlg::OnLoggedOn() {
     m_list->SetMemberColumnWidth(m_app.Settings().memberColumn);
     SortBy(CAvalinSettings::ReadInt(core, u"PresencePage", u"SortIndex", 1),
            CAvalinSettings::ReadInt(core, u"PresencePage", u"SortAsc", 1) != 0);
+    m_newPage->LoadLayout();
+    m_sendPage->LoadLayout();
     ApplyWinPos();
     m_list->SetAcceptFiles(true);
     BuildToolbar(CurrentTab());
@@ -487,6 +562,8 @@ void CAvalinDlg::SaveLayout() {
                               int(m_app.Model().SortColumn()) + 1);
     CAvalinSettings::WriteInt(core, u"PresencePage", u"SortAsc",
                               m_app.Model().SortAscending() ? 1 : 0);
+    m_newPage->SaveLayout();
+    m_sendPage->SaveLayout();
     CWinPos pos;
     pos.showCommand = isMaximized() ? CWinPos::kMaximised : isVisible() ? CWinPos::kNormal : 2;
     pos.normal = normalGeometry().isValid() ? normalGeometry() : geometry();
@@ -497,8 +574,8 @@ void CAvalinDlg::OnLoggedOff() {
     SaveLayout();
     delete m_statusDialog.data();
     m_list->SetAcceptFiles(false);
-    m_newList->clear();
-    m_sentList->clear();
+    m_newPage->RemoveAll();
+    m_sendPage->RemoveAll();
     BuildToolbar(CurrentTab());
 }
 
@@ -520,8 +597,20 @@ void CAvalinDlg::OnCommand(int command) {
         hide();
         return;
     case Order:
-        if (CurrentTab() == 0)
+        if (CMessagePage* page = MessagePage(CurrentTab()))
+            page->SortByPosition(page->SortPosition(), !page->Ascending());
+        else
             SortBy(int(m_app.Model().SortColumn()) + 1, !m_app.Model().SortAscending());
+        return;
+    case SortDate:
+    case SortFrom:
+    case SortTo:
+    case SortSubject:
+        if (CMessagePage* page = MessagePage(CurrentTab()))
+            page->SortByPosition(command == SortDate      ? 1
+                                 : command == SortSubject ? 3
+                                                          : 2,
+                                 page->Ascending());
         return;
     case SortName:
     case SortOnOff:
@@ -567,6 +656,11 @@ void CAvalinDlg::DropMenu(QMenu* menu, int command) {
     menu->exec(at);
 }
 
+void CAvalinDlg::ShowMessageMenu(int tab, const QPoint& at) {
+    if (tab == 1 || tab == 2)
+        m_messageMenus[tab - 1]->exec(at);
+}
+
 void CAvalinDlg::ShowMemberMenu(int row, const QPoint& at) {
     const CMemberTreeModel::Kind kind = m_app.Model().RowKind(row);
     if (kind == CMemberTreeModel::NoRow || !m_app.IsLoggedOn())
@@ -600,6 +694,10 @@ bool CAvalinDlg::event(QEvent* event) {
         OpenFreeInput();
         return true;
     }
+    if (int(event->type()) == ZeltaMsg::ActivityInput) {
+        m_app.OnActivity();
+        return true;
+    }
     return QWidget::event(event);
 }
 
@@ -615,6 +713,27 @@ void CAvalinDlg::changeEvent(QEvent* event) {
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
     else if (event->type() == QEvent::ActivationChange)
         m_list->viewport()->update();
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::LocaleChange)
+        RefreshDates();
+}
+
+void CAvalinDlg::SetIdleTimer(bool running) {
+    if (running)
+        m_idleTimer.start(1000, this);
+    else
+        m_idleTimer.stop();
+}
+
+void CAvalinDlg::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_idleTimer.timerId())
+        m_app.OnIdleTick();
+    else
+        QWidget::timerEvent(event);
+}
+
+void CAvalinDlg::paintEvent(QPaintEvent* event) {
+    RefreshDates();
+    QWidget::paintEvent(event);
 }
 
 void CAvalinDlg::RestoreAndRaise() {

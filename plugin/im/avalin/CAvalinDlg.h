@@ -5,6 +5,7 @@
 
 #include "obrix/ZeltaPlatform.h"
 
+#include <QBasicTimer>
 #include <QHash>
 #include <QKeyCombination>
 #include <QList>
@@ -13,14 +14,16 @@
 #include <QWidget>
 
 class CAvalinApp;
+class CMessagePage;
+class CNewPage;
 class CPresenceList;
+class CSendPage;
 class QAction;
 class QMenu;
 class QMenuBar;
 class QPushButton;
 class QTabWidget;
 class QToolBar;
-class QTreeWidget;
 class QVBoxLayout;
 
 class CAvalinDlg : public QWidget {
@@ -51,6 +54,15 @@ public:
     void SelectTab(int tab);
     QList<int> SelectedRows() const;
     CPresenceList* PresenceList() const { return m_list; }
+    CNewPage* NewPage() const { return m_newPage; }
+    CSendPage* SendPage() const { return m_sendPage; }
+    // The message page of a tab, null for the member tab.
+    CMessagePage* MessagePage(int tab) const;
+    // Runs or stops the one-second inactivity timer.
+    void SetIdleTimer(bool running);
+    bool IsIdleTimerRunning() const { return m_idleTimer.isActive(); }
+    // Looks at the clock: on a new day the date columns of both lists are drawn again.
+    void RefreshDates();
     QMenuBar* MenuBar(int tab) const { return m_menuBars.value(tab); }
     QToolBar* ToolBar() const { return m_toolbar; }
     QPushButton* Button(int command) const;
@@ -72,6 +84,8 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     struct MenuItem;
@@ -87,6 +101,7 @@ private:
     void SortBy(int position, bool ascending);
     void DropMenu(QMenu* menu, int command);
     void ShowMemberMenu(int row, const QPoint& at);
+    void ShowMessageMenu(int tab, const QPoint& at);
     void OpenFreeInput();
     void OpenPresetList();
     void ApplyWinPos();
@@ -99,8 +114,9 @@ private:
     QToolBar* m_toolbar = nullptr;
     QTabWidget* m_tabs = nullptr;
     CPresenceList* m_list = nullptr;
-    QTreeWidget* m_newList = nullptr;
-    QTreeWidget* m_sentList = nullptr;
+    CNewPage* m_newPage = nullptr;
+    CSendPage* m_sendPage = nullptr;
+    QMenu* m_messageMenus[2] = {};
     QHash<int, QPushButton*> m_buttons;
     QMenu* m_trayMenu = nullptr;
     QMenu* m_settingDrop = nullptr;
@@ -108,4 +124,5 @@ private:
     QList<QMenu*> m_statusMenus;
     QList<QMenu*> m_ownedMenus;
     QPointer<QWidget> m_statusDialog;
+    QBasicTimer m_idleTimer;
 };

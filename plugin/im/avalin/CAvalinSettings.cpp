@@ -39,7 +39,14 @@ void CAvalinSettings::WriteString(const CObrixTable& obrix, const char16_t* sect
                              reinterpret_cast<const char16_t*>(value.utf16()));
 }
 
-CAvalinSettings CAvalinSettings::Read(const CObrixTable& obrix, bool chatPresent) {
+namespace {
+int CountOrDefault(int value) {
+    return value >= 1 && value <= 50 ? value : 10;
+}
+} // namespace
+
+CAvalinSettings CAvalinSettings::Read(const CObrixTable& obrix, bool chatPresent,
+                                      const QString& absentDefault) {
     CAvalinSettings s;
     s.confirmLogoff = ReadInt(obrix, u"General", u"Logoff", 1) != 0;
     s.preCheckUrl = ReadInt(obrix, u"PresencePage", u"PreCheckURL", 0) != 0;
@@ -49,5 +56,43 @@ CAvalinSettings CAvalinSettings::Read(const CObrixTable& obrix, bool chatPresent
     s.doubleClick = click >= DoubleClickMessage && click <= DoubleClickAsk ? click : DoubleClickAsk;
     if (!chatPresent)
         s.doubleClick = DoubleClickMessage;
+    s.newCount = CountOrDefault(ReadInt(obrix, u"NewPage", u"DspCnt", 10));
+    s.newKeepRead = ReadInt(obrix, u"NewPage", u"DspUnRead", 1) != 0;
+    s.sendCount = CountOrDefault(ReadInt(obrix, u"SendPage", u"DspCnt", 10));
+    s.changeStatus = ReadInt(obrix, u"PresencePage", u"ChangeStatus", 1) != 0;
+    // Kept as stored: a time outside 1 .. 120 turns the timer off.
+    s.idleMinutes = ReadInt(obrix, u"PresencePage", u"Time", 10);
+    s.absentIcon = ReadString(obrix, u"PresencePage", u"Icon", QStringLiteral("1-3"));
+    s.absentStatus = ReadString(obrix, u"PresencePage", u"Status", absentDefault);
+    s.reservation = ReadInt(obrix, u"PresencePage", u"Reservation", 1);
+    s.returnOnNet = ReadInt(obrix, u"PresencePage", u"ReturnOnNet", 0) != 0;
     return s;
+}
+
+void CAvalinSettings::Write(const CObrixTable& obrix, int group) const {
+    switch (group) {
+    case 0:
+        WriteInt(obrix, u"General", u"Logoff", confirmLogoff ? 1 : 0);
+        break;
+    case 1:
+        WriteInt(obrix, u"PresencePage", u"ChangeStatus", changeStatus ? 1 : 0);
+        WriteInt(obrix, u"PresencePage", u"Time", idleMinutes);
+        WriteString(obrix, u"PresencePage", u"Icon", absentIcon);
+        WriteString(obrix, u"PresencePage", u"Status", absentStatus);
+        WriteInt(obrix, u"PresencePage", u"Reservation", reservation);
+        WriteInt(obrix, u"PresencePage", u"ReturnOnNet", returnOnNet ? 1 : 0);
+        WriteInt(obrix, u"PresencePage", u"PreCheckURL", preCheckUrl ? 1 : 0);
+        WriteInt(obrix, u"PresencePage", u"MemColSize", memberColumn);
+        WriteInt(obrix, u"PresencePage", u"DBClick", doubleClick);
+        break;
+    case 2:
+        WriteInt(obrix, u"NewPage", u"DspCnt", newCount);
+        WriteInt(obrix, u"NewPage", u"DspUnRead", newKeepRead ? 1 : 0);
+        break;
+    case 3:
+        WriteInt(obrix, u"SendPage", u"DspCnt", sendCount);
+        break;
+    default:
+        break;
+    }
 }

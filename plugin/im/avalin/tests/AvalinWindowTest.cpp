@@ -4,7 +4,10 @@
 #include "plugin/im/avalin/CAvalinDlg.h"
 #include "plugin/im/avalin/CChangeStatusDlg.h"
 #include "plugin/im/avalin/CMemberTreeModel.h"
+#include "plugin/im/avalin/CMessageList.h"
+#include "plugin/im/avalin/CNewPage.h"
 #include "plugin/im/avalin/CPresenceList.h"
+#include "plugin/im/avalin/CSendPage.h"
 #include "tests/support/ScriptedCore.h"
 
 #include <QApplication>
@@ -21,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -217,6 +221,83 @@ TEST_F(AvalinWindowTest, StatusDialogRefusesOfflineWordsAndKeepsRedPresetsEveryw
         status = action->menu() ? action->menu() : status;
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(status->actions().at(4)->text().startsWith(QStringLiteral("&&\t")));
+}
+
+CLetrix StoredMessage(const QString& id, const QString& subject, uint32_t flags = 0) {
+    CLetrix m;
+    m.SetMessageID(id);
+    m.SetSubject(subject);
+    m.SetFromID(QStringLiteral("aoki"));
+    m.SetFromName(QStringLiteral("青木"));
+    m.AddDst(CLetrix::DST_TO, QStringLiteral("me"));
+    m.SetFlags(flags);
+    m.CreateSendTime();
+    return m;
+}
+
+TEST_F(AvalinWindowTest, MessageListsFollowTheCoreAndHandTheirCommandsToTheMessageModule) {
+    ScriptedCore::SetInt(QStringLiteral("NewPage"), QStringLiteral("DspUnRead"), 0);
+    ScriptedCore::SetInt(QStringLiteral("NewPage"), QStringLiteral("DspCnt"), 2);
+    ScriptedCore::AddMember(QStringLiteral("aoki"), QStringLiteral("青木"), QString(),
+                            QStringLiteral("太郎"));
+    LogOn();
+    for (const char* id : {"r1", "r2", "r3"})
+        ScriptedCore::AddMessage(ObrixBox::Received,
+                                 StoredMessage(QString::fromLatin1(id), QString::fromLatin1(id)));
+    CLetrix sent = StoredMessage(QStringLiteral("s1"), QStringLiteral("報告"));
+    sent.AddDst(CLetrix::DST_TO, QStringLiteral("aoki,all@dev"));
+    ScriptedCore::AddMessage(ObrixBox::Sent, sent);
+
+    CMessageListModel& received = Window().NewPage()->Model();
+    for (const char16_t* id : {u"r1", u"r2", u"r3", u"unknown"})
+        app->OnRecvMessage(id);
+    EXPECT_EQ(received.ArrivalOrder(), (QStringList{"r2", "r3"})) << "two are kept";
+    EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0) << "every record went back to the core";
+    app->OnSendMessage(u"s1");
+    EXPECT_EQ(Window().SendPage()->Model().index(0, 1).data().toString(),
+              QStringLiteral("青木  太郎,開発部")) << "the user, unknown to the directory here, is left out";
+
+    // One selected row: the commands carry the received box to the message module.
+    Window().SelectTab(1);
+    CMessageList* list = Window().NewPage()->List();
+    list->setCurrentIndex(received.index(received.RowOf(QStringLiteral("r2")), 0));
+    ScriptedCore::ClearCalls();
+    for (int command : {Reply, ReplyAll, Open, Transfer, Property, ReEdit})
+        Window().OnCommand(command);
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Begin")),
+              (QStringList{"Begin\t4\t2\t1", "Begin\t4\t3\t1", "Begin\t4\t5\t1",
+                           "Begin\t4\t6\t1", "Begin\t2\t2\t1"}));
+    // Two rows: commands on one message do nothing.
+    list->selectAll();
+    ScriptedCore::ClearCalls();
+    Window().OnCommand(Reply);
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Begin")).isEmpty());
+
+    // Read in the message module: with "DspUnRead" 0 it leaves the list.
+    app->OnChangeMessageFlags(ObrixBox::Received, u"R3", LETRIX_FLAG_READ);
+    EXPECT_EQ(received.ArrivalOrder(), QStringList{"r2"});
+    // Clear asks first; Cancel keeps the rows.
+    AnswerNextBox(false);
+    Window().OnCommand(ClearAll);
+    EXPECT_EQ(received.rowCount(), 1);
+    AnswerNextBox(true);
+    Window().OnCommand(ClearAll);
+    EXPECT_EQ(received.rowCount(), 0);
+
+    // The sent tab re-edits from the sent box; a removed message leaves its list.
+    Window().SelectTab(2);
+    Window().SendPage()->List()->setCurrentIndex(Window().SendPage()->Model().index(0, 0));
+    ScriptedCore::ClearCalls();
+    Window().OnCommand(ReEdit);
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Begin")), QStringList{"Begin\t4\t4\t1"});
+    app->OnRemoveMessage(ObrixBox::Sent, u"s1");
+    EXPECT_EQ(Window().SendPage()->Model().rowCount(), 0);
+
+    // The sort survives log-off.
+    Window().SendPage()->SortByPosition(3, false);
+    app->OnLogoff(1);
+    EXPECT_EQ(ScriptedCore::StoredInt(QStringLiteral("SendPage"), QStringLiteral("SortIndex")), 3);
+    EXPECT_EQ(ScriptedCore::StoredInt(QStringLiteral("SendPage"), QStringLiteral("SortAsc")), 0);
 }
 
 } // namespace

@@ -1,0 +1,32 @@
+// The list control of the two message tabs: full-row selection, columns sorted by a header
+// click, the sort mark on the sorted column. What the rows say and how they look (bold for
+// unread, red for a priority) comes from its CMessageListModel.
+#pragma once
+
+#include <QTreeView>
+
+class CMessageListModel;
+
+class CMessageList : public QTreeView {
+    Q_OBJECT
+
+public:
+    explicit CMessageList(CMessageListModel* model, QWidget* parent = nullptr);
+
+    QList<int> SelectedRows() const;
+    // Column widths as "w:w:w" and back; a value that does not fit leaves the widths alone.
+    QString ColumnSizes() const;
+    void ApplyColumnSizes(const QString& sizes);
+    // Shows the model's sort on the header.
+    void ShowSortMark();
+
+signals:
+    void ContextMenuWanted(const QPoint& globalPos);
+    void OpenWanted();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    CMessageListModel* m_model;
+};
