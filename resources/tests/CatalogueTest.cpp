@@ -20,6 +20,7 @@ const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
     {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875}, {881, 884},   {888, 891},
     {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918}, {1001, 1008}, {1400, 1430},
     {2030, 2031},
+    {1100, 1151}, // message box menus and windows
 };
 
 // Texts used as formats and the values their callers pass, in order ('s' text, 'd' number).
@@ -42,6 +43,7 @@ const QHash<uint32_t, QString> kFormats = {
     {890, "s"},                                           // unreadable attachment: file name
     {917, "d"},                                           // body too long: limit
     {918, "d"},                                           // subject too long: limit
+    {1140, "d"}, {1150, "d"},                            // message box: page number, hits
     {2005, "s"},                                          // log-on failed: reason
     {2021, "s"},                                          // tray tip: member ID
     {2031, "s"},                                          // authorisation: member ID

@@ -3,6 +3,7 @@
 #include "host/CoreApi.h"
 #include "imframe/CImFrame.h"
 #include "imframe/MessageBoxRequests.h"
+#include "imframe/MessageRequests.h"
 #include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/trovane/CTrovaneBoxLoader.h"
@@ -10,10 +11,15 @@
 #include "plugin/im/trovane/CTrovaneProgressEvent.h"
 #include "plugin/im/trovane/CTrovaneSettingsFiles.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 
 using namespace TrovaneBox;
 namespace Files = CTrovaneSettingsFiles;
@@ -42,16 +48,38 @@ constexpr MessageFolder kMessageFolders[] = {
     {"draft/", KindDraft, Draft},
 };
 
+// Question and warning boxes with the buttons named by the core's texts.
 bool AskOkCancel(const QString& title, const QString& text) {
-    return QMessageBox::question(nullptr, title, text, QMessageBox::Ok | QMessageBox::Cancel,
-                                 QMessageBox::Ok) == QMessageBox::Ok;
+    void* res = CImFrame::Instance().Obrix().GetIMResHandle
+                    ? CImFrame::Instance().Obrix().GetIMResHandle()
+                    : nullptr;
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(CResourceLoader::LoadString(res, 1093));
+    box.button(QMessageBox::Cancel)->setText(CResourceLoader::LoadString(res, 1094));
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok;
+}
+
+void ShowWarning(const QString& title, const QString& text) {
+    void* res = CImFrame::Instance().Obrix().GetIMResHandle
+                    ? CImFrame::Instance().Obrix().GetIMResHandle()
+                    : nullptr;
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Ok)->setText(CResourceLoader::LoadString(res, 1093));
+    box.exec();
+}
+
+QString AskSavePath(const QString& title, const QString& proposed, const QString& filter) {
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, proposed, filter);
 }
 
 } // namespace
 
 CTrovaneApp::CTrovaneApp()
     : CIMPluginApp(ImModules::MessageBox), m_link(std::make_unique<CTrovaneObrixLink>(Obrix())),
-      m_question(AskOkCancel) {
+      m_question(AskOkCancel), m_warning(ShowWarning), m_savePath(AskSavePath) {
     m_store.SetTransConds(&m_conditions);
 }
 
@@ -332,22 +360,50 @@ void CTrovaneApp::EnsureFrame() {
             Obrix().SetReadMessage(KindReceived,
                                    reinterpret_cast<const char16_t*>(entry.GetMessageID().utf16()));
     };
-    actions.newMessage = [this] {
-        // The message module's request record: the message kind, then a message record
-        // (none for a new message).
-        struct {
-            uint32_t nKind;
-            tagLETRIX* pLetrix;
-        } request{5, nullptr};
-        if (Obrix().Begin)
-            Obrix().Begin(ObrixModule::Message, 0, reinterpret_cast<intptr_t>(&request));
-    };
     actions.messageDir = [this] {
         return Text(Obrix().GetMessageDir ? Obrix().GetMessageDir() : nullptr);
     };
-    actions.open = [this](CTrovaneMessage& entry) { OpenEntry(entry); };
+    actions.beginMessage = [this](int kind, CTrovaneMessage* entry) { BeginMessage(kind, entry); };
     actions.setDogear = [this](CTrovaneMessage& entry, bool on) { SetDogear(entry, on); };
-    m_frame = new CTrovaneFrame(m_store, Resources(), std::move(actions));
+    actions.removeFromCore = [this](const CTrovaneMessage& entry) {
+        const QString id = entry.GetMessageID();
+        if (Obrix().RemoveMessage)
+            Obrix().RemoveMessage(entry.Kind(), reinterpret_cast<const char16_t*>(id.utf16()));
+    };
+    actions.property = [this](const CTrovaneMessage& entry) {
+        // The message properties module takes the message kind and the message ID.
+        const QString id = entry.GetMessageID();
+        if (Obrix().Begin)
+            Obrix().Begin(ObrixModule::MessageProperty, entry.Kind(),
+                          reinterpret_cast<intptr_t>(id.utf16()));
+    };
+    actions.help = [this] {
+        if (Obrix().Help)
+            Obrix().Help();
+    };
+    actions.version = [this] {
+        if (Obrix().Version)
+            Obrix().Version();
+    };
+    actions.restore = [this] { Restore(); };
+    actions.memberName = [this](const QString& id) { return m_link->MemberName(id); };
+    actions.groupName = [this](const QString& id) { return m_link->GroupName(id); };
+    actions.question = [this](const QString& title, const QString& text) {
+        return m_question && m_question(title, text);
+    };
+    actions.warn = [this](const QString& title, const QString& text) {
+        if (m_warning)
+            m_warning(title, text);
+    };
+    actions.inform = actions.warn;
+    actions.savePath = [this](const QString& title, const QString& proposed,
+                              const QString& filter) {
+        return m_savePath ? m_savePath(title, proposed, filter) : QString();
+    };
+    actions.openFile = [](const QString& path) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+    m_frame = new CTrovaneFrame(m_store, m_conditions, Resources(), std::move(actions));
     m_frame->SetOnHidden([this] { WriteAbnormal(0); });
     // "Top" holds the horizontal position and "Left" the vertical one.
     CTrovanePlacement placement;
@@ -387,25 +443,26 @@ void CTrovaneApp::WriteAbnormal(int value) {
     WriteSetting(kAbnormalKey, value);
 }
 
-void CTrovaneApp::OpenEntry(CTrovaneMessage& entry) {
+void CTrovaneApp::BeginMessage(int kind, CTrovaneMessage* entry) {
     if (!Obrix().Begin)
         return;
-    entry.Body(*m_link);
-    // The message module's request: the entry's message kind, then its message record.
-    struct {
-        uint32_t nKind;
-        tagLETRIX* pLetrix;
-    } request{uint32_t(entry.Kind()), entry};
-    if (!entry.IsDraft()) {
-        Obrix().Begin(ObrixModule::Message, 5, reinterpret_cast<intptr_t>(&request));
+    if (!entry) {
+        // A new message: the request names no earlier message.
+        const tagMESBEGIN request{5, nullptr};
+        Obrix().Begin(ObrixModule::Message, MessageBegin::New,
+                      reinterpret_cast<intptr_t>(&request));
         return;
     }
-    Obrix().Begin(ObrixModule::Message, 4, reinterpret_cast<intptr_t>(&request));
+    entry->Body(*m_link);
+    const tagMESBEGIN request{uint32_t(entry->Kind()), *entry};
+    Obrix().Begin(ObrixModule::Message, kind, reinterpret_cast<intptr_t>(&request));
+    if (kind != MessageBegin::EditDraft || !entry->IsDraft())
+        return;
     // The compose window holds the draft now; saving it again files it anew.
-    const QString id = entry.GetMessageID();
+    const QString id = entry->GetMessageID();
     if (Obrix().RemoveMessage)
         Obrix().RemoveMessage(KindDraft, reinterpret_cast<const char16_t*>(id.utf16()));
-    m_store.DeleteEntry(&entry);
+    m_store.DeleteEntry(entry);
     if (m_frame)
         m_frame->Refresh();
 }

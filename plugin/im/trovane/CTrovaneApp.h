@@ -57,6 +57,12 @@ public:
     // The question asked after an abnormal end (title, text); true for OK. Tests answer it.
     using Question = std::function<bool(const QString& title, const QString& text)>;
     void SetQuestion(Question question) { m_question = std::move(question); }
+    // Warnings and information boxes (title, text), and the choice of a file to save to
+    // (title, proposed name, filter); tests answer them.
+    using Warning = std::function<void(const QString& title, const QString& text)>;
+    void SetWarning(Warning warning) { m_warning = std::move(warning); }
+    using SavePath = std::function<QString(const QString&, const QString&, const QString&)>;
+    void SetSavePath(SavePath savePath) { m_savePath = std::move(savePath); }
     // The pause between load slices (tests and benchmarks shorten it).
     void SetLoadPause(int ms) { m_loadPauseMs = ms; }
 
@@ -78,8 +84,9 @@ private:
     void WriteAbnormal(int value);
     int ReadSetting(const char16_t* key, int fallback) const;
     void WriteSetting(const char16_t* key, int value) const;
-    // Opens an entry in the message plug-in; a draft is edited again and leaves the box.
-    void OpenEntry(CTrovaneMessage& entry);
+    // A request of the message plug-in about an entry (none: a new message); a draft edited
+    // again leaves the core and the box.
+    void BeginMessage(int kind, CTrovaneMessage* entry);
     void SetDogear(CTrovaneMessage& entry, bool on);
     // Saves a loaded box and, when unloading, empties it.
     void SaveAndUnload(bool unload);
@@ -97,4 +104,6 @@ private:
     QString m_dataDir;
     int m_loadPauseMs = kLoadPauseMs;
     Question m_question;
+    Warning m_warning;
+    SavePath m_savePath;
 };

@@ -1,40 +1,139 @@
 #include "plugin/im/trovane/CTrovaneFrame.h"
 
+#include "imframe/ImPrint.h"
+#include "imframe/MessageRequests.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/trovane/CTrovaneListModel.h"
+#include "plugin/im/trovane/CTrovaneNamedMutex.h"
 #include "plugin/im/trovane/CTrovanePreview.h"
+#include "plugin/im/trovane/CTrovanePreviewPage.h"
 #include "plugin/im/trovane/CTrovaneProgressEvent.h"
 #include "plugin/im/trovane/CTrovaneStore.h"
+#include "plugin/im/trovane/CTrovaneTransCondDialog.h"
+#include "plugin/im/trovane/CTrovaneTransCondList.h"
 #include "plugin/im/trovane/CTrovaneTreeModel.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDrag>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QUrl>
+#include <memory>
 
 using namespace TrovaneBox;
+namespace Cmd = TrovaneCmd;
+namespace Commands = CTrovaneCommands;
 
 namespace {
 
 constexpr uint32_t kTitleText = 823;
+constexpr uint32_t kMissingFileText = 827;
 constexpr uint32_t kStatusText = 828;
+constexpr uint32_t kNewFolderText = 883;
+constexpr uint32_t kNameTakenText = 884;
+constexpr uint32_t kEmptyTrashText = 486;
+constexpr uint32_t kDeleteFolderText = 487;
+constexpr uint32_t kDeleteMessagesText = 488;
+constexpr uint32_t kFolderToTrashText = 489;
+constexpr uint32_t kMessagesToTrashText = 490;
+constexpr uint32_t kTransferDoneText = 491;
+constexpr uint32_t kBusyText = 910;
+constexpr uint32_t kSaveTitleText = 1138;
+constexpr uint32_t kAllFilesText = 1139;
+constexpr uint32_t kPageFooterText = 1140;
 constexpr uint32_t kListMarks = 811;
 constexpr uint32_t kTreeImages = 812;
 constexpr uint32_t kToolImages = 819;
+
+// The accelerator table of the window.
+struct Accelerator {
+    QKeyCombination key;
+    int command;
+};
+const Accelerator kAccelerators[] = {
+    {QKeyCombination(Qt::Key_Delete), Cmd::DeleteKey},
+    {Qt::CTRL | Qt::Key_F, Cmd::Find},
+    {Qt::CTRL | Qt::Key_A, Cmd::SelectAllKey},
+    {QKeyCombination(Qt::Key_Tab), Cmd::NextPane},
+    {Qt::CTRL | Qt::Key_D, Cmd::TransferSettingKey},
+    {Qt::CTRL | Qt::Key_C, Cmd::Copy},
+    {QKeyCombination(Qt::Key_F3), Cmd::NoHandlerF3},
+    {QKeyCombination(Qt::Key_F4), Cmd::NoHandlerF4},
+    {Qt::CTRL | Qt::Key_P, Cmd::Print},
+    {QKeyCombination(Qt::Key_Insert), Cmd::NewFolder},
+    {QKeyCombination(Qt::Key_F2), Cmd::RenameFolder},
+    {QKeyCombination(Qt::Key_F1), Cmd::Help},
+    {Qt::CTRL | Qt::Key_W, Cmd::Forward},
+    {Qt::CTRL | Qt::Key_N, Cmd::NewMessage},
+    {Qt::ALT | Qt::Key_Return, Cmd::MessageProperty},
+    {Qt::CTRL | Qt::Key_E, Cmd::ReEdit},
+    {Qt::CTRL | Qt::Key_R, Cmd::Reply},
+    {Qt::CTRL | Qt::Key_O, Cmd::OpenAttachment},
+    {Qt::CTRL | Qt::Key_S, Cmd::SaveAttachment},
+};
+
+// The key of a command in the accelerator table, shown beside its menu item.
+QString KeyHint(int command) {
+    if (command == Cmd::FindEdit)
+        command = Cmd::Find;
+    for (const Accelerator& a : kAccelerators)
+        if (a.command == command)
+            return QKeySequence(a.key).toString(QKeySequence::NativeText);
+    return {};
+}
+
+// The mark sort of a menu command, -1 for none.
+int MarkSortOf(int command) {
+    switch (command) {
+    case Cmd::PrioritySort:
+        return CTrovaneListRules::PrioritySort;
+    case Cmd::CheckSort:
+        return CTrovaneListRules::CheckSort;
+    case Cmd::UnreadSort:
+        return CTrovaneListRules::UnreadSort;
+    case Cmd::ReplySort:
+        return CTrovaneListRules::ReplySort;
+    case Cmd::ForwardSort:
+        return CTrovaneListRules::ForwardSort;
+    case Cmd::AttachSort:
+        return CTrovaneListRules::AttachSort;
+    case Cmd::ReadSort:
+        return CTrovaneListRules::ReadSort;
+    default:
+        return -1;
+    }
+}
 
 QList<QIcon> Icons(void* resources, uint32_t bitmap) {
     QList<QIcon> icons;
     for (const QPixmap& tile : CResourceLoader::LoadBitmapTiles(resources, bitmap))
         icons << QIcon(tile);
     return icons;
+}
+
+bool Within(const QWidget* widget, const QWidget* pane) {
+    return widget && pane && (widget == pane || pane->isAncestorOf(widget));
 }
 
 // Draws "(n)" unread in blue and, for the drafts folder, "[n]" drafts in green after a
@@ -86,17 +185,17 @@ public:
 
 } // namespace
 
-CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFrameActions actions,
-                             QWidget* parent)
-    : QMainWindow(parent), m_store(store), m_resources(resources), m_actions(std::move(actions)) {
+CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, CTrovaneTransCondList& conditions,
+                             void* resources, CTrovaneFrameActions actions, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_conditions(conditions), m_resources(resources),
+      m_actions(std::move(actions)) {
     setObjectName(QStringLiteral("TrovaneFrame"));
-    const QString title = CResourceLoader::LoadString(m_resources, kTitleText);
+    const QString title = Text(kTitleText);
     setWindowTitle(title);
 
-    auto text = [this](uint32_t id) { return CResourceLoader::LoadString(m_resources, id); };
     m_treeModel = new CTrovaneTreeModel(m_store, Icons(m_resources, kTreeImages), title, this);
     CTrovaneListModel::Texts listTexts{
-        {text(392), text(391), text(393)}, {text(395), text(394), text(396)}, text(832), text(833)};
+        {Text(392), Text(391), Text(393)}, {Text(395), Text(394), Text(396)}, Text(832), Text(833)};
     m_listModel = new CTrovaneListModel(m_store, Icons(m_resources, kListMarks), listTexts, this);
 
     m_tree = new QTreeView(this);
@@ -105,38 +204,54 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFram
     m_tree->setModel(m_treeModel);
     m_tree->setItemDelegate(new CountDelegate(m_tree));
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
 
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("MessageList"));
     m_list->setModel(m_listModel);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setShowGrid(false);
     m_list->setWordWrap(false);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->verticalHeader()->hide();
     m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->horizontalHeader()->setHighlightSections(false);
     m_list->horizontalHeader()->setStretchLastSection(true);
+    m_list->horizontalHeader()->setSectionsClickable(true);
     m_list->setIconSize(QSize(32, 16));
-    const int widths[] = {39, 128, 96, 120};
-    for (int c = 0; c < 4; ++c)
-        m_list->setColumnWidth(c, widths[c]);
 
-    const CTrovanePreviewPage::Labels labels{text(391), text(392), text(393), text(394),
-                                             text(395), text(396), text(832), text(833)};
+    const CTrovanePreviewPage::Labels labels{Text(391), Text(392), Text(393), Text(394),
+                                             Text(395), Text(396), Text(832), Text(833)};
     m_preview = new CTrovanePreview(labels, this);
+    m_preview->Body()->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_preview->AttachmentList()->setContextMenuPolicy(Qt::CustomContextMenu);
+    // "app:" names of the page: the window's commands that make sense from a message.
+    m_preview->Body()->SetCommandTable({{QStringLiteral("reply"), Cmd::Reply},
+                                        {QStringLiteral("replyall"), Cmd::ReplyAll},
+                                        {QStringLiteral("forward"), Cmd::Forward},
+                                        {QStringLiteral("find"), Cmd::Find},
+                                        {QStringLiteral("print"), Cmd::Print},
+                                        {QStringLiteral("newmessage"), Cmd::NewMessage}});
+    connect(m_preview->Body(), &CTrovaneHtmlView::Command, this,
+            [this](int command) { QTimer::singleShot(0, this, [this, command] { Execute(command); }); });
 
     m_rightSplit = new QSplitter(Qt::Vertical, this);
     m_rightSplit->addWidget(m_list);
     m_rightSplit->addWidget(m_preview);
     m_rightSplit->setSizes({140, 300});
+    m_rightSplit->setChildrenCollapsible(false);
     m_split = new QSplitter(Qt::Horizontal, this);
     m_split->addWidget(m_tree);
     m_split->addWidget(m_rightSplit);
     m_split->setSizes({200, 440});
     m_split->setStretchFactor(1, 1);
+    m_split->setChildrenCollapsible(false);
     setCentralWidget(m_split);
 
+    BuildMenus();
+    BuildAccelerators();
     BuildToolBar();
     m_status = new QLabel(this);
     m_progress = new QProgressBar(this);
@@ -150,18 +265,53 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFram
             [this] { OnFolderChosen(); });
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { OnRowChosen(); });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateToolBar(); });
     connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &CTrovaneFrame::OnHeaderClicked);
+    connect(m_list->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) {
+                CTrovaneFolder* f = m_store.FindFolder(CurrentFolder());
+                if (m_applyingColumns || !f || column < 0 || column >= CTrovaneFolder::kColumns)
+                    return;
+                m_store.WithFolders([&] { f->aColumnWidth[size_t(column)] = uint32_t(width); });
+            });
     connect(m_tree, &QTreeView::expanded, this,
             [this](const QModelIndex& i) { m_treeModel->SetExpanded(i, true); });
     connect(m_tree, &QTreeView::collapsed, this,
             [this](const QModelIndex& i) { m_treeModel->SetExpanded(i, false); });
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &CTrovaneFrame::ShowTreeMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CTrovaneFrame::ShowListMenu);
+    connect(m_preview->Body(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) {
+                m_preview->Body()->setFocus();
+                std::unique_ptr<QMenu> menu(BuildMenu(Commands::PreviewMenu, this));
+                menu->exec(m_preview->Body()->viewport()->mapToGlobal(at));
+            });
+    connect(m_preview->AttachmentList(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) {
+                m_preview->AttachmentList()->setFocus();
+                std::unique_ptr<QMenu> menu(BuildMenu(Commands::AttachmentMenu, this));
+                menu->exec(m_preview->AttachmentList()->viewport()->mapToGlobal(at));
+            });
+    connect(m_preview->AttachmentList(), &QListWidget::itemActivated, this,
+            [this] { OpenAttachment(); });
+    connect(m_preview->AttachmentList(), &CTrovaneAttachList::DragRequested, this,
+            &CTrovaneFrame::DragAttachments);
+    connect(m_treeModel, &CTrovaneTreeModel::RenameRefused, this, [this] {
+        QTimer::singleShot(0, this, [this] { Warn(kNameTakenText); });
+    });
+    connect(m_treeModel, &CTrovaneTreeModel::Renamed, this, [this](uint32_t id) {
+        // The siblings are sorted by name again.
+        QTimer::singleShot(0, this, [this, id] {
+            Refresh();
+            SelectFolder(id);
+        });
+    });
     connect(m_listModel, &QAbstractItemModel::rowsInserted, this, [this] { UpdateStatus(); });
     // Double click or Enter opens the entry; a click on the mark toggles the dog-ear.
-    connect(m_list, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
-        if (CTrovaneMessage* entry = m_listModel->Entry(index.row()); entry && m_actions.open)
-            m_actions.open(*entry);
-    });
+    connect(m_list, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& index) { OpenEntry(m_listModel->Entry(index.row())); });
     connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         CTrovaneMessage* entry = m_listModel->Entry(index.row());
         if (index.column() != 0 || !entry || !m_actions.setDogear)
@@ -170,12 +320,121 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, void* resources, CTrovaneFram
         RefreshFlags();
     });
 
+    // Attachments leave the box through a directory of this user's alone.
+    m_tempDir = QDir::tempPath() + QStringLiteral("/ZTEMP.DIR-") +
+                QString::fromLocal8Bit(qgetenv("USER")) + u'/';
+    QDir().mkpath(m_tempDir);
+    QFile::setPermissions(m_tempDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                         QFileDevice::ExeOwner);
+
     Refresh();
     SelectFolder(ReceivedFolder);
     resize(640, 460);
 }
 
-CTrovaneFrame::~CTrovaneFrame() = default;
+CTrovaneFrame::~CTrovaneFrame() {
+    delete m_transCond.data();
+}
+
+QString CTrovaneFrame::Text(uint32_t id) const {
+    return CResourceLoader::LoadString(m_resources, id);
+}
+
+// ---- Menus, accelerators and toolbar ----
+
+QAction* CTrovaneFrame::CommandAction(int command, const QString& text, QObject* owner) {
+    auto* action = new QAction(text, owner);
+    action->setData(command);
+    connect(action, &QAction::triggered, this, [this, command] { Execute(command); });
+    return action;
+}
+
+QMenu* CTrovaneFrame::BuildMenu(Commands::Menu which, QWidget* parent) {
+    auto* menu = new QMenu(parent);
+    const Commands::Context context = MenuContext();
+    const int markSort = m_listModel->SortState().column == 0 ? m_listModel->SortState().markSort
+                                                               : -1;
+    for (int command : Commands::MenuItems(which)) {
+        if (command == Cmd::Separator) {
+            menu->addSeparator();
+            continue;
+        }
+        QString text = Text(Commands::TextOf(command));
+        const QString key = KeyHint(command);
+        if (!key.isEmpty())
+            text += u'\t' + key;
+        QAction* action = CommandAction(command, text, menu);
+        action->setEnabled(Commands::IsEnabled(command, context));
+        if (which == Commands::MarkSortMenu) {
+            action->setCheckable(true);
+            action->setChecked(MarkSortOf(command) == markSort && markSort >= 0);
+            action->setEnabled(m_listModel->FolderId() != 0);
+        }
+        menu->addAction(action);
+    }
+    return menu;
+}
+
+void CTrovaneFrame::BuildMenus() {
+    for (const Commands::MainMenu& main : Commands::MainMenus()) {
+        QMenu* menu = menuBar()->addMenu(Text(main.title));
+        for (int command : main.items) {
+            if (command == Cmd::Separator) {
+                menu->addSeparator();
+            } else if (command == Commands::FolderSubmenu) {
+                QMenu* folder = menu->addMenu(Text(1101));
+                folder->setObjectName(QStringLiteral("FolderMenu"));
+                for (int item : Commands::FolderSubmenuItems()) {
+                    if (item == Cmd::Separator) {
+                        folder->addSeparator();
+                        continue;
+                    }
+                    QString text = Text(Commands::TextOf(item));
+                    if (const QString key = KeyHint(item); !key.isEmpty())
+                        text += u'\t' + key;
+                    QAction* action = CommandAction(item, text, folder);
+                    folder->addAction(action);
+                    m_commandActions.insert(item, action);
+                }
+                connect(folder, &QMenu::aboutToShow, this, [this, folder] { UpdateMenuState(folder); });
+            } else {
+                QString text = Text(Commands::TextOf(command));
+                if (const QString key = KeyHint(command); !key.isEmpty())
+                    text += u'\t' + key;
+                QAction* action = CommandAction(command, text, menu);
+                menu->addAction(action);
+                m_commandActions.insert(command, action);
+            }
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenuState(menu); });
+    }
+}
+
+void CTrovaneFrame::BuildAccelerators() {
+    for (const Accelerator& a : kAccelerators) {
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(a.key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setData(a.command);
+        const int command = a.command;
+        connect(action, &QAction::triggered, this, [this, command] { Execute(command); });
+        addAction(action);
+        m_commandActions.insert(-command, action); // by the negated number: the key's own action
+    }
+}
+
+void CTrovaneFrame::UpdateMenuState(QMenu* menu) {
+    const Commands::Context context = MenuContext();
+    for (QAction* action : menu->actions()) {
+        if (QMenu* sub = action->menu()) {
+            if (sub->objectName() == u"FolderMenu")
+                action->setEnabled(Commands::FolderMenuEnabled(context));
+            continue;
+        }
+        if (!action->isSeparator())
+            action->setEnabled(Commands::IsEnabled(action->data().toInt(), context));
+    }
+}
 
 void CTrovaneFrame::BuildToolBar() {
     QToolBar* bar = addToolBar(QString());
@@ -183,35 +442,599 @@ void CTrovaneFrame::BuildToolBar() {
     bar->setMovable(false);
     bar->setIconSize(QSize(24, 24));
     const QList<QIcon> icons = Icons(m_resources, kToolImages);
-    // Tooltips are the list's own headers and the window's commands as the core names them.
     const struct {
-        Command command;
+        int command;
         uint32_t tip;
-    } buttons[] = {{CmdNewMessage, 164},      {CmdReply, 0},      {CmdForward, 0}, {CmdFind, 826},
-                   {CmdTransferSetting, 824}, {CmdThreadTree, 0}, {CmdDelete, 485}};
+    } buttons[] = {{Cmd::NewMessage, 1118}, {Cmd::Reply, 1119},      {Cmd::Forward, 1120},
+                   {Cmd::Find, 1115},       {Cmd::TransferSettingKey, 1106},
+                   {Cmd::ThreadTree, 1123}, {Cmd::DeleteKey, 1104}};
     for (int i = 0; i < 7; ++i) {
-        QAction* action = bar->addAction(i < icons.size() ? icons[i] : QIcon(),
-                                         CResourceLoader::LoadString(m_resources, buttons[i].tip));
-        switch (buttons[i].command) {
-        case CmdNewMessage:
-            connect(action, &QAction::triggered, this, [this] {
-                if (m_actions.newMessage)
-                    m_actions.newMessage();
-            });
+        QString tip = Text(buttons[i].tip);
+        tip.remove(QStringLiteral("...")).remove(QRegularExpression(QStringLiteral("\\(&.\\)")));
+        QAction* action = bar->addAction(i < icons.size() ? icons[i] : QIcon(), tip);
+        action->setData(buttons[i].command);
+        const int command = buttons[i].command;
+        connect(action, &QAction::triggered, this, [this, command] { Execute(command); });
+        m_toolActions << action;
+    }
+}
+
+void CTrovaneFrame::UpdateToolBar() {
+    const Commands::Context context = MenuContext();
+    for (QAction* action : std::as_const(m_toolActions)) {
+        const int command = action->data().toInt();
+        switch (command) {
+        case Cmd::TransferSettingKey:
+            action->setEnabled(Commands::IsEnabled(Cmd::FolderTransferSetting, context) ||
+                               (context.selectedRows == 1 &&
+                                (context.oneRow == Commands::ReceivedRow ||
+                                 context.oneRow == Commands::SentRow)));
             break;
-        case CmdDelete:
-            m_deleteAction = action;
-            action->setShortcut(QKeySequence::Delete);
-            action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-            connect(action, &QAction::triggered, this, &CTrovaneFrame::MoveSelectionToTrash);
+        case Cmd::DeleteKey:
+            action->setEnabled(context.selectedRows > 0 ||
+                               Commands::IsEnabled(Cmd::FolderToTrash, context));
             break;
         default:
-            // Their windows (reply, forward, find, transfer setting, threads) are not here yet.
-            action->setEnabled(false);
-            break;
+            action->setEnabled(Commands::IsEnabled(command, context));
         }
     }
 }
+
+Commands::Context CTrovaneFrame::MenuContext() const {
+    Commands::Context c;
+    const QWidget* focus = focusWidget();
+    c.treeFocus = Within(focus, m_tree);
+    c.listFocus = Within(focus, m_list);
+    c.attachmentFocus = Within(focus, m_preview->AttachmentList());
+    c.previewFocus = !c.attachmentFocus && Within(focus, m_preview);
+    if (const CTrovaneFolder* f = m_store.FindFolder(m_treeModel->FolderId(m_tree->currentIndex()))) {
+        m_store.WithFolders([&] {
+            c.category = Commands::CategoryOf(*f);
+            c.folderId = f->nID;
+            c.folderHasChildren = !f->children.isEmpty();
+        });
+    }
+    c.listRows = m_listModel->rowCount();
+    const QList<CTrovaneMessage*> selected = SelectedEntries();
+    c.selectedRows = int(selected.size());
+    if (selected.size() == 1) {
+        c.oneRow = Commands::RowKindOf(*selected[0]);
+        c.oneRowInTrash = selected[0]->BoxFlags() & InTrash;
+    }
+    c.previewShows = m_preview->Shown() != 0;
+    c.previewHasSelection = m_preview->Body()->textCursor().hasSelection() ||
+                            m_preview->Header()->textCursor().hasSelection();
+    c.attachmentSelected = !m_preview->AttachmentList()->selectedItems().isEmpty() &&
+                           m_preview->AttachmentList()->isVisible();
+    for (const CTrovaneMessage* e : m_store.Entries())
+        if (!(e->BoxFlags() & InTrash)) {
+            c.anyOutsideTrash = true;
+            break;
+        }
+    return c;
+}
+
+bool CTrovaneFrame::IsCommandEnabled(int command) const {
+    return Commands::IsEnabled(command, MenuContext());
+}
+
+void CTrovaneFrame::ShowTreeMenu(const QPoint& at) {
+    const QModelIndex index = m_tree->indexAt(at);
+    if (!index.isValid())
+        return;
+    m_tree->setFocus();
+    m_tree->setCurrentIndex(index);
+    const CTrovaneFolder* f = m_store.FindFolder(m_treeModel->FolderId(index));
+    if (!f)
+        return;
+    const Commands::Menu which = m_store.WithFolders([&] { return Commands::FolderMenu(*f); });
+    if (which == Commands::NoMenu)
+        return;
+    std::unique_ptr<QMenu> menu(BuildMenu(which, this));
+    menu->exec(m_tree->viewport()->mapToGlobal(at));
+}
+
+void CTrovaneFrame::ShowListMenu(const QPoint& at) {
+    const QModelIndex index = m_list->indexAt(at);
+    if (!index.isValid())
+        return;
+    m_list->setFocus();
+    if (!m_list->selectionModel()->isRowSelected(index.row(), {}))
+        m_list->selectRow(index.row());
+    const QList<CTrovaneMessage*> selected = SelectedEntries();
+    const Commands::Menu which =
+        Commands::RowMenu(int(selected.size()), selected.isEmpty() ? nullptr : selected[0]);
+    if (which == Commands::NoMenu)
+        return;
+    std::unique_ptr<QMenu> menu(BuildMenu(which, this));
+    menu->exec(m_list->viewport()->mapToGlobal(at));
+}
+
+void CTrovaneFrame::ShowMarkSortMenu() {
+    QHeaderView* header = m_list->horizontalHeader();
+    std::unique_ptr<QMenu> menu(BuildMenu(Commands::MarkSortMenu, this));
+    const QPoint at(header->sectionViewportPosition(0), header->height());
+    menu->exec(header->mapToGlobal(at));
+}
+
+// ---- Commands ----
+
+void CTrovaneFrame::Execute(int command) {
+    if (const int sort = MarkSortOf(command); sort >= 0) {
+        m_listModel->SortByMark(CTrovaneListRules::MarkSort(sort));
+        m_list->horizontalHeader()->setSortIndicatorShown(false);
+        if (m_list->currentIndex().isValid())
+            m_list->scrollTo(m_list->currentIndex());
+        return;
+    }
+    switch (command) {
+    case Cmd::DeleteKey:
+        return DeleteKey();
+    case Cmd::SelectAllKey:
+    case Cmd::SelectAll:
+        return SelectAll();
+    case Cmd::NextPane:
+        return NextPane();
+    case Cmd::TransferSettingKey:
+        if (MenuContext().treeFocus) {
+            if (IsCommandEnabled(Cmd::FolderTransferSetting))
+                OpenTransCondDialog(false);
+        } else if (SelectedEntries().size() == 1 &&
+                   Commands::RowKindOf(*SelectedEntries()[0]) != Commands::DraftRow) {
+            OpenTransCondDialog(true);
+        } else if (IsCommandEnabled(Cmd::FolderTransferSetting)) {
+            OpenTransCondDialog(false);
+        }
+        return;
+    case Cmd::Help:
+        if (m_actions.help)
+            m_actions.help();
+        return;
+    case Cmd::Version:
+        if (m_actions.version)
+            m_actions.version();
+        return;
+    case Cmd::Exit:
+        close();
+        return;
+    case Cmd::Restore:
+        if (m_actions.restore)
+            m_actions.restore();
+        return;
+    case Cmd::NewMessage:
+        return BeginMessage(MessageBegin::New);
+    case Cmd::OpenMessage:
+        return OpenSelected();
+    default:
+        break;
+    }
+    if (!IsCommandEnabled(command))
+        return;
+    switch (command) {
+    case Cmd::NewFolder:
+        return NewFolder();
+    case Cmd::RenameFolder:
+        return RenameFolder();
+    case Cmd::FolderToTrash:
+        return FolderToTrash();
+    case Cmd::DeleteFolder:
+        return DeleteFolderForGood(CurrentFolder());
+    case Cmd::EmptyTrash:
+        return EmptyTrash();
+    case Cmd::Transfer:
+        return TransferFolder();
+    case Cmd::FolderTransferSetting:
+        return OpenTransCondDialog(false);
+    case Cmd::MessageTransferSetting:
+        return OpenTransCondDialog(true);
+    case Cmd::MessagesToTrash:
+        return MessagesToTrash();
+    case Cmd::DeleteMessages:
+        return DeleteMessagesForGood();
+    case Cmd::Reply:
+        return BeginMessage(MessageBegin::Reply);
+    case Cmd::ReplyAll:
+        return BeginMessage(MessageBegin::ReplyToAll);
+    case Cmd::Forward:
+        return BeginMessage(MessageBegin::Forward);
+    case Cmd::ReEdit:
+        if (!Busy())
+            BeginMessage(MessageBegin::EditDraft);
+        return;
+    case Cmd::MessageProperty:
+        if (CTrovaneMessage* e = OneSelected(); e && m_actions.property)
+            m_actions.property(*e);
+        return;
+    case Cmd::Copy:
+        return Copy();
+    case Cmd::OpenAttachment:
+        return OpenAttachment();
+    case Cmd::SaveAttachment:
+        return SaveAttachment();
+    case Cmd::Print:
+        return Print(false);
+    case Cmd::PrintPreview:
+        return Print(true);
+    case Cmd::Export:
+        if (m_actions.exportMessages)
+            m_actions.exportMessages();
+        return;
+    case Cmd::Import:
+        if (CurrentFolder() && m_actions.importMessages)
+            m_actions.importMessages();
+        return;
+    default:
+        return; // F3, F4 and the windows that are not part of this build
+    }
+}
+
+bool CTrovaneFrame::Busy() {
+    if (!CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kFindDialog) &&
+        !CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kThreadDialog))
+        return false;
+    if (m_actions.warn)
+        m_actions.warn(windowTitle(), Text(kBusyText));
+    return true;
+}
+
+bool CTrovaneFrame::Confirm(uint32_t text) {
+    return m_actions.question && m_actions.question(Text(kTitleText), Text(text));
+}
+
+void CTrovaneFrame::Warn(uint32_t text) {
+    if (m_actions.warn)
+        m_actions.warn(Text(kTitleText), Text(text));
+}
+
+CTrovaneMessage* CTrovaneFrame::OneSelected() const {
+    const QList<CTrovaneMessage*> selected = SelectedEntries();
+    return selected.size() == 1 ? selected[0] : nullptr;
+}
+
+void CTrovaneFrame::NewFolder() {
+    const uint32_t parentId = m_treeModel->FolderId(m_tree->currentIndex());
+    const CTrovaneFolder* parent = m_store.FindFolder(parentId);
+    if (!parent)
+        return;
+    CTrovaneFolder folder;
+    folder.nID = m_store.NewFolderID();
+    folder.nParentID = parentId;
+    m_store.WithFolders([&] {
+        folder.nIconKind = parent->nIconKind;
+        folder.nFlags = parent->nFlags & ~SystemFolder;
+    });
+    folder.strName = Commands::FreeFolderName(m_store, parentId, Text(kNewFolderText));
+    if (!m_store.AddFolder(folder))
+        return;
+    Refresh();
+    SelectFolder(folder.nID);
+    m_tree->setFocus();
+    m_tree->edit(m_tree->currentIndex());
+}
+
+void CTrovaneFrame::RenameFolder() {
+    const QModelIndex index = m_tree->currentIndex();
+    if (index.isValid() && (m_treeModel->flags(index) & Qt::ItemIsEditable)) {
+        m_tree->setFocus();
+        m_tree->edit(index);
+    }
+}
+
+void CTrovaneFrame::RemoveSubtreeFromCore(uint32_t folderId) {
+    if (!m_actions.removeFromCore)
+        return;
+    for (const CTrovaneMessage* e : m_store.EntriesOf(folderId))
+        m_actions.removeFromCore(*e);
+    for (const CTrovaneFolder* child : m_store.ChildrenOf(folderId))
+        RemoveSubtreeFromCore(m_store.WithFolders([&] { return child->nID; }));
+}
+
+void CTrovaneFrame::FolderToTrash() {
+    const uint32_t id = CurrentFolder();
+    if (id == TrashFolder)
+        return EmptyTrash();
+    if (m_store.IsInSubtree(id, TrashFolder))
+        return DeleteFolderForGood(id);
+    if (id < FirstUserFolder || Busy() || !Confirm(kFolderToTrashText))
+        return;
+    CTrovaneFolder* folder = m_store.FindFolder(id);
+    if (!folder)
+        return; // gone while the question was open
+    // The trash keeps every name once, as any folder does.
+    const QString name = m_store.WithFolders([&] { return folder->strName; });
+    const QString free = Commands::FreeFolderName(m_store, TrashFolder, name, id);
+    if (!m_store.MoveFolder(TrashFolder, id))
+        return;
+    m_store.WithFolders([&] { folder->strName = free; });
+    Refresh();
+    SelectFolder(RootFolder);
+}
+
+void CTrovaneFrame::DeleteFolderForGood(uint32_t id) {
+    if (id == TrashFolder || !m_store.IsInSubtree(id, TrashFolder) || Busy() ||
+        !Confirm(kDeleteFolderText))
+        return;
+    const CTrovaneFolder* folder = m_store.FindFolder(id);
+    if (!folder)
+        return;
+    const uint32_t parent = m_store.WithFolders([&] { return folder->nParentID; });
+    RemoveSubtreeFromCore(id);
+    m_store.DeleteFolder(id);
+    Refresh();
+    SelectFolder(parent);
+}
+
+void CTrovaneFrame::EmptyTrash() {
+    if (Busy() || !Confirm(kEmptyTrashText))
+        return;
+    RemoveSubtreeFromCore(TrashFolder);
+    m_store.DeleteFolderContents(TrashFolder);
+    Refresh();
+    SelectFolder(TrashFolder);
+}
+
+void CTrovaneFrame::TransferFolder() {
+    const uint32_t id = CurrentFolder();
+    if (!id || Busy())
+        return;
+    for (CTrovaneMessage* e : m_store.EntriesOf(id)) {
+        const uint32_t target = m_conditions.Match(*e);
+        if (target != 0 && target != id && m_store.FindFolder(target))
+            m_store.MoveEntry(target, e->LocalNumber());
+    }
+    Refresh();
+    if (m_actions.inform)
+        m_actions.inform(Text(kTitleText), Text(kTransferDoneText));
+}
+
+void CTrovaneFrame::OpenTransCondDialog(bool forMessages) {
+    if (m_transCond) {
+        m_transCond->raise();
+        m_transCond->activateWindow();
+        return;
+    }
+    CTrovaneTransCondDialog::Names names{m_actions.memberName, m_actions.groupName};
+    if (forMessages) {
+        if (CTrovaneTransCondEditor::Targets(m_store).isEmpty()) {
+            Warn(912);
+            return;
+        }
+        m_transCond = new CTrovaneTransCondDialog(m_store, m_conditions, m_resources, 0,
+                                                  SelectedEntries(), names, this);
+    } else {
+        m_transCond = new CTrovaneTransCondDialog(m_store, m_conditions, m_resources,
+                                                  CurrentFolder(), {}, names, this);
+    }
+    m_transCond->setAttribute(Qt::WA_DeleteOnClose);
+    m_transCond->show();
+}
+
+void CTrovaneFrame::MessagesToTrash() {
+    if (m_store.IsInSubtree(CurrentFolder(), TrashFolder))
+        return DeleteMessagesForGood();
+    const QList<CTrovaneMessage*> selected = SelectedEntries();
+    if (selected.isEmpty() || Busy() || !Confirm(kMessagesToTrashText))
+        return;
+    QList<uint32_t> numbers;
+    for (const CTrovaneMessage* e : selected)
+        numbers << e->LocalNumber();
+    for (uint32_t n : numbers)
+        m_store.MoveEntry(TrashFolder, n);
+    Refresh();
+}
+
+void CTrovaneFrame::DeleteMessagesForGood() {
+    const QList<CTrovaneMessage*> selected = SelectedEntries();
+    if (selected.isEmpty() || Busy() || !Confirm(kDeleteMessagesText))
+        return;
+    QList<uint32_t> numbers;
+    for (const CTrovaneMessage* e : selected)
+        if (e->BoxFlags() & InTrash)
+            numbers << e->LocalNumber();
+    for (uint32_t n : numbers) {
+        CTrovaneMessage* e = m_store.FindEntry(n);
+        if (!e)
+            continue;
+        if (m_actions.removeFromCore)
+            m_actions.removeFromCore(*e);
+        m_store.DeleteEntry(e);
+    }
+    m_preview->Clear();
+    Refresh();
+}
+
+void CTrovaneFrame::DeleteKey() {
+    if (MenuContext().treeFocus) {
+        if (IsCommandEnabled(Cmd::FolderToTrash))
+            FolderToTrash();
+        return;
+    }
+    if (SelectedEntries().isEmpty())
+        return;
+    if (m_store.IsInSubtree(CurrentFolder(), TrashFolder))
+        DeleteMessagesForGood();
+    else
+        MessagesToTrash();
+}
+
+void CTrovaneFrame::BeginMessage(int kind) {
+    if (!m_actions.beginMessage)
+        return;
+    if (kind == MessageBegin::New) {
+        m_actions.beginMessage(kind, nullptr);
+        return;
+    }
+    if (CTrovaneMessage* e = OneSelected())
+        m_actions.beginMessage(kind, e);
+}
+
+void CTrovaneFrame::OpenSelected() {
+    OpenEntry(OneSelected());
+}
+
+void CTrovaneFrame::OpenEntry(CTrovaneMessage* e) {
+    if (!e || Busy() || !m_actions.beginMessage)
+        return;
+    m_actions.beginMessage(e->IsDraft() ? MessageBegin::EditDraft : MessageBegin::Open, e);
+}
+
+void CTrovaneFrame::SelectAll() {
+    const Commands::Context c = MenuContext();
+    if (c.previewFocus)
+        m_preview->Body()->selectAll();
+    else if (c.attachmentFocus)
+        m_preview->AttachmentList()->selectAll();
+    else if (c.listFocus)
+        m_list->selectAll();
+}
+
+void CTrovaneFrame::Copy() {
+    const Commands::Context c = MenuContext();
+    if (c.attachmentFocus) {
+        const QStringList copies = CopySelectedAttachments();
+        if (copies.isEmpty())
+            return;
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        QByteArray gnome("cut");
+        for (const QString& path : copies) {
+            urls << QUrl::fromLocalFile(path);
+            gnome += '\n' + QUrl::fromLocalFile(path).toEncoded();
+        }
+        data->setUrls(urls);
+        // Pasting moves the temporary copies.
+        data->setData(QStringLiteral("x-special/gnome-copied-files"), gnome);
+        QApplication::clipboard()->setMimeData(data);
+    } else if (c.previewFocus) {
+        if (m_preview->Header()->hasFocus())
+            m_preview->Header()->copy();
+        else
+            m_preview->Body()->copy();
+    }
+}
+
+void CTrovaneFrame::NextPane() {
+    QWidget* panes[] = {m_tree, m_list, m_preview->Body()};
+    const QWidget* focus = focusWidget();
+    int at = -1;
+    for (int i = 0; i < 3; ++i)
+        if (Within(focus, panes[i]))
+            at = i;
+    for (int step = 1; step <= 3; ++step) {
+        QWidget* next = panes[(at + step) % 3];
+        if (next->isVisible()) {
+            next->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+// ---- Attachments ----
+
+QStringList CTrovaneFrame::CopySelectedAttachments() {
+    const QList<CTrovanePreviewPage::Attachment> chosen = m_preview->AttachmentList()->Selected();
+    for (const CTrovanePreviewPage::Attachment& a : chosen)
+        if (!QFileInfo(a.path).isFile()) {
+            Warn(kMissingFileText);
+            return {};
+        }
+    QStringList copies;
+    QDir().mkpath(m_tempDir);
+    for (const CTrovanePreviewPage::Attachment& a : chosen) {
+        const QString target = m_tempDir + a.name;
+        QFile::remove(target);
+        if (QFile::copy(a.path, target))
+            copies << target;
+    }
+    return copies;
+}
+
+void CTrovaneFrame::OpenAttachment() {
+    const QList<CTrovanePreviewPage::Attachment> chosen = m_preview->AttachmentList()->Selected();
+    if (chosen.isEmpty())
+        return;
+    if (Busy())
+        return;
+    for (const CTrovanePreviewPage::Attachment& a : chosen) {
+        if (!QFileInfo(a.path).isFile()) {
+            Warn(kMissingFileText);
+            return;
+        }
+        if (m_actions.openFile)
+            m_actions.openFile(a.path);
+    }
+}
+
+void CTrovaneFrame::SaveAttachment() {
+    const QList<CTrovanePreviewPage::Attachment> chosen = m_preview->AttachmentList()->Selected();
+    if (chosen.isEmpty())
+        return;
+    const CTrovanePreviewPage::Attachment& a = chosen.first();
+    if (!QFileInfo(a.path).isFile()) {
+        Warn(kMissingFileText);
+        return;
+    }
+    if (!m_actions.savePath)
+        return;
+    const QString path = m_actions.savePath(Text(kSaveTitleText), a.name, Text(kAllFilesText));
+    if (path.isEmpty())
+        return;
+    QFile in(a.path);
+    QSaveFile out(path);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly)) {
+        Warn(kMissingFileText);
+        return;
+    }
+    while (!in.atEnd())
+        out.write(in.read(1 << 20));
+    if (!out.commit())
+        Warn(kMissingFileText);
+}
+
+void CTrovaneFrame::DragAttachments() {
+    const QStringList copies = CopySelectedAttachments();
+    if (copies.isEmpty())
+        return;
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& path : copies)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    auto* drag = new QDrag(m_preview->AttachmentList());
+    drag->setMimeData(data);
+    // A copy leaves the temporary files behind for nobody; a move took them away.
+    if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction) == Qt::CopyAction)
+        for (const QString& path : copies)
+            QFile::remove(path);
+}
+
+// ---- Printing ----
+
+bool CTrovaneFrame::BuildPrintDocument(QTextDocument& document) const {
+    CTrovaneMessage* entry = m_store.FindEntry(m_preview->Shown());
+    if (!entry)
+        return false;
+    const CTrovanePreviewPage::Labels labels{Text(391), Text(392), Text(393), Text(394),
+                                             Text(395), Text(396), Text(832), Text(833)};
+    const QString body = m_actions.body ? m_actions.body(*entry) : entry->GetMessage();
+    document.setHtml(CTrovanePreviewPage::PrintPage(body, *entry, labels));
+    return true;
+}
+
+void CTrovaneFrame::Print(bool preview) {
+    QTextDocument document;
+    if (!BuildPrintDocument(document))
+        return;
+    const CTrovaneMessage* entry = m_store.FindEntry(m_preview->Shown());
+    const QString title = entry ? entry->GetSubject() : windowTitle();
+    const ImPrint::CPageOptions options{Text(kPageFooterText)};
+    if (preview)
+        ImPrint::Preview(document, this, title, options);
+    else
+        ImPrint::PrintWithDialog(document, this, title, options);
+}
+
+// ---- Folders, rows and placement ----
 
 uint32_t CTrovaneFrame::CurrentFolder() const {
     return m_listModel->FolderId();
@@ -239,10 +1062,41 @@ void CTrovaneFrame::SelectFolder(uint32_t folderId) {
         m_tree->setCurrentIndex(index);
 }
 
+void CTrovaneFrame::ShowEntry(uint32_t localNumber) {
+    const CTrovaneMessage* entry = m_store.FindEntry(localNumber);
+    if (!entry)
+        return;
+    SelectFolder(m_store.WithFolders([&] { return entry->FolderID(); }));
+    const int row = m_listModel->RowOf(localNumber);
+    if (row >= 0) {
+        m_list->selectRow(row);
+        m_list->scrollTo(m_listModel->index(row, 0));
+    }
+}
+
+void CTrovaneFrame::ApplyColumnState() {
+    const CTrovaneFolder* f = m_store.FindFolder(CurrentFolder());
+    if (!f)
+        return;
+    const auto widths = m_store.WithFolders([&] { return f->aColumnWidth; });
+    m_applyingColumns = true;
+    for (int c = 0; c < CTrovaneFolder::kColumns; ++c)
+        m_list->setColumnWidth(c, int(widths[size_t(c)]));
+    m_applyingColumns = false;
+    QHeaderView* header = m_list->horizontalHeader();
+    const CTrovaneListRules::SortState& sort = m_listModel->SortState();
+    header->setSortIndicatorShown(sort.column >= 1);
+    if (sort.column >= 1)
+        header->setSortIndicator(sort.column, sort.direction[size_t(sort.column)] == 1
+                                                  ? Qt::AscendingOrder
+                                                  : Qt::DescendingOrder);
+}
+
 void CTrovaneFrame::OnFolderChosen() {
     const uint32_t id = m_treeModel->FolderId(m_tree->currentIndex());
     m_preview->Clear();
     m_listModel->ShowFolder(id);
+    ApplyColumnState();
     if (const CTrovaneFolder* f = m_store.FindFolder(id)) {
         const uint32_t selected = m_store.WithFolders([&] { return f->nSelected; });
         const int row = m_listModel->RowOf(selected);
@@ -256,6 +1110,7 @@ void CTrovaneFrame::OnRowChosen() {
     CTrovaneMessage* entry = m_listModel->Entry(m_list->currentIndex().row());
     if (!entry) {
         m_preview->Clear();
+        UpdateToolBar();
         return;
     }
     if (CTrovaneFolder* f = m_store.FindFolder(CurrentFolder()))
@@ -264,16 +1119,16 @@ void CTrovaneFrame::OnRowChosen() {
     m_preview->Show(*entry, body, m_actions.messageDir ? m_actions.messageDir() : QString());
     if (entry->IsUnreadEntry() && m_actions.markRead)
         m_actions.markRead(*entry);
+    UpdateToolBar();
 }
 
 void CTrovaneFrame::OnHeaderClicked(int column) {
-    if (column == 0)
-        return; // the mark sorts come with the window's menus
+    if (column == 0) {
+        ShowMarkSortMenu();
+        return;
+    }
     m_listModel->SortByColumn(column);
-    m_list->horizontalHeader()->setSortIndicatorShown(true);
-    m_list->horizontalHeader()->setSortIndicator(
-        column, m_listModel->SortState().direction[size_t(column)] == 1 ? Qt::AscendingOrder
-                                                                        : Qt::DescendingOrder);
+    ApplyColumnState();
     if (m_list->currentIndex().isValid())
         m_list->scrollTo(m_list->currentIndex());
 }
@@ -284,17 +1139,6 @@ QList<CTrovaneMessage*> CTrovaneFrame::SelectedEntries() const {
         if (CTrovaneMessage* e = m_listModel->Entry(row.row()))
             entries << e;
     return entries;
-}
-
-void CTrovaneFrame::MoveSelectionToTrash() {
-    bool moved = false;
-    for (CTrovaneMessage* entry : SelectedEntries()) {
-        if (entry->BoxFlags() & InTrash)
-            continue; // deleting for good asks first; that belongs to the trash commands
-        moved = m_store.MoveEntry(TrashFolder, entry->LocalNumber()) || moved;
-    }
-    if (moved)
-        Refresh();
 }
 
 void CTrovaneFrame::AddEntry(CTrovaneMessage* entry) {
@@ -318,8 +1162,10 @@ void CTrovaneFrame::Refresh() {
         }
     };
     expand({});
-    if (folder)
+    if (folder && m_store.FindFolder(folder))
         SelectFolder(folder);
+    else if (folder)
+        SelectFolder(RootFolder);
     m_listModel->Reload();
     const int row = m_listModel->RowOf(shown);
     if (row >= 0)
@@ -340,13 +1186,15 @@ QString CTrovaneFrame::StatusText() const {
 }
 
 void CTrovaneFrame::UpdateStatus() {
-    int unread = 0;
-    const int total = m_listModel->rowCount();
-    for (int r = 0; r < total; ++r)
-        unread += m_listModel->Entry(r)->IsUnreadEntry() ? 1 : 0;
-    m_status->setText(CResourceLoader::Format(m_resources, kStatusText, {unread, total}));
-    m_deleteAction->setEnabled(!(m_store.FindFolder(CurrentFolder()) &&
-                                 m_store.IsInSubtree(CurrentFolder(), TrashFolder)));
+    const CTrovaneFolder* f = m_store.FindFolder(CurrentFolder());
+    if (!f) {
+        m_status->clear();
+    } else {
+        const int unread = int(m_store.WithFolders([&] { return f->nUnreadHere; }));
+        m_status->setText(CResourceLoader::Format(m_resources, kStatusText,
+                                                  {unread, m_store.EntryCountOf(f->nID)}));
+    }
+    UpdateToolBar();
 }
 
 void CTrovaneFrame::HideOrderly() {
@@ -373,6 +1221,11 @@ bool CTrovaneFrame::event(QEvent* event) {
 }
 
 void CTrovaneFrame::closeEvent(QCloseEvent* event) {
+    // Closing hides: the window lives until log-off.
     event->ignore();
     HideOrderly();
+}
+
+void CTrovaneFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
 }

@@ -42,14 +42,34 @@ void CTrovaneHtmlView::OnAnchor(const QUrl& url) {
         QDesktopServices::openUrl(url);
 }
 
+CTrovaneAttachList::CTrovaneAttachList(QWidget* parent) : QListWidget(parent) {
+    setObjectName(QStringLiteral("AttachmentList"));
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+QList<CTrovanePreviewPage::Attachment> CTrovaneAttachList::Selected() const {
+    QList<CTrovanePreviewPage::Attachment> out;
+    for (int i = 0; i < count(); ++i)
+        if (item(i)->isSelected())
+            out.append({item(i)->text(), item(i)->data(Qt::UserRole).toString()});
+    return out;
+}
+
+void CTrovaneAttachList::startDrag(Qt::DropActions) {
+    emit DragRequested();
+}
+
 CTrovanePreview::CTrovanePreview(const CTrovanePreviewPage::Labels& labels, QWidget* parent)
     : QWidget(parent), m_labels(labels), m_header(new QTextEdit(this)),
-      m_body(new CTrovaneHtmlView(this)), m_attachments(new QListWidget(this)) {
+      m_body(new CTrovaneHtmlView(this)), m_attachments(new CTrovaneAttachList(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_header->setReadOnly(true);
     m_header->setObjectName(QStringLiteral("PreviewHeader"));
+    m_body->setObjectName(QStringLiteral("PreviewBody"));
     m_header->setFrameShape(QFrame::NoFrame);
     m_header->setStyleSheet(QStringLiteral("QTextEdit#PreviewHeader { background: #D0D0D0; }"));
     m_header->setLineWrapMode(QTextEdit::NoWrap);

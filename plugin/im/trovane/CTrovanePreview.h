@@ -6,12 +6,12 @@
 #include "plugin/im/trovane/CTrovanePreviewPage.h"
 
 #include <QHash>
+#include <QListWidget>
 #include <QTextBrowser>
 #include <QWidget>
 #include <cstdint>
 
 class CTrovaneMessage;
-class QListWidget;
 class QTextEdit;
 
 // The body browser: resources are never fetched, links never followed by the control.
@@ -33,6 +33,21 @@ private:
     QHash<QString, int> m_commands; // keys in lower case
 };
 
+// The attachment list: several rows can be chosen; dragging them out is the frame's business.
+class CTrovaneAttachList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit CTrovaneAttachList(QWidget* parent = nullptr);
+    // Full paths of the chosen rows with their display names.
+    QList<CTrovanePreviewPage::Attachment> Selected() const;
+
+signals:
+    void DragRequested();
+
+protected:
+    void startDrag(Qt::DropActions supportedActions) override;
+};
+
 class CTrovanePreview : public QWidget {
     Q_OBJECT
 public:
@@ -44,13 +59,13 @@ public:
     uint32_t Shown() const { return m_shown; }
 
     CTrovaneHtmlView* Body() const { return m_body; }
-    QListWidget* AttachmentList() const { return m_attachments; }
+    CTrovaneAttachList* AttachmentList() const { return m_attachments; }
     QTextEdit* Header() const { return m_header; }
 
 private:
     CTrovanePreviewPage::Labels m_labels;
     QTextEdit* m_header;
     CTrovaneHtmlView* m_body;
-    QListWidget* m_attachments;
+    CTrovaneAttachList* m_attachments;
     uint32_t m_shown = 0;
 };

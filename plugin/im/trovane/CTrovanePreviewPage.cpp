@@ -17,7 +17,10 @@ QString Line(const QString& label, const QString& text) {
 
 } // namespace
 
-QString BuildPage(const QString& body) {
+namespace {
+
+// The page and the point where the text begins (after the body tag; -1 without one).
+QString BuildPageAt(const QString& body, qsizetype& insertAt) {
     CHtmlTagString html(body);
     if (html.GetString().contains(QStringLiteral("<BODY>"), Qt::CaseInsensitive)) {
         html.ReplaceMarkS2C();
@@ -30,7 +33,7 @@ QString BuildPage(const QString& body) {
 
     // The text starts after the composer's body tag when there is one (an old-form body is
     // wrapped in a bare <BODY> around it), else after the bare tag.
-    qsizetype insertAt = page.indexOf(QStringLiteral("<BODY "), 0, Qt::CaseInsensitive);
+    insertAt = page.indexOf(QStringLiteral("<BODY "), 0, Qt::CaseInsensitive);
     if (insertAt >= 0) {
         const qsizetype close = page.indexOf(u'>', insertAt);
         insertAt = close >= 0 ? close + 1 : -1;
@@ -44,6 +47,40 @@ QString BuildPage(const QString& body) {
         page.replace(end, 7, QStringLiteral("</PRE></BODY>"));
         page.insert(insertAt, QStringLiteral("<PRE>"));
     }
+    return page;
+}
+
+QString Escaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
+
+} // namespace
+
+QString BuildPage(const QString& body) {
+    qsizetype insertAt = -1;
+    return BuildPageAt(body, insertAt);
+}
+
+QString PrintPage(const QString& body, const CTrovaneMessage& entry, const Labels& labels) {
+    qsizetype insertAt = -1;
+    QString page = BuildPageAt(body, insertAt);
+    const bool received = entry.IsReceivedEntry();
+    QStringList lines;
+    lines << Line(received ? labels.receivedDate : labels.sentDate, entry.GetSendTimeString(1));
+    lines << Line(labels.sender, entry.GetFromName());
+    lines << Line(labels.recipients, entry.ToNames());
+    if (!entry.CcNames().isEmpty())
+        lines << Line(labels.cc, entry.CcNames());
+    if (!entry.BccNames().isEmpty())
+        lines << Line(labels.bcc, entry.BccNames());
+    lines << Line(received ? labels.receivedSubject : labels.sentSubject, entry.GetSubject());
+    QString block;
+    for (const QString& line : lines)
+        block += QStringLiteral("<DT>") + Escaped(line) + QStringLiteral("</DT>");
+    block += QStringLiteral("<HR>");
+    if (insertAt < 0)
+        insertAt = kHead.size(); // a body without a body tag: the header goes first
+    page.insert(insertAt, block);
     return page;
 }
 

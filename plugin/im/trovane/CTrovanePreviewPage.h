@@ -28,6 +28,9 @@ struct Labels {
 };
 
 QString BuildPage(const QString& body);
+// The page for printing: the preview's page with the header lines (date, sender, To, Cc and
+// Bcc when not empty, subject) and a rule where the text begins.
+QString PrintPage(const QString& body, const CTrovaneMessage& entry, const Labels& labels);
 QString HeaderText(const CTrovaneMessage& entry, const Labels& labels);
 QList<Attachment> Attachments(const QString& body, const QString& messageDir,
                               const QString& messageId);

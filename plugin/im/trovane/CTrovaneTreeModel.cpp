@@ -1,10 +1,12 @@
 #include "plugin/im/trovane/CTrovaneTreeModel.h"
 
+#include "plugin/im/trovane/CTrovaneCommands.h"
 #include "plugin/im/trovane/CTrovaneListRules.h"
 #include "plugin/im/trovane/CTrovaneStore.h"
 
 #include <QFont>
 #include <algorithm>
+#include <tuple>
 
 using namespace TrovaneBox;
 
@@ -131,6 +133,7 @@ QVariant CTrovaneTreeModel::data(const QModelIndex& index, int role) const {
     return m_store.WithFolders([&]() -> QVariant {
         switch (role) {
         case Qt::DisplayRole:
+        case Qt::EditRole:
         case Qt::ToolTipRole:
             return f->strName.isEmpty() && f->nID == RootFolder ? m_rootLabel : f->strName;
         case Qt::DecorationRole: {
@@ -152,4 +155,33 @@ QVariant CTrovaneTreeModel::data(const QModelIndex& index, int role) const {
             return {};
         }
     });
+}
+
+Qt::ItemFlags CTrovaneTreeModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags flags = QAbstractItemModel::flags(index);
+    const CTrovaneFolder* f = Folder(index);
+    if (f && m_store.WithFolders([&] { return CTrovaneCommands::CanRename(*f); }))
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CTrovaneTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    CTrovaneFolder* f = m_store.FindFolder(FolderId(index));
+    if (role != Qt::EditRole || !f || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    const QString name = value.toString().trimmed();
+    if (name.isEmpty())
+        return false;
+    const auto [id, parent, old] = m_store.WithFolders(
+        [&] { return std::tuple<uint32_t, uint32_t, QString>(f->nID, f->nParentID, f->strName); });
+    if (name == old)
+        return false;
+    if (CTrovaneCommands::NameTaken(m_store, parent, name, id)) {
+        emit RenameRefused(id);
+        return false;
+    }
+    m_store.WithFolders([&] { f->strName = name; });
+    emit dataChanged(index, index);
+    emit Renamed(id);
+    return true;
 }

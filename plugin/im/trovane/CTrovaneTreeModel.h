@@ -38,6 +38,15 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // User folders outside the trash and the drafts can be renamed in place.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A new name: empty keeps the old one; a sibling's name (in any letter case) is refused
+    // with RenameRefused; otherwise the folder takes it and Renamed follows.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+signals:
+    void RenameRefused(uint32_t folderId);
+    void Renamed(uint32_t folderId);
 
 private:
     struct Node {
