@@ -25,6 +25,8 @@ CMessagePage::CMessagePage(const CObrixTable& core, void* resources, int32_t box
                         text(AvalinRes::TextDateColumn)});
     m_model.SetYesterdayText(text(AvalinRes::TextYesterday));
     m_list = new CMessageList(&m_model, this);
+    m_list->setObjectName(box == ObrixBox::Received ? QStringLiteral("NewMessageList")
+                                                    : QStringLiteral("SendMessageList"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);

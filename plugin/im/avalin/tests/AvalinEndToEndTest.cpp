@@ -5,8 +5,11 @@
 #include "tests/support/CZeltaRun.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -32,7 +35,8 @@ protected:
         m_run = std::make_unique<CZeltaRun>(OutDir(), TestDir() + u"fixtures/im/Probe.zpm"_qs);
         ASSERT_TRUE(m_run->SetupError().isEmpty()) << m_run->SetupError().toStdString();
         const QString plugins = m_run->Root() + u"/prog/plugin/im/"_qs;
-        for (const QString& file : {u"Avalin.zpm"_qs, u"status.bmp"_qs, u"status@2x.bmp"_qs})
+        for (const QString& file :
+             {u"Avalin.zpm"_qs, u"AvalinH.so"_qs, u"status.bmp"_qs, u"status@2x.bmp"_qs})
             ASSERT_TRUE(QFile::copy(OutDir() + u"plugin/im/"_qs + file, plugins + file))
                 << file.toStdString();
         ASSERT_TRUE(QFile::copy(TestDir() + u"fixtures/avalin/AvalinWitness.zpm"_qs,
@@ -46,14 +50,54 @@ protected:
 
         m_witnessLog = m_run->Root() + u"/witness.log"_qs;
         m_trigger = m_run->Root() + u"/shoot"_qs;
+        m_readTrigger = m_run->Root() + u"/read"_qs;
         QDir().mkpath(Artifacts());
         QProcessEnvironment& env = m_run->Env();
         env.insert(u"ZELTA_PROBE_MODULE"_qs, u"9"_qs); // the probe only watches
         env.insert(u"ZELTA_WITNESS_LOG"_qs, m_witnessLog);
         env.insert(u"ZELTA_WITNESS_SHOTS"_qs, Artifacts());
         env.insert(u"ZELTA_WITNESS_TRIGGER"_qs, m_trigger);
+        env.insert(u"ZELTA_WITNESS_READ"_qs, m_readTrigger);
         env.insert(u"QT_SCALE_FACTOR"_qs, scale);
     }
+    // Settings of the presence plug-in as the user left them, before the program starts: the
+    // core keeps module 1's section S in the section "IM/S" of settings/Set/1.ini.
+    void WriteSettings(const QByteArray& ini) {
+        const QString path = m_run->UserDir() + u"settings/Set/1.ini"_qs;
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(ini);
+    }
+    // The last line of the witness that starts with prefix (null when none yet).
+    QString LastLine(const QString& prefix) const {
+        QString last;
+        for (const QString& line : CZeltaRun::FileLines(m_witnessLog))
+            last = line.startsWith(prefix) ? line : last;
+        return last;
+    }
+    // Waits until the peer prints an event with these fields.
+    bool WaitForPeerEvent(QProcess& peer, const QJsonObject& fields, int ms = 30000) {
+        return QTest::qWaitFor(
+            [&] {
+                m_peerOutput[&peer] += QString::fromUtf8(peer.readAllStandardOutput());
+                for (const QString& line : m_peerOutput[&peer].split(u'\n')) {
+                    const QJsonObject event = QJsonDocument::fromJson(line.toUtf8()).object();
+                    bool all = !event.isEmpty();
+                    for (auto it = fields.begin(); it != fields.end(); ++it)
+                        all = all && event.value(it.key()) == it.value();
+                    if (all) {
+                        // Consumed: the next wait looks at later events only.
+                        m_peerOutput[&peer] = m_peerOutput[&peer].mid(
+                            m_peerOutput[&peer].indexOf(line) + line.size());
+                        return true;
+                    }
+                }
+                return false;
+            },
+            ms);
+    }
+
     void TearDown() override {
         for (QProcess* peer : {&m_peerC, &m_peerD}) {
             peer->closeWriteChannel();
@@ -88,8 +132,20 @@ protected:
         (void)err.open(QIODevice::ReadOnly);
         return (u"probe:\n"_qs + m_run->ProbeLines().join(u'\n') + u"\nerrors:\n"_qs +
                 QString::fromUtf8(err.readAll().right(3000)) + u"\nwitness:\n"_qs +
-                CZeltaRun::FileLines(m_witnessLog).join(u'\n') + Logs())
+                CZeltaRun::FileLines(m_witnessLog).join(u'\n') + Logs() + Settings())
             .toStdString();
+    }
+    // The settings files of the run, as the program left them.
+    QString Settings() const {
+        QString text;
+        QDirIterator it(m_run->UserDir() + u"settings"_qs, {u"*.ini"_qs}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile ini(it.next());
+            if (ini.open(QIODevice::ReadOnly))
+                text += u"\n"_qs + ini.fileName() + u":\n"_qs + QString::fromUtf8(ini.readAll());
+        }
+        return text;
     }
     QString Logs() const {
         QString text;
@@ -134,6 +190,8 @@ protected:
     std::unique_ptr<CZeltaRun> m_run;
     QString m_witnessLog;
     QString m_trigger;
+    QString m_readTrigger;
+    QHash<QProcess*, QString> m_peerOutput;
     QProcess m_peerC;
     QProcess m_peerD;
 };
@@ -173,6 +231,57 @@ TEST_F(AvalinEndToEnd, WindowAndDialogsAtTwiceTheScale) {
     const QImage window(Artifacts() + u"/avalin-window@2x.png"_qs);
     EXPECT_GE(window.width(), 600);
     EXPECT_TRUE(QFile::exists(Artifacts() + u"/avalin-status-dialog@2x.png"_qs));
+}
+
+TEST_F(AvalinEndToEnd, APeersMessageIsListedAsNewAndLeavesOnceReadWhenReadOnesAreNotKept) {
+    Prepare(u"1"_qs);
+    WriteSettings("[IM/NewPage]\nDspUnRead=0\n");
+    ASSERT_TRUE(m_run->Start());
+    ASSERT_FALSE(WaitForRows({u"0,Group 1,"_qs}).isEmpty()) << Diagnosis();
+
+    int code = -1;
+    m_run->Peer(u"c"_qs, {u"send --to a --subject 週報の件 --id e2e-m1"_qs}, &code);
+    ASSERT_EQ(code, 0);
+    ASSERT_FALSE(CZeltaRun::WaitForLine(m_witnessLog, u"new\t週報の件,"_qs, 30000).isEmpty())
+        << Diagnosis();
+
+    // The message module marks it read when the user opens it.
+    QFile read(m_readTrigger);
+    ASSERT_TRUE(read.open(QIODevice::WriteOnly));
+    read.write("e2e-m1");
+    read.close();
+    ASSERT_FALSE(CZeltaRun::WaitForLine(m_witnessLog, u"read\te2e-m1"_qs, 20000).isEmpty())
+        << Diagnosis();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LastLine(u"new\t"_qs) == u"new\t"_qs; }, 10000))
+        << LastLine(u"new\t"_qs).toStdString();
+}
+
+// Under a real X display: with "Time" 1 and a minute of two seconds the user goes away, a
+// key press brings the user back, and another member sees both changes.
+TEST_F(AvalinEndToEnd, IdleUserGoesAwayAndAKeyPressBringsTheUserBack) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display";
+    Prepare(u"1"_qs);
+    WriteSettings("[IM/PresencePage]\nTime=1\nReservation=1\nStatus=昼休み\n");
+    m_run->Env().insert(u"ZELTA_AVALIN_MINUTE_MS"_qs, u"2000"_qs);
+    m_run->Env().insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
+    ASSERT_TRUE(m_run->StartPeer(m_peerC, u"c"_qs));
+    ASSERT_TRUE(m_run->Start());
+    ASSERT_FALSE(WaitForRows({u"0,Group 1,"_qs}).isEmpty()) << Diagnosis();
+
+    ASSERT_TRUE(WaitForPeerEvent(m_peerC, {{u"event"_qs, u"presence"_qs},
+                                           {u"member"_qs, u"a"_qs},
+                                           {u"status"_qs, u"昼休み"_qs}}))
+        << Diagnosis() << m_peerOutput[&m_peerC].toStdString();
+
+    QProcess xdotool;
+    xdotool.start(u"xdotool"_qs, {u"key"_qs, u"shift"_qs});
+    ASSERT_TRUE(xdotool.waitForFinished(10000));
+    ASSERT_EQ(xdotool.exitCode(), 0) << xdotool.readAllStandardError().toStdString();
+    EXPECT_TRUE(WaitForPeerEvent(m_peerC, {{u"event"_qs, u"presence"_qs},
+                                           {u"member"_qs, u"a"_qs},
+                                           {u"status"_qs, u"on"_qs}}))
+        << Diagnosis() << m_peerOutput[&m_peerC].toStdString();
 }
 
 } // namespace

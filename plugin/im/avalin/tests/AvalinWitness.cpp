@@ -2,11 +2,15 @@
 // at the IM window from inside the program and appends what it sees to the file named by
 // ZELTA_WITNESS_LOG, one append per record:
 //   rows<TAB><kind>,<name>,<status>|...      the member tree whenever its rows change
+//   new<TAB><subject>,<sender>|...            the new-message list whenever it changes
+//   read<TAB><id>                             a message marked read for the test
 //   shot<TAB><file>                          a picture saved below ZELTA_WITNESS_SHOTS
 //   shots done                               every picture was taken
 // Pictures are taken once the file named by ZELTA_WITNESS_TRIGGER exists: the IM window, the
 // free-input status dialog, the preset list and the task-tray menu, each grabbed at the
 // program's scale, the dialogs opened through the window's own commands and closed again.
+// A message id written to the file named by ZELTA_WITNESS_READ is marked read, as the
+// message module does when the user opens it.
 #include "imframe/CIMPluginApp.h"
 
 #include <QAbstractItemModel>
@@ -17,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
@@ -79,7 +84,32 @@ private:
                 Record(QStringLiteral("rows\t") + snapshot);
             }
         }
+        if (auto* list = window->findChild<QTreeView*>(QStringLiteral("NewMessageList"))) {
+            const QAbstractItemModel* model = list->model();
+            QStringList rows;
+            for (int r = 0; model && r < model->rowCount(); ++r)
+                rows.append(model->index(r, 0).data().toString() + u',' +
+                            model->index(r, 1).data().toString());
+            const QString snapshot = rows.join(u'|');
+            if (snapshot != m_newRows) {
+                m_newRows = snapshot;
+                Record(QStringLiteral("new\t") + snapshot);
+            }
+        }
+        MarkRead();
         TakePictures(window);
+    }
+
+    void MarkRead() {
+        QFile file(qEnvironmentVariable("ZELTA_WITNESS_READ"));
+        if (file.fileName().isEmpty() || !file.exists() || !file.open(QIODevice::ReadOnly))
+            return;
+        const QString id = QString::fromUtf8(file.readAll()).trimmed();
+        file.close();
+        file.remove();
+        if (!id.isEmpty() && Obrix().SetReadMessage &&
+            Obrix().SetReadMessage(2, reinterpret_cast<const char16_t*>(id.utf16())))
+            Record(QStringLiteral("read\t") + id);
     }
 
     void TakePictures(QWidget* window) {
@@ -116,13 +146,29 @@ private:
             if (auto* menu = Shown<QMenu>("QMenu")) {
                 Save(menu, dir, QStringLiteral("avalin-tray-menu"));
                 menu->close();
-                m_step = -1;
-                Record(QStringLiteral("shots done"));
+                m_step = 4;
+                SelectTab(window, 1);
             }
+            break;
+        case 4:
+            Save(window, dir, QStringLiteral("avalin-new-tab"));
+            SelectTab(window, 2);
+            m_step = 5;
+            break;
+        case 5:
+            Save(window, dir, QStringLiteral("avalin-sent-tab"));
+            SelectTab(window, 0);
+            m_step = -1;
+            Record(QStringLiteral("shots done"));
             break;
         default:
             break;
         }
+    }
+
+    static void SelectTab(QWidget* window, int tab) {
+        if (auto* tabs = window->findChild<QTabWidget*>())
+            tabs->setCurrentIndex(tab);
     }
 
     // Runs a command through the window's menu bars, as a click on the item would.
@@ -161,6 +207,7 @@ private:
 
     std::unique_ptr<QTimer> m_timer;
     QString m_rows;
+    QString m_newRows;
     int m_step = 0;
 };
 
