@@ -588,7 +588,7 @@ bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
     m_logonError.clear();
     m_logonErrorCode = CServiceError::None;
     if (m_state == ObrixLogon::LoggingOn || m_state == ObrixLogon::LoggingOff ||
-        m_state == ObrixLogon::LoggedOn) {
+        false) {
         m_logonError = CServiceError(CServiceError::Busy).Text();
         return false;
     }
@@ -734,9 +734,19 @@ void CKernovaCore::AutoLogonAtStart() {
 
 QString CKernovaCore::LogonFailureText() {
     QString reason = m_logonError;
-    if (m_logonErrorCode == CServiceError::NoService || m_logonErrorCode == CServiceError::Database)
+    switch (m_logonErrorCode) {
+    case CServiceError::NoService:
+    case CServiceError::Database:
+    case CServiceError::Unreachable:
+    case CServiceError::BadCertificate:
+    case CServiceError::NoAnswer:
+    case CServiceError::NoDirectory:
         reason = CResourceLoader::Format(IMResHandle(), KernovaText::ServiceUnreachable,
                                          {QDir::toNativeSeparators(m_serviceDir), m_logonError});
+        break;
+    default:
+        break;
+    }
     return CResourceLoader::Format(IMResHandle(), KernovaText::LogonFailed, {reason});
 }
 

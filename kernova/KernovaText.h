@@ -32,4 +32,13 @@ constexpr uint32_t LoggedOnElsewhere = 2043;  // format: %s the member id
 constexpr uint32_t MemberRemoved = 2044;      // format: %s the member id
 constexpr uint32_t UserDirUnwritable = 2045;  // format: %s the folder
 constexpr uint32_t ServiceUnreachable = 2046; // format: %s the folder, %s the service's reason
+constexpr uint32_t ServiceKind = 2050;
+constexpr uint32_t ServiceKindLocal = 2051;
+constexpr uint32_t ServiceKindNetwork = 2052;
+constexpr uint32_t ServiceHost = 2053;
+constexpr uint32_t ServicePort = 2054;
+constexpr uint32_t ServiceDomain = 2055;
+constexpr uint32_t ServiceDomainNote = 2056;
+constexpr uint32_t ServiceHostMissing = 2057;
+constexpr uint32_t ServiceOverridden = 2058; // format: %s the variable
 } // namespace KernovaText

@@ -9,7 +9,7 @@ PACKAGES=(
     libxi-dev libx11-dev libxcb-xinput-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk xvfb xauth xdotool imagemagick tzdata
-    libstrophe-dev prosody openssl python3-slixmpp
+    libstrophe-dev prosody lua-dbi-sqlite3 openssl python3-slixmpp
     qt6-svg-dev desktop-file-utils appstream lintian dpkg-dev fakeroot
     clang libclang-rt-14-dev
     unrtf poppler-utils

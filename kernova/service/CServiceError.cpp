@@ -97,6 +97,15 @@ Texts TextsOf(CServiceError::Code code) {
         return {u"保存できない文字が含まれています: %1", "characters that cannot be stored: %1"};
     case CServiceError::Damaged:
         return {u"サービスのデータベースが壊れています: %1", "the service database is damaged: %1"};
+    case CServiceError::Unreachable:
+        return {u"サーバーに接続できません: %1", "cannot reach the server: %1"};
+    case CServiceError::BadCertificate:
+        return {u"サーバーの証明書を確認できないため接続しませんでした: %1",
+                "the server's certificate was refused: %1"};
+    case CServiceError::NoAnswer:
+        return {u"サーバーから時間内に応答がありません: %1", "no answer from the server in time: %1"};
+    case CServiceError::NoDirectory:
+        return {u"サーバーにメンバーの名簿がありません: %1", "no member directory on the server: %1"};
     }
     return {u"不明なエラー", "unknown error"};
 }

@@ -46,6 +46,11 @@ public:
         UnknownAttachment,   // argument: "message/index"
         BadText,             // U+0000 or a broken surrogate pair (argument: field name)
         Damaged,             // the database file is damaged (argument: driver text or path)
+        // Network service:
+        Unreachable,    // no connection to the server (argument: host:port and the reason)
+        BadCertificate, // the server's certificate was refused (argument: the domain)
+        NoAnswer,       // the server did not answer in time (argument: host:port)
+        NoDirectory,    // the server holds no member directory (argument: node and service)
     };
 
     CServiceError() = default;

@@ -14,6 +14,7 @@
 #include "obrix/ObrixApi.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSpinBox>
 #include <QtCore/qtestsupport_core.h>
 #include <QtWidgets/qtestsupport_widgets.h>
 #include <algorithm>
@@ -123,6 +125,90 @@ TEST_F(CoreWindows, TheGeneralPageKeepsTheServiceLocationAndLogOnChoices) {
     EXPECT_FALSE(core->IsAutoLogon());
     // The environment still wins, so that tests and scripts choose their service.
     EXPECT_EQ(core->ServiceDir(), dir);
+}
+
+TEST_F(CoreWindows, TheGeneralPageChoosesANetworkServiceAndRefusesOneWithoutAServer) {
+    host.appDir = qEnvironmentVariable("ZELTA_OUT_DIR") + "/";
+    ASSERT_EQ(OBRIX_Option(0), 1);
+    QPointer<COptionSheet> sheet = core->OptionSheet();
+    auto* page = qobject_cast<CGeneralPage*>(sheet->Pages().value(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->KindBox()->currentIndex(), CGeneralPage::Local);
+    EXPECT_FALSE(page->HostEdit()->isEnabled());
+    page->KindBox()->setCurrentIndex(CGeneralPage::Network);
+    EXPECT_TRUE(page->HostEdit()->isEnabled());
+    EXPECT_FALSE(page->ServiceDirEdit()->isEnabled());
+    // No server named: the sheet stays open and says why; nothing is stored.
+    sheet->accept();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->result(), QDialog::Rejected) << "the page keeps the sheet open";
+    EXPECT_FALSE(page->ErrorLabel()->isHidden());
+    EXPECT_EQ(page->ErrorLabel()->text(), "サーバー名を正しく入力してください。");
+    const QList<QLabel*> labels = page->findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* l) {
+        return l->text() == "環境変数 ZELTA_SERVICE_DIR の指定がこの設定より優先されます。";
+    })) << "the environment wins, and the page says so";
+    EXPECT_FALSE(host.values.contains(CFakeHost::Key(1, 0, "IM\\SERVICE", "Kind")));
+
+    // What a user sees, at 100 % and (in a child process) 200 %: every text whole.
+    sheet->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    for (QLabel* label : labels) {
+        if (!label->isVisible())
+            continue;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+        EXPECT_GE(label->height(), label->sizeHint().height()) << label->text().toStdString();
+    }
+    const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", "1");
+    const QString artifacts = qEnvironmentVariable("ZELTA_TEST_DIR") + "/artifacts/";
+    QDir().mkpath(artifacts);
+    EXPECT_TRUE(sheet->grab().save(artifacts + "general-page-network-" +
+                                   (scale == "2" ? "200" : "100") + ".png"));
+    if (scale == "2")
+        return; // the child process stops here
+    {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_SCALE_FACTOR", "2");
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=CoreWindows.TheGeneralPageChoosesANetworkService*"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
+
+    page->HostEdit()->setText(" chat.example.jp ");
+    page->PortBox()->setValue(5223);
+    page->DomainEdit()->setText("Example.JP");
+    sheet->accept();
+    EXPECT_TRUE(!sheet || sheet->result() == QDialog::Accepted);
+    auto stored = [&](const char* key) {
+        return host.values.value(CFakeHost::Key(1, 0, "IM\\SERVICE", key)).toString();
+    };
+    EXPECT_EQ(stored("Kind"), "network");
+    EXPECT_EQ(stored("Host"), "chat.example.jp");
+    EXPECT_EQ(stored("Port"), "5223");
+    EXPECT_EQ(stored("Domain"), "example.jp");
+    // The environment still wins; without it the settings name the server.
+    EXPECT_EQ(core->ServiceDir(), dir);
+    {
+        const QByteArray saved = qgetenv("ZELTA_SERVICE_DIR");
+        qunsetenv("ZELTA_SERVICE_DIR");
+        const QString location = core->ServiceDir();
+        qputenv("ZELTA_SERVICE_DIR", saved);
+        EXPECT_TRUE(location.startsWith("xmpp://chat.example.jp:5223/example.jp"))
+            << location.toStdString();
+    }
+
+    // Opened again, the page shows what was stored; Default goes back to the local service.
+    ASSERT_EQ(OBRIX_Option(0), 1);
+    sheet = core->OptionSheet();
+    page = qobject_cast<CGeneralPage*>(sheet->Pages().value(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->KindBox()->currentIndex(), CGeneralPage::Network);
+    EXPECT_EQ(page->HostEdit()->text(), "chat.example.jp");
+    EXPECT_EQ(page->PortBox()->value(), 5223);
+    sheet->reject();
 }
 
 TEST_F(CoreWindows, TheTrayServerTurnsWireMessagesIntoPresenceRequests) {

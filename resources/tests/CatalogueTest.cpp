@@ -19,7 +19,7 @@ const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
     {525, 528}, {532, 532}, {700, 707}, {713, 713}, {715, 722}, {724, 727},   {823, 824},
     {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875}, {881, 884},   {888, 891},
     {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918}, {1001, 1008}, {1400, 1430},
-    {2030, 2031},
+    {2030, 2031}, {2050, 2058},
     {1100, 1151}, // message box menus and windows
 };
 
@@ -50,6 +50,7 @@ const QHash<uint32_t, QString> kFormats = {
     {2042, "s"}, {2043, "s"}, {2044, "s"},                // session notices: member ID
     {2045, "s"},                                          // unwritable folder: path
     {2046, "ss"},                                         // service unreachable: location, reason
+    {2058, "s"},                                          // general page: overriding variable
 };
 
 QString tableText(QStringView raw) {

@@ -4,6 +4,7 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -69,10 +70,16 @@ bool CXmppAdmin::Connect(const QString& adminId, const QString& password, int ti
     if (!m_link.IsOpen())
         return Fail(failure == CXmppLink::Failure::BadLogon
                         ? CServiceError(CServiceError::BadLogon)
-                        : CServiceError(CServiceError::NoService, QStringLiteral("%1:%2 %3")
-                                                                      .arg(m_location.host)
-                                                                      .arg(m_location.port)
-                                                                      .arg(detail)));
+                    : failure == CXmppLink::Failure::BadCertificate
+                        ? CServiceError(CServiceError::BadCertificate, m_location.domain)
+                    : failure == CXmppLink::Failure::None
+                        ? CServiceError(CServiceError::NoAnswer, QStringLiteral("%1:%2")
+                                                                     .arg(m_location.host)
+                                                                     .arg(m_location.port))
+                        : CServiceError(CServiceError::Unreachable, QStringLiteral("%1:%2 %3")
+                                                                        .arg(m_location.host)
+                                                                        .arg(m_location.port)
+                                                                        .arg(detail)));
     return EnsureNode();
 }
 
@@ -90,29 +97,38 @@ void CXmppAdmin::Disconnect() {
 bool CXmppAdmin::Call(const QList<XmppNode>& requests, QList<XmppNode>* answers) {
     if (!m_link.IsOpen())
         return Fail(CServiceError(CServiceError::NotLoggedOn));
-    QList<XmppNode> got(requests.size());
-    int open = int(requests.size());
+    // Answers may come after this call gave up (or the stream closes later and fails what is
+    // still open): they land in state shared with the callbacks, never in this frame.
+    struct Pending {
+        QList<XmppNode> got;
+        int open = 0;
+        QEventLoop* loop = nullptr;
+    };
+    auto pending = std::make_shared<Pending>();
+    pending->got.resize(requests.size());
+    pending->open = int(requests.size());
     QEventLoop loop;
+    pending->loop = &loop;
     for (int i = 0; i < requests.size(); ++i)
-        m_link.Request(requests[i], [&, i](const XmppNode& a) {
-            got[i] = a;
-            if (--open == 0)
-                loop.quit();
+        m_link.Request(requests[i], [pending, i](const XmppNode& a) {
+            pending->got[i] = a;
+            if (--pending->open == 0 && pending->loop)
+                pending->loop->quit();
         });
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     limit.start(m_timeoutMs);
-    if (open > 0)
+    if (pending->open > 0)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (open > 0) {
-        // Answers that come later must not touch this frame.
+    pending->loop = nullptr;
+    if (pending->open > 0) {
         m_link.Close();
-        return Fail(CServiceError(CServiceError::NoService, QStringLiteral("no answer in time")));
+        return Fail(CServiceError(CServiceError::NoAnswer, m_location.pubsubJid));
     }
     if (answers)
-        *answers = got;
-    for (const XmppNode& a : got)
+        *answers = pending->got;
+    for (const XmppNode& a : pending->got)
         if (!IsResult(a))
             return Fail(CServiceError(
                 CServiceError::NoService,
@@ -181,6 +197,11 @@ XmppNode CXmppAdmin::RetractRequest(const QString& itemId) const {
 bool CXmppAdmin::Apply(const QList<XmppNode>& requests,
                        const QList<std::pair<QString, XmppNode>>& items,
                        const QStringList& retracted) {
+    // The server closes the stream of a client that sends more than it accepts.
+    for (const XmppNode& r : requests)
+        if (r.ToXml().size() > m_location.stanzaLimit)
+            return Fail(CServiceError(CServiceError::BodyTooLarge,
+                                      QString::number(m_location.stanzaLimit)));
     if (!Call(requests))
         return false;
     QList<CXmppDirectory::Change> ignored;
@@ -191,10 +212,24 @@ bool CXmppAdmin::Apply(const QList<XmppNode>& requests,
     return true;
 }
 
-bool CXmppAdmin::PublishGroup(const Xmpp::DirectoryGroup& group) {
-    const XmppNode payload = Xmpp::EncodeGroup(group);
-    const QString id = Xmpp::GroupItemId(group.group.id);
+bool CXmppAdmin::PublishMembers(int bucket, const QList<SvcMember>& members) {
+    const XmppNode payload = Xmpp::EncodeMemberBucket(members);
+    const QString id = Xmpp::MemberBucketId(bucket);
     return Apply({PublishRequest(id, payload)}, {{id, payload}}, {});
+}
+
+bool CXmppAdmin::PublishGroups(int bucket, const QList<Xmpp::DirectoryGroup>& groups) {
+    const XmppNode payload = Xmpp::EncodeGroupBucket(groups);
+    const QString id = Xmpp::GroupBucketId(bucket);
+    return Apply({PublishRequest(id, payload)}, {{id, payload}}, {});
+}
+
+bool CXmppAdmin::PublishGroup(const Xmpp::DirectoryGroup& group) {
+    const int bucket = Xmpp::BucketOf(group.group.id);
+    QList<Xmpp::DirectoryGroup> groups = m_directory.GroupsIn(bucket);
+    groups.removeIf([&](const auto& g) { return g.group.id == group.group.id; });
+    groups.append(group);
+    return PublishGroups(bucket, groups);
 }
 
 bool CXmppAdmin::AddMember(const SvcMember& member) {
@@ -202,9 +237,10 @@ bool CXmppAdmin::AddMember(const SvcMember& member) {
         return Fail(e);
     if (m_directory.HasMember(member.id))
         return Fail(CServiceError(CServiceError::DuplicateMember, member.id));
-    const XmppNode payload = Xmpp::EncodeMember(member);
-    const QString id = Xmpp::MemberItemId(member.id);
-    return Apply({PublishRequest(id, payload)}, {{id, payload}}, {});
+    const int bucket = Xmpp::BucketOf(member.id);
+    QList<SvcMember> members = m_directory.MembersIn(bucket);
+    members.append(member);
+    return PublishMembers(bucket, members);
 }
 
 bool CXmppAdmin::UpdateMember(const SvcMember& member) {
@@ -212,19 +248,25 @@ bool CXmppAdmin::UpdateMember(const SvcMember& member) {
         return Fail(e);
     if (!m_directory.HasMember(member.id))
         return Fail(CServiceError(CServiceError::UnknownMember, member.id));
-    const XmppNode payload = Xmpp::EncodeMember(member);
-    const QString id = Xmpp::MemberItemId(member.id);
-    return Apply({PublishRequest(id, payload)}, {{id, payload}}, {});
+    const int bucket = Xmpp::BucketOf(member.id);
+    QList<SvcMember> members = m_directory.MembersIn(bucket);
+    for (SvcMember& m : members)
+        if (m.id == member.id)
+            m = member;
+    return PublishMembers(bucket, members);
 }
 
 bool CXmppAdmin::RemoveMember(const QString& memberId) {
     if (!m_directory.HasMember(memberId))
         return Fail(CServiceError(CServiceError::UnknownMember, memberId));
+    // Memberships first, so that no member ever sees a membership of an unknown member.
     for (const SvcMembership& m : m_directory.MembershipsOf(memberId))
         if (!RemoveMembership(m.groupId, memberId))
             return false;
-    const QString id = Xmpp::MemberItemId(memberId);
-    return Apply({RetractRequest(id)}, {}, {id});
+    const int bucket = Xmpp::BucketOf(memberId);
+    QList<SvcMember> members = m_directory.MembersIn(bucket);
+    members.removeIf([&](const SvcMember& m) { return m.id == memberId; });
+    return PublishMembers(bucket, members);
 }
 
 bool CXmppAdmin::AddGroup(const SvcGroup& wanted) {
@@ -251,19 +293,24 @@ bool CXmppAdmin::AddGroup(const SvcGroup& wanted) {
 bool CXmppAdmin::RemoveGroup(const QString& groupId) {
     if (!m_directory.HasGroup(groupId))
         return Fail(CServiceError(CServiceError::UnknownGroup, groupId));
-    // Children first, so that no member ever sees an orphan.
     QStringList doomed{groupId};
     for (int i = 0; i < doomed.size(); ++i)
         for (const SvcGroup& g : m_directory.Groups())
             if (g.parentId == doomed[i])
                 doomed.append(g.id);
-    QList<XmppNode> requests;
-    QStringList ids;
-    for (auto it = doomed.crbegin(); it != doomed.crend(); ++it) {
-        ids.append(Xmpp::GroupItemId(*it));
-        requests.append(RetractRequest(ids.last()));
+    // The buckets of the deepest groups first, so that no member ever sees an orphan; a member
+    // that reads the parent's bucket first drops the sub-groups with it.
+    QList<int> order;
+    for (auto it = doomed.crbegin(); it != doomed.crend(); ++it)
+        if (!order.contains(Xmpp::BucketOf(*it)))
+            order.append(Xmpp::BucketOf(*it));
+    for (int bucket : order) {
+        QList<Xmpp::DirectoryGroup> groups = m_directory.GroupsIn(bucket);
+        groups.removeIf([&](const auto& g) { return doomed.contains(g.group.id); });
+        if (!PublishGroups(bucket, groups))
+            return false;
     }
-    return Apply(requests, {}, ids);
+    return true;
 }
 
 bool CXmppAdmin::RenameGroup(const QString& groupId, const QString& name) {
@@ -342,16 +389,26 @@ bool CXmppAdmin::AddRole(int role, const QString& name) {
 bool CXmppAdmin::PublishAll(const QList<SvcMember>& members,
                             const QList<Xmpp::DirectoryGroup>& groups,
                             const QList<SvcRole>& roles) {
+    QList<QList<SvcMember>> memberBuckets(Xmpp::kDirectoryBuckets);
+    QList<QList<Xmpp::DirectoryGroup>> groupBuckets(Xmpp::kDirectoryBuckets);
+    for (const SvcMember& m : members)
+        memberBuckets[Xmpp::BucketOf(m.id)].append(m);
+    for (const Xmpp::DirectoryGroup& g : groups)
+        groupBuckets[Xmpp::BucketOf(g.group.id)].append(g);
     QList<XmppNode> requests;
     QList<std::pair<QString, XmppNode>> items;
     auto add = [&](const QString& id, const XmppNode& payload) {
         requests.append(PublishRequest(id, payload));
         items.append({id, payload});
     };
-    for (const SvcMember& m : members)
-        add(Xmpp::MemberItemId(m.id), Xmpp::EncodeMember(m));
-    for (const Xmpp::DirectoryGroup& g : groups)
-        add(Xmpp::GroupItemId(g.group.id), Xmpp::EncodeGroup(g));
+    // Members before the groups that name them; a bucket that held records before and holds
+    // none now is published empty.
+    for (int b = 0; b < Xmpp::kDirectoryBuckets; ++b)
+        if (!memberBuckets[b].isEmpty() || !m_directory.MembersIn(b).isEmpty())
+            add(Xmpp::MemberBucketId(b), Xmpp::EncodeMemberBucket(memberBuckets[b]));
+    for (int b = 0; b < Xmpp::kDirectoryBuckets; ++b)
+        if (!groupBuckets[b].isEmpty() || !m_directory.GroupsIn(b).isEmpty())
+            add(Xmpp::GroupBucketId(b), Xmpp::EncodeGroupBucket(groupBuckets[b]));
     if (!roles.isEmpty())
         add(Xmpp::kRolesItemId, Xmpp::EncodeRoles(roles));
     return Apply(requests, items, {});

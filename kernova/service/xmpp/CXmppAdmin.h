@@ -37,7 +37,7 @@ public:
                        const QString& name);
     bool AddRole(int role, const QString& name);
 
-    // Publishes a whole directory at once, every request in flight together (large
+    // Publishes a whole directory at once, every bucket in flight together (large
     // organisations, benchmarks).
     bool PublishAll(const QList<SvcMember>& members, const QList<Xmpp::DirectoryGroup>& groups,
                     const QList<SvcRole>& roles);
@@ -54,7 +54,10 @@ private:
     XmppNode PublishRequest(const QString& itemId, const XmppNode& payload) const;
     XmppNode RetractRequest(const QString& itemId) const;
     bool EnsureNode();
+    // Republishes the bucket holding the group (or these records) with it.
     bool PublishGroup(const Xmpp::DirectoryGroup& group);
+    bool PublishMembers(int bucket, const QList<SvcMember>& members);
+    bool PublishGroups(int bucket, const QList<Xmpp::DirectoryGroup>& groups);
     bool Apply(const QList<XmppNode>& requests, const QList<std::pair<QString, XmppNode>>& items,
                const QStringList& retracted);
 

@@ -1,5 +1,6 @@
 #include "kernova/service/xmpp/CXmppDirectory.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -34,43 +35,98 @@ QString CXmppDirectory::MemberForNode(const QString& node) const {
 
 bool CXmppDirectory::ApplyItem(const QString& itemId, const XmppNode& payload,
                                QList<Change>* changes) {
-    if (itemId == Xmpp::kRolesItemId) {
+    const auto [kind, bucket] = Xmpp::ParseItemId(itemId);
+    switch (kind) {
+    case Xmpp::ItemKind::Roles: {
         const auto roles = Xmpp::DecodeRoles(payload);
         if (roles)
             m_roles = *roles;
         return roles.has_value();
     }
-    if (itemId.startsWith(QStringLiteral("member:"))) {
-        const auto member = Xmpp::DecodeMember(payload);
-        if (!member || Xmpp::MemberItemId(member->id) != itemId)
-            return false;
-        SetMember(*member, changes);
-        return true;
+    case Xmpp::ItemKind::Members: {
+        const auto members = Xmpp::DecodeMemberBucket(payload, bucket);
+        if (members)
+            SetMemberBucket(bucket, *members, changes);
+        return members.has_value();
     }
-    if (itemId.startsWith(QStringLiteral("group:"))) {
-        const auto group = Xmpp::DecodeGroup(payload);
-        if (!group || Xmpp::GroupItemId(group->group.id) != itemId ||
-            group->group.parentId == group->group.id)
-            return false;
-        SetGroup(*group, changes);
-        return true;
+    case Xmpp::ItemKind::Groups: {
+        const auto groups = Xmpp::DecodeGroupBucket(payload, bucket);
+        if (groups)
+            SetGroupBucket(bucket, *groups, changes);
+        return groups.has_value();
+    }
+    case Xmpp::ItemKind::Unknown:
+        break;
     }
     return false;
 }
 
 void CXmppDirectory::Retract(const QString& itemId, QList<Change>* changes) {
-    if (itemId.startsWith(QStringLiteral("member:"))) {
-        const QString id = itemId.mid(7);
-        if (m_members.remove(id)) {
-            m_memberByFolded.remove(id.toLower());
-            m_presence.remove(id);
-            m_online.remove(id);
-            changes->append({Change::MemberRemoved, {}, id, {}, {}});
-        }
-    } else if (itemId.startsWith(QStringLiteral("group:"))) {
-        DropGroup(itemId.mid(6), changes);
-    } else if (itemId == Xmpp::kRolesItemId) {
+    const auto [kind, bucket] = Xmpp::ParseItemId(itemId);
+    if (kind == Xmpp::ItemKind::Members)
+        SetMemberBucket(bucket, {}, changes);
+    else if (kind == Xmpp::ItemKind::Groups)
+        SetGroupBucket(bucket, {}, changes);
+    else if (kind == Xmpp::ItemKind::Roles)
         m_roles.clear();
+}
+
+void CXmppDirectory::SetMemberBucket(int bucket, const QList<SvcMember>& members,
+                                     QList<Change>* changes) {
+    QSet<QString> kept;
+    for (const SvcMember& m : members)
+        kept.insert(m.id);
+    QStringList gone;
+    for (auto it = m_members.cbegin(); it != m_members.cend(); ++it)
+        if (!kept.contains(it.key()) && Xmpp::BucketOf(it.key()) == bucket)
+            gone.append(it.key());
+    gone.sort();
+    for (const SvcMember& m : members)
+        SetMember(m, changes);
+    for (const QString& id : gone)
+        DropMember(id, changes);
+}
+
+void CXmppDirectory::DropMember(const QString& id, QList<Change>* changes) {
+    if (!m_members.remove(id))
+        return;
+    m_memberByFolded.remove(id.toLower());
+    m_presence.remove(id);
+    m_online.remove(id);
+    changes->append({Change::MemberRemoved, {}, id, {}, {}});
+}
+
+void CXmppDirectory::SetGroupBucket(int bucket, const QList<Xmpp::DirectoryGroup>& groups,
+                                    QList<Change>* changes) {
+    QSet<QString> kept;
+    for (const Xmpp::DirectoryGroup& g : groups)
+        kept.insert(g.group.id);
+    QStringList gone;
+    for (auto it = m_groups.cbegin(); it != m_groups.cend(); ++it)
+        if (!kept.contains(it.key()) && Xmpp::BucketOf(it.key()) == bucket)
+            gone.append(it.key());
+    gone.sort();
+    for (const QString& id : gone)
+        DropGroup(id, changes);
+    // Parents before their children, so that no listener sees a group below an unknown one.
+    QList<Xmpp::DirectoryGroup> waiting = groups;
+    while (!waiting.isEmpty()) {
+        QSet<QString> waitingIds;
+        for (const Xmpp::DirectoryGroup& g : waiting)
+            waitingIds.insert(g.group.id);
+        QList<Xmpp::DirectoryGroup> later;
+        for (const Xmpp::DirectoryGroup& g : waiting) {
+            if (waitingIds.contains(g.group.parentId))
+                later.append(g);
+            else
+                SetGroup(g, changes);
+        }
+        if (later.size() == waiting.size()) { // a cycle in what was published
+            for (const Xmpp::DirectoryGroup& g : later)
+                SetGroup(g, changes);
+            break;
+        }
+        waiting = later;
     }
 }
 
@@ -277,4 +333,23 @@ QList<SvcMembership> CXmppDirectory::MembershipsOf(const QString& memberId) cons
 
 Xmpp::DirectoryGroup CXmppDirectory::GroupItem(const QString& id) const {
     return m_groups.value(id);
+}
+
+QList<SvcMember> CXmppDirectory::MembersIn(int bucket) const {
+    QList<SvcMember> out;
+    for (const SvcMember& m : m_members)
+        if (Xmpp::BucketOf(m.id) == bucket)
+            out.append(m);
+    std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    return out;
+}
+
+QList<Xmpp::DirectoryGroup> CXmppDirectory::GroupsIn(int bucket) const {
+    QList<Xmpp::DirectoryGroup> out;
+    for (const Xmpp::DirectoryGroup& g : m_groups)
+        if (Xmpp::BucketOf(g.group.id) == bucket)
+            out.append(g);
+    std::sort(out.begin(), out.end(),
+              [](const auto& a, const auto& b) { return a.group.id < b.group.id; });
+    return out;
 }

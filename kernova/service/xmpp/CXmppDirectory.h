@@ -31,7 +31,9 @@ public:
     };
 
     void Clear();
-    // An item of the directory node; unreadable payloads are refused (false) and change nothing.
+    // An item of the directory node (a bucket of members or of groups, or the roles): what the
+    // bucket held before and no longer holds is removed. Unreadable payloads are refused (false)
+    // and change nothing.
     bool ApplyItem(const QString& itemId, const XmppNode& payload, QList<Change>* changes);
     void Retract(const QString& itemId, QList<Change>* changes);
 
@@ -55,10 +57,17 @@ public:
     QList<SvcMembership> MembershipsOf(const QString& memberId) const;
     QList<SvcRole> Roles() const { return m_roles; }
     Xmpp::DirectoryGroup GroupItem(const QString& id) const;
+    // The records of one bucket as they are published (by id; memberships without presence).
+    QList<SvcMember> MembersIn(int bucket) const;
+    QList<Xmpp::DirectoryGroup> GroupsIn(int bucket) const;
     int MemberCount() const { return int(m_members.size()); }
 
 private:
     void SetMember(const SvcMember& member, QList<Change>* changes);
+    void DropMember(const QString& memberId, QList<Change>* changes);
+    void SetMemberBucket(int bucket, const QList<SvcMember>& members, QList<Change>* changes);
+    void SetGroupBucket(int bucket, const QList<Xmpp::DirectoryGroup>& groups,
+                        QList<Change>* changes);
     void SetGroup(const Xmpp::DirectoryGroup& group, QList<Change>* changes);
     void DropGroup(const QString& groupId, QList<Change>* changes);
     SvcPresence PresenceIn(const QString& groupId, const QString& memberId) const;

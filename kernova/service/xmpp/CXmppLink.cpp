@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QUuid>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -198,7 +199,9 @@ void CXmppLink::Open(const CXmppLocation& location, const QString& bareJid, cons
     xmpp_conn_set_sockopt_callback(m_conn, &Callbacks::Socket);
     xmpp_handler_add(m_conn, &Callbacks::Stanza, nullptr, nullptr, nullptr, this);
     m_connecting = true;
+    m_pingOut = false;
     m_lastActivity.start();
+    m_lastHeard.start();
     if (xmpp_connect_client(m_conn, location.host.toUtf8().constData(), location.port,
                             &Callbacks::Connection, this) != XMPP_EOK) {
         Event e;
@@ -277,8 +280,10 @@ void CXmppLink::Pump() {
             pollfd p{m_fd, POLLIN, 0};
             readable = ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
         }
-        if (m_activity)
+        if (m_activity) {
             m_lastActivity.start();
+            m_lastHeard.start();
+        }
         if (!m_activity && !readable)
             break;
         // The library does not take the end of a TLS connection without a closing record for
@@ -294,10 +299,43 @@ void CXmppLink::Pump() {
     Dispatch();
     if (!m_ctx)
         return;
+    CheckAlive();
     // Soon after traffic (or while connecting) the library is run often, so that a TLS record
     // read only in part and queued writes move on; an idle stream needs only its keep-alive.
     const bool busy = m_connecting || m_closing || m_lastActivity.elapsed() < 1000;
     SchedulePump(busy ? 10 : 250);
+}
+
+void CXmppLink::SetKeepAlive(int intervalMs, int timeoutMs) {
+    m_keepAliveMs = std::max(0, intervalMs);
+    m_keepAliveTimeoutMs = std::max(1, timeoutMs);
+}
+
+void CXmppLink::CheckAlive() {
+    if (!m_open || m_closing || m_lost || m_keepAliveMs <= 0)
+        return;
+    const qint64 silent = m_lastHeard.elapsed();
+    if (m_pingOut && silent > m_keepAliveMs + m_keepAliveTimeoutMs) {
+        // Nothing came back: the connection is dead even though the socket still looks open.
+        m_lost = true;
+        m_pingOut = false;
+        if (m_fd >= 0)
+            ::shutdown(m_fd, SHUT_RDWR);
+        xmpp_disconnect(m_conn);
+        SchedulePump(0);
+        return;
+    }
+    if (!m_pingOut && silent > m_keepAliveMs) {
+        m_pingOut = true;
+        XmppNode ping(QStringLiteral("iq"));
+        ping.SetAttr(QStringLiteral("type"), QStringLiteral("get"));
+        if (const qsizetype at = m_boundJid.indexOf(QLatin1Char('@')); at >= 0)
+            ping.SetAttr(QStringLiteral("to"),
+                         m_boundJid.mid(at + 1).section(QLatin1Char('/'), 0, 0));
+        ping.Add(QStringLiteral("ping"), QStringLiteral("urn:xmpp:ping"));
+        // Any answer will do, an error included: the server is there.
+        Request(ping, [this](const XmppNode&) { m_pingOut = false; });
+    }
 }
 
 void CXmppLink::Dispatch() {

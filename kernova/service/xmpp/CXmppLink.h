@@ -56,6 +56,14 @@ public:
     // Runs the library now: writes what is queued and reads what has arrived.
     void Pump();
 
+    // Keep-alive: after intervalMs without a stanza from the server the link pings it (XMPP
+    // ping); when nothing at all comes back within timeoutMs the connection is taken as dead
+    // (a cable pulled, a server hung or gone without closing) and the link closes as Lost.
+    // 0 turns it off.
+    void SetKeepAlive(int intervalMs, int timeoutMs);
+    static constexpr int kDefaultKeepAliveMs = 30000;
+    static constexpr int kDefaultKeepAliveTimeoutMs = 20000;
+
 signals:
     void Opened();
     void Closed(CXmppLink::Failure failure, const QString& detail);
@@ -68,6 +76,7 @@ private:
     void Dispatch();
     void SchedulePump(int ms);
     void WatchSocket();
+    void CheckAlive();
 
     _xmpp_ctx_t* m_ctx = nullptr;
     _xmpp_conn_t* m_conn = nullptr;
@@ -75,6 +84,10 @@ private:
     int m_fd = -1;
     QTimer m_timer;
     QElapsedTimer m_lastActivity;
+    QElapsedTimer m_lastHeard; // the last stanza or stream event from the server
+    int m_keepAliveMs = kDefaultKeepAliveMs;
+    int m_keepAliveTimeoutMs = kDefaultKeepAliveTimeoutMs;
+    bool m_pingOut = false;
     bool m_pumping = false;
     bool m_activity = false;
     bool m_open = false;

@@ -124,9 +124,8 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
     const CServiceError error =
         m_logonError.IsError()
             ? m_logonError
-            : CServiceError(CServiceError::NoService, QStringLiteral("%1:%2 (no answer in time)")
-                                                          .arg(m_location.host)
-                                                          .arg(m_location.port));
+            : CServiceError(CServiceError::NoAnswer,
+                            QStringLiteral("%1:%2").arg(m_location.host).arg(m_location.port));
     StopSession();
     return Fail(error);
 }
@@ -212,9 +211,9 @@ void CXmppService::OnDirectoryLoaded(const XmppNode& answer) {
     if (m_phase != Phase::Loading)
         return;
     if (answer.Attr(QStringLiteral("type")) != QStringLiteral("result")) {
-        m_logonError = CServiceError(CServiceError::NoService,
-                                     QStringLiteral("directory %1 on %2")
-                                         .arg(m_location.directoryNode, m_location.pubsubJid));
+        m_logonError = CServiceError(CServiceError::NoDirectory,
+                                     QStringLiteral("%1 / %2")
+                                         .arg(m_location.pubsubJid, m_location.directoryNode));
         m_link.Close();
         SetPhase(Phase::Off);
         return;
@@ -275,13 +274,11 @@ void CXmppService::OnClosed(CXmppLink::Failure failure, const QString& detail) {
             m_logonError = CServiceError(CServiceError::BadLogon);
             break;
         case CXmppLink::Failure::BadCertificate:
-            m_logonError = CServiceError(
-                CServiceError::NoService,
-                QStringLiteral("%1 (the server's certificate was refused)").arg(m_location.domain));
+            m_logonError = CServiceError(CServiceError::BadCertificate, m_location.domain);
             break;
         default:
             m_logonError = CServiceError(
-                CServiceError::NoService,
+                CServiceError::Unreachable,
                 QStringLiteral("%1:%2 %3").arg(m_location.host).arg(m_location.port).arg(detail));
         }
         SetPhase(Phase::Off);

@@ -45,6 +45,8 @@ public:
     void SetLogonTimeout(int ms) { m_logonTimeoutMs = ms; }
     // Drops the connection as a broken network would (for tests of the lost session).
     void DropConnection() { m_link.Abort(); }
+    // How soon a dead connection is noticed (CXmppLink::SetKeepAlive).
+    void SetKeepAlive(int intervalMs, int timeoutMs) { m_link.SetKeepAlive(intervalMs, timeoutMs); }
 
     bool Logon(const QString& memberId, const QString& password) override;
     void Logoff() override;

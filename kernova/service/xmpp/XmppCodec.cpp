@@ -3,6 +3,7 @@
 #include "kernova/service/ServiceRules.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 namespace Xmpp {
 
@@ -125,12 +126,42 @@ QString MemberOfJid(const QString& jid, const QString& domain) {
 
 // ---- Directory items ----
 
-QString MemberItemId(const QString& memberId) {
-    return QStringLiteral("member:") + memberId;
+int BucketOf(const QString& id) {
+    // FNV-1a over the UTF-8 bytes: the same on every machine and in every version.
+    quint32 h = 2166136261u;
+    for (const char c : id.toUtf8()) {
+        h ^= quint8(c);
+        h *= 16777619u;
+    }
+    return int(h % quint32(kDirectoryBuckets));
 }
 
-QString GroupItemId(const QString& groupId) {
-    return QStringLiteral("group:") + groupId;
+QString MemberBucketId(int bucket) {
+    return QStringLiteral("members:") + Num(bucket);
+}
+
+QString GroupBucketId(int bucket) {
+    return QStringLiteral("groups:") + Num(bucket);
+}
+
+std::pair<ItemKind, int> ParseItemId(const QString& itemId) {
+    if (itemId == kRolesItemId)
+        return {ItemKind::Roles, -1};
+    const qsizetype colon = itemId.indexOf(QLatin1Char(':'));
+    if (colon < 0)
+        return {ItemKind::Unknown, -1};
+    const QString digits = itemId.mid(colon + 1);
+    bool ok = false;
+    const int bucket = digits.toInt(&ok);
+    // One spelling per bucket: "members:07" or "members:+7" would be a second item.
+    if (!ok || bucket < 0 || bucket >= kDirectoryBuckets || Num(bucket) != digits)
+        return {ItemKind::Unknown, -1};
+    const QStringView kind = QStringView(itemId).left(colon);
+    if (kind == u"members")
+        return {ItemKind::Members, bucket};
+    if (kind == u"groups")
+        return {ItemKind::Groups, bucket};
+    return {ItemKind::Unknown, -1};
 }
 
 XmppNode EncodeMember(const SvcMember& m) {
@@ -230,6 +261,51 @@ std::optional<DirectoryGroup> DecodeGroup(const XmppNode& n) {
     if (!ok)
         return std::nullopt;
     return d;
+}
+
+XmppNode EncodeMemberBucket(const QList<SvcMember>& members) {
+    XmppNode n(QStringLiteral("members"), kNsDirectory);
+    for (const SvcMember& m : members)
+        n.Add(EncodeMember(m));
+    return n;
+}
+
+XmppNode EncodeGroupBucket(const QList<DirectoryGroup>& groups) {
+    XmppNode n(QStringLiteral("groups"), kNsDirectory);
+    for (const DirectoryGroup& g : groups)
+        n.Add(EncodeGroup(g));
+    return n;
+}
+
+std::optional<QList<SvcMember>> DecodeMemberBucket(const XmppNode& n, int bucket) {
+    if (n.name != QStringLiteral("members") || n.ns != kNsDirectory)
+        return std::nullopt;
+    QList<SvcMember> members;
+    QSet<QString> seen;
+    for (const XmppNode& c : n.children) {
+        const auto m = DecodeMember(c);
+        if (!m || BucketOf(m->id) != bucket || seen.contains(m->id))
+            return std::nullopt;
+        seen.insert(m->id);
+        members.append(*m);
+    }
+    return members;
+}
+
+std::optional<QList<DirectoryGroup>> DecodeGroupBucket(const XmppNode& n, int bucket) {
+    if (n.name != QStringLiteral("groups") || n.ns != kNsDirectory)
+        return std::nullopt;
+    QList<DirectoryGroup> groups;
+    QSet<QString> seen;
+    for (const XmppNode& c : n.children) {
+        const auto g = DecodeGroup(c);
+        if (!g || BucketOf(g->group.id) != bucket || seen.contains(g->group.id) ||
+            g->group.parentId == g->group.id)
+            return std::nullopt;
+        seen.insert(g->group.id);
+        groups.append(*g);
+    }
+    return groups;
 }
 
 XmppNode EncodeRoles(const QList<SvcRole>& roles) {

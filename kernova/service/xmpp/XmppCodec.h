@@ -45,16 +45,35 @@ struct DirectoryGroup {
     SvcGroup group;
     QList<SvcMembership> members; // without presence: presence travels in presence stanzas
 };
-QString MemberItemId(const QString& memberId);
-QString GroupItemId(const QString& groupId);
+// The node holds a fixed number of items whatever the size of the organisation: members and
+// groups are spread over kDirectoryBuckets items each ("members:N", "groups:N") by a stable hash
+// of their id, and the roles are one item ("roles"). A change republishes the one item that
+// holds the record. One item per record does not scale: servers keep a node's items in a
+// store that is rewritten on every publish (prosody's file store reads and writes the whole
+// node each time, so 2,000 single-record publishes take many minutes), and cap the items a
+// node keeps (prosody: 256 unless configured otherwise), silently dropping the oldest.
+inline constexpr int kDirectoryBuckets = 64;
+int BucketOf(const QString& id);
+QString MemberBucketId(int bucket);
+QString GroupBucketId(int bucket);
 inline const QString kRolesItemId = QStringLiteral("roles");
+enum class ItemKind { Members, Groups, Roles, Unknown };
+// The kind of a directory item and its bucket (-1 for the roles and unknown items).
+std::pair<ItemKind, int> ParseItemId(const QString& itemId);
+
 XmppNode EncodeMember(const SvcMember& member);
 XmppNode EncodeGroup(const DirectoryGroup& group);
 XmppNode EncodeRoles(const QList<SvcRole>& roles);
+// One bucket: <members> or <groups> of the directory namespace around the records.
+XmppNode EncodeMemberBucket(const QList<SvcMember>& members);
+XmppNode EncodeGroupBucket(const QList<DirectoryGroup>& groups);
 // nullopt for a payload that is not a well-formed item of its kind.
 std::optional<SvcMember> DecodeMember(const XmppNode& payload);
 std::optional<DirectoryGroup> DecodeGroup(const XmppNode& payload);
 std::optional<QList<SvcRole>> DecodeRoles(const XmppNode& payload);
+// nullopt when any record is malformed, filed in another bucket, or named twice.
+std::optional<QList<SvcMember>> DecodeMemberBucket(const XmppNode& payload, int bucket);
+std::optional<QList<DirectoryGroup>> DecodeGroupBucket(const XmppNode& payload, int bucket);
 
 // ---- Presence ----
 // A member's presence per group, or the same in all of them (the key Svc::kAllGroups).

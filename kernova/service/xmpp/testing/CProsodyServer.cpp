@@ -115,7 +115,13 @@ bool CProsodyServer::WriteConfig() {
     c += QStringLiteral("modules_enabled = { \"roster\", \"saslauth\", \"tls\", \"disco\", "
                         "\"ping\", \"posix\", \"offline\" }\n");
     c += QStringLiteral("modules_disabled = { \"s2s\" }\n");
-    c += QStringLiteral("authentication = \"internal_hashed\"\nstorage = \"internal\"\n");
+    c += QStringLiteral("authentication = \"internal_hashed\"\n");
+    // SQLite: the file store rewrites a whole publish-subscribe node (and an offline queue) on
+    // every change, which makes publishing the directory quadratic. Accounts stay in files, so
+    // that the command-line tool can make several at once.
+    c += QStringLiteral("default_storage = \"sql\"\nstorage = { accounts = \"internal\" }\n"
+                        "sql = { driver = \"SQLite3\", database = %1 }\n")
+             .arg(LuaString(dir + QStringLiteral("/data/prosody.sqlite")));
     c += QStringLiteral("c2s_require_encryption = %1\n")
              .arg(m_options.allowPlainText ? QStringLiteral("false") : QStringLiteral("true"));
     // Passwords only through SCRAM: a log-on that succeeds here did not send one in clear.
@@ -213,9 +219,19 @@ bool CProsodyServer::IsRunning() const {
     return m_process && m_process->state() == QProcess::Running;
 }
 
+bool CProsodyServer::Freeze() {
+    return IsRunning() && ::kill(pid_t(m_process->processId()), SIGSTOP) == 0;
+}
+
+void CProsodyServer::Thaw() {
+    if (IsRunning())
+        ::kill(pid_t(m_process->processId()), SIGCONT);
+}
+
 void CProsodyServer::Stop() {
     if (!m_process)
         return;
+    Thaw(); // a frozen server would not take its end
     if (m_process->state() != QProcess::NotRunning) {
         m_process->terminate();
         if (!m_process->waitForFinished(5000)) {

@@ -31,6 +31,10 @@ public:
     // Starts the server again on the same port with the same data (a server restart).
     bool Resume();
     bool IsRunning() const;
+    // Stops the process without ending it (SIGSTOP): connections stay open, nothing answers,
+    // as with a hung server; Thaw lets it go on.
+    bool Freeze();
+    void Thaw();
 
     bool AddAccount(const QString& user, const QString& password);
     // Several accounts at once (the tool runs for each in parallel).

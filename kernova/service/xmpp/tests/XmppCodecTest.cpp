@@ -4,6 +4,7 @@
 #include "kernova/service/xmpp/CXmppDirectory.h"
 #include "kernova/service/xmpp/CXmppLocation.h"
 
+#include <QMap>
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 
@@ -55,6 +56,33 @@ XmppNode Reparse(const XmppNode& node) {
     XmppNode root = read();
     EXPECT_FALSE(r.hasError()) << r.errorString().toStdString();
     return root;
+}
+
+// Publishes the records as the administrator does: each bucket they fall in, holding exactly
+// these records of it, parsed back from the wire.
+bool ApplyMembers(CXmppDirectory& dir, const QList<SvcMember>& members, QList<Change>* changes) {
+    QMap<int, QList<SvcMember>> buckets;
+    for (const SvcMember& m : members)
+        buckets[Xmpp::BucketOf(m.id)].append(m);
+    bool ok = true;
+    for (auto it = buckets.cbegin(); it != buckets.cend(); ++it)
+        ok = dir.ApplyItem(Xmpp::MemberBucketId(it.key()),
+                           Reparse(Xmpp::EncodeMemberBucket(it.value())), changes) &&
+             ok;
+    return ok;
+}
+
+bool ApplyGroups(CXmppDirectory& dir, const QList<Xmpp::DirectoryGroup>& groups,
+                 QList<Change>* changes) {
+    QMap<int, QList<Xmpp::DirectoryGroup>> buckets;
+    for (const Xmpp::DirectoryGroup& g : groups)
+        buckets[Xmpp::BucketOf(g.group.id)].append(g);
+    bool ok = true;
+    for (auto it = buckets.cbegin(); it != buckets.cend(); ++it)
+        ok = dir.ApplyItem(Xmpp::GroupBucketId(it.key()),
+                           Reparse(Xmpp::EncodeGroupBucket(it.value())), changes) &&
+             ok;
+    return ok;
 }
 
 } // namespace
@@ -193,13 +221,13 @@ TEST(XmppCodecTest, DirectoryItemsBecomeTheEventsOfEachChange) {
     a.id = QStringLiteral("a");
     a.familyName[1] = QStringLiteral("山田");
     a.birth = QDate(1990, 4, 1);
-    ASSERT_TRUE(dir.ApplyItem(Xmpp::MemberItemId(a.id), Xmpp::EncodeMember(a), &changes));
+    ASSERT_TRUE(ApplyMembers(dir, {a}, &changes));
     SvcMember b;
     b.id = QStringLiteral("B");
-    ASSERT_TRUE(dir.ApplyItem(Xmpp::MemberItemId(b.id), Xmpp::EncodeMember(b), &changes));
+    ASSERT_TRUE(ApplyMembers(dir, {a, b}, &changes));
     Xmpp::DirectoryGroup g{{QStringLiteral("g1"), {}, QStringLiteral("One"), 0, {}}, {}};
     g.members.append({QStringLiteral("g1"), QStringLiteral("a"), QStringLiteral("A"), 0, 0, {}});
-    ASSERT_TRUE(dir.ApplyItem(Xmpp::GroupItemId(g.group.id), Xmpp::EncodeGroup(g), &changes));
+    ASSERT_TRUE(ApplyGroups(dir, {g}, &changes));
     EXPECT_EQ(changes, (QList<Change>{{Change::MemberAdded, {}, "a", {}, {}},
                                       {Change::MemberAdded, {}, "B", {}, {}},
                                       {Change::GroupAdded, "g1", {}, {}, {}},
@@ -211,12 +239,14 @@ TEST(XmppCodecTest, DirectoryItemsBecomeTheEventsOfEachChange) {
     g.group.name = QStringLiteral("Uno");
     g.members[0].role = 2;
     g.members.append({QStringLiteral("g1"), QStringLiteral("B"), QStringLiteral("b"), 0, 1, {}});
-    ASSERT_TRUE(dir.ApplyItem(Xmpp::GroupItemId(g.group.id), Xmpp::EncodeGroup(g), &changes));
+    ASSERT_TRUE(ApplyGroups(dir, {g}, &changes));
     Xmpp::DirectoryGroup child{
         {QStringLiteral("g2"), QStringLiteral("g1"), QStringLiteral("Two"), 0, {}}, {}};
-    ASSERT_TRUE(
-        dir.ApplyItem(Xmpp::GroupItemId(child.group.id), Xmpp::EncodeGroup(child), &changes));
-    dir.Retract(Xmpp::GroupItemId(QStringLiteral("g1")), &changes);
+    if (Xmpp::BucketOf(child.group.id) == Xmpp::BucketOf(g.group.id))
+        ASSERT_TRUE(ApplyGroups(dir, {g, child}, &changes));
+    else
+        ASSERT_TRUE(ApplyGroups(dir, {child}, &changes));
+    dir.Retract(Xmpp::GroupBucketId(Xmpp::BucketOf(QStringLiteral("g1"))), &changes);
     EXPECT_EQ(changes, (QList<Change>{{Change::GroupRenamed, "g1", {}, "One", {}},
                                       {Change::GroupMemberChanged, "g1", "a", {}, {}},
                                       {Change::GroupMemberAdded, "g1", "B", {}, {}},
@@ -225,14 +255,66 @@ TEST(XmppCodecTest, DirectoryItemsBecomeTheEventsOfEachChange) {
                                       {Change::GroupRemoved, "g1", {}, {}, {}}}));
     EXPECT_TRUE(dir.Groups().isEmpty());
 
-    // Unreadable items and items filed under another id change nothing.
+    // Unreadable items, records filed in another bucket and items under another spelling of a
+    // bucket change nothing.
     changes.clear();
     XmppNode bad = Xmpp::EncodeMember(a);
     bad.SetAttr(QStringLiteral("id"), QStringLiteral("bad/id"));
-    EXPECT_FALSE(dir.ApplyItem(Xmpp::MemberItemId(QStringLiteral("bad/id")), bad, &changes));
+    XmppNode withBad = Xmpp::EncodeMemberBucket({a});
+    withBad.Add(bad);
+    EXPECT_FALSE(dir.ApplyItem(Xmpp::MemberBucketId(Xmpp::BucketOf(a.id)), withBad, &changes));
+    const int elsewhere = (Xmpp::BucketOf(a.id) + 1) % Xmpp::kDirectoryBuckets;
     EXPECT_FALSE(
-        dir.ApplyItem(Xmpp::MemberItemId(QStringLiteral("x")), Xmpp::EncodeMember(a), &changes));
+        dir.ApplyItem(Xmpp::MemberBucketId(elsewhere), Xmpp::EncodeMemberBucket({a}), &changes));
+    EXPECT_FALSE(dir.ApplyItem(QStringLiteral("members:0%1").arg(Xmpp::BucketOf(a.id)),
+                               Xmpp::EncodeMemberBucket({}), &changes));
+    EXPECT_FALSE(dir.ApplyItem(QStringLiteral("member:a"), Xmpp::EncodeMember(a), &changes));
+    EXPECT_FALSE(dir.ApplyItem(Xmpp::MemberBucketId(Xmpp::BucketOf(a.id)),
+                               Xmpp::EncodeMemberBucket({a, a}), &changes));
     EXPECT_TRUE(changes.isEmpty());
+    EXPECT_TRUE(dir.HasMember(QStringLiteral("a")));
+}
+
+TEST(XmppCodecTest, ABucketRepublishedIsComparedWithWhatItHeld) {
+    // Ids that share one bucket, so that one item carries them together.
+    QStringList ids;
+    for (int i = 0; ids.size() < 3; ++i) {
+        const QString id = QStringLiteral("m%1").arg(i);
+        if (Xmpp::BucketOf(id) == Xmpp::BucketOf(QStringLiteral("m0")))
+            ids.append(id);
+    }
+    const int bucket = Xmpp::BucketOf(ids[0]);
+    CXmppDirectory dir;
+    QList<Change> changes;
+    QList<SvcMember> members;
+    for (const QString& id : ids) {
+        SvcMember m;
+        m.id = id;
+        members.append(m);
+    }
+    ASSERT_TRUE(ApplyMembers(dir, members, &changes));
+    EXPECT_EQ(dir.MembersIn(bucket).size(), 3);
+
+    // One changed, one gone, one untouched: only the first two are events.
+    changes.clear();
+    members[0].alias = QStringLiteral("renamed");
+    members.removeAt(1);
+    ASSERT_TRUE(ApplyMembers(dir, members, &changes));
+    EXPECT_EQ(changes, (QList<Change>{{Change::MemberChanged, {}, ids[0], {}, {}},
+                                      {Change::MemberRemoved, {}, ids[1], {}, {}}}));
+
+    // A child listed before its parent in the same bucket still comes after it.
+    changes.clear();
+    Xmpp::DirectoryGroup parent{{ids[0], {}, QStringLiteral("P"), 0, {}}, {}};
+    Xmpp::DirectoryGroup child{{ids[1], ids[0], QStringLiteral("C"), 0, {}}, {}};
+    ASSERT_TRUE(ApplyGroups(dir, {child, parent}, &changes));
+    EXPECT_EQ(changes, (QList<Change>{{Change::GroupAdded, ids[0], {}, {}, {}},
+                                      {Change::GroupAdded, ids[1], {}, {}, {}}}));
+    // Retracting the bucket removes everything it held.
+    changes.clear();
+    dir.Retract(Xmpp::MemberBucketId(bucket), &changes);
+    EXPECT_EQ(changes.size(), 2);
+    EXPECT_EQ(dir.MemberCount(), 0);
 }
 
 TEST(XmppCodecTest, PresenceIsOneEventForAllGroupsOrOnePerGroupThatChanged) {
@@ -240,11 +322,11 @@ TEST(XmppCodecTest, PresenceIsOneEventForAllGroupsOrOnePerGroupThatChanged) {
     QList<Change> changes;
     SvcMember a;
     a.id = QStringLiteral("a");
-    dir.ApplyItem(Xmpp::MemberItemId(a.id), Xmpp::EncodeMember(a), &changes);
+    ApplyMembers(dir, {a}, &changes);
     for (const char* id : {"g1", "g2"}) {
         Xmpp::DirectoryGroup g{{QString::fromLatin1(id), {}, QString::fromLatin1(id), 0, {}}, {}};
         g.members.append({g.group.id, QStringLiteral("a"), QStringLiteral("A"), 0, 0, {}});
-        dir.ApplyItem(Xmpp::GroupItemId(g.group.id), Xmpp::EncodeGroup(g), &changes);
+        ApplyGroups(dir, {g}, &changes);
     }
     changes.clear();
     const SvcPresence on{Svc::kStatusOn, {}, Svc::kColorOn};

@@ -141,9 +141,8 @@ TEST_F(XmppServiceTest, ACertificateThatCannotBeVerifiedIsRefusedUnlessTrusted) 
     strict.tls = CXmppLocation::Tls::Verify;
     CXmppService s(strict, m_state.path());
     EXPECT_FALSE(s.Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
-    EXPECT_EQ(s.LastError().code(), CServiceError::NoService);
-    EXPECT_TRUE(s.LastError().argument().contains(QStringLiteral("certificate")))
-        << s.LastError().argument().toStdString();
+    EXPECT_EQ(s.LastError().code(), CServiceError::BadCertificate);
+    EXPECT_EQ(s.LastError().argument(), server.Location().domain);
 
     // The organisation's own authority makes the same certificate good.
     strict.caFile = server.CertificateFile();
@@ -161,7 +160,7 @@ TEST_F(XmppServiceTest, AServerRestartEndsTheSessionAndNothingIsLostOrDoubled) {
     EXPECT_FALSE(a->IsLoggedOn());
     EXPECT_FALSE(a->Heartbeat());
     EXPECT_FALSE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
-    EXPECT_EQ(a->LastError().code(), CServiceError::NoService);
+    EXPECT_EQ(a->LastError().code(), CServiceError::Unreachable);
 
     ASSERT_TRUE(server.Resume()) << server.Error().toStdString();
     ASSERT_TRUE(b->Logon(QStringLiteral("b"), Password(QStringLiteral("b"))));
@@ -182,6 +181,33 @@ TEST_F(XmppServiceTest, ALostConnectionEndsTheSessionAsExpired) {
     EventLog aEvents(a.get());
     a->DropConnection();
     ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("session-ended %1").arg(Svc::END_EXPIRED)));
+    EXPECT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+}
+
+TEST_F(XmppServiceTest, AServerThatStopsAnsweringIsNoticedByTheKeepAlive) {
+    auto a = LogOn(QStringLiteral("a"));
+    a->SetKeepAlive(300, 700);
+    EventLog aEvents(a.get());
+    // An idle stream to a live server stays: the pings are answered.
+    QTest::qWait(1500);
+    EXPECT_TRUE(a->IsLoggedOn());
+    EXPECT_EQ(aEvents.Count(QStringLiteral("session-ended")), 0);
+    // A hung server keeps the connection open but answers nothing.
+    ASSERT_TRUE(server.Freeze());
+    const bool ended =
+        aEvents.WaitFor(QStringLiteral("session-ended %1").arg(Svc::END_EXPIRED), 1, 5000);
+    server.Thaw();
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(a->IsLoggedOn());
+
+    // Log-on to a server that accepts the connection but never answers fails in time, told
+    // apart from an unreachable one.
+    ASSERT_TRUE(server.Freeze());
+    CXmppService s(server.Location(), m_state.path());
+    s.SetLogonTimeout(1000);
+    EXPECT_FALSE(s.Logon(QStringLiteral("b"), Password(QStringLiteral("b"))));
+    server.Thaw();
+    EXPECT_EQ(s.LastError().code(), CServiceError::NoAnswer);
     EXPECT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
 }
 
