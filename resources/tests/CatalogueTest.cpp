@@ -21,6 +21,7 @@ const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
     {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918}, {1001, 1008}, {1400, 1430},
     {2030, 2031}, {2050, 2058},
     {1100, 1151}, // message box menus and windows
+    {1500, 1569}, // chat windows, invitations, log saving and chat options
 };
 
 // Texts used as formats and the values their callers pass, in order ('s' text, 'd' number).
@@ -44,6 +45,8 @@ const QHash<uint32_t, QString> kFormats = {
     {917, "d"},                                           // body too long: limit
     {918, "d"},                                           // subject too long: limit
     {1140, "d"}, {1150, "d"},                            // message box: page number, hits
+    {1501, "d"}, {1503, "d"}, {1511, "d"},                // chat: rooms, members, page number
+    {1532, "s"}, {1535, "s"},                             // chat: window title names, save error
     {2005, "s"},                                          // log-on failed: reason
     {2021, "s"},                                          // tray tip: member ID
     {2031, "s"},                                          // authorisation: member ID
