@@ -588,7 +588,7 @@ bool CKernovaCore::LogonWith(const QString& memberId, const QString& password) {
     m_logonError.clear();
     m_logonErrorCode = CServiceError::None;
     if (m_state == ObrixLogon::LoggingOn || m_state == ObrixLogon::LoggingOff ||
-        false) {
+        m_state == ObrixLogon::LoggedOn) {
         m_logonError = CServiceError(CServiceError::Busy).Text();
         return false;
     }

@@ -276,9 +276,10 @@ void CMessageDesk::CleanupMesTime(tagIMMESTIME* record) {
 }
 
 bool CMessageDesk::Remove(int32_t box, const QString& messageId) {
+    // A read not yet reported stays pending: the sender learns it even when the message is
+    // deleted before the next log-on.
     if (!m_files.Remove(box, messageId))
         return false;
-    m_unsentReads.remove(messageId);
     m_plugins.Broadcast(&CImPlugin::OnRemoveMessage, box, Utf16(messageId));
     return true;
 }
@@ -322,8 +323,15 @@ void CMessageDesk::FlushReads() {
     if (!m_service || !m_service->IsLoggedOn())
         return;
     const QSet<QString> ids = std::exchange(m_unsentReads, {});
-    for (const QString& id : ids)
-        if (!m_service->MarkRead(id))
-            Log(ZeltaLogLevel::Warning, QStringLiteral("MarkRead %1 failed: %2")
-                                            .arg(id, m_service->LastError().EnglishText()));
+    for (const QString& id : ids) {
+        if (m_service->MarkRead(id))
+            continue;
+        const CServiceError::Code code = m_service->LastError().code();
+        Log(ZeltaLogLevel::Warning, QStringLiteral("MarkRead %1 failed: %2")
+                                        .arg(id, m_service->LastError().EnglishText()));
+        // A busy or failing service is asked again at the next read or log-on; only a message
+        // the service does not know is given up, as no later call could succeed.
+        if (code != CServiceError::UnknownMessage && code != CServiceError::BadId)
+            m_unsentReads.insert(id);
+    }
 }
