@@ -87,7 +87,7 @@ private:
         const QString text = log ? log->toPlainText() : QString();
         switch (m_stage) {
         case 0: // b joins
-            if (!text.contains(QStringLiteral("Fam-b さんが参加しました")))
+            if (!text.contains(QStringLiteral("Fam-bさんが参加しました")))
                 return;
             Talk(chat);
             m_stage = 1;
