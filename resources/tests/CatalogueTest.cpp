@@ -18,7 +18,7 @@ const QList<QPair<uint32_t, uint32_t>> kUsedTexts = {
     {335, 337}, {339, 359}, {384, 386}, {388, 388}, {391, 396}, {458, 491},   {493, 496},
     {525, 528}, {532, 532}, {700, 707}, {713, 713}, {715, 722}, {724, 727},   {823, 824},
     {826, 829}, {832, 833}, {836, 839}, {842, 871}, {873, 875}, {881, 884},   {888, 891},
-    {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918}, {1001, 1008}, {1400, 1430},
+    {896, 904}, {906, 907}, {910, 910}, {912, 912}, {917, 918}, {1001, 1008}, {1400, 1442},
     {2030, 2031}, {2050, 2058},
     {1100, 1151}, // message box menus and windows
     {1500, 1569}, // chat windows, invitations, log saving and chat options
@@ -44,6 +44,7 @@ const QHash<uint32_t, QString> kFormats = {
     {890, "s"},                                           // unreadable attachment: file name
     {917, "d"},                                           // body too long: limit
     {918, "d"},                                           // subject too long: limit
+    {1440, "d"},                                          // printed page footer: page number
     {1140, "d"}, {1150, "d"},                            // message box: page number, hits
     {1501, "d"}, {1503, "d"}, {1511, "d"},                // chat: rooms, members, page number
     {1532, "s"}, {1535, "s"},                             // chat: window title names, save error

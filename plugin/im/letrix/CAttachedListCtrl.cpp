@@ -21,7 +21,7 @@
 namespace {
 
 constexpr uint32_t kFileMissing = 827, kOpenFailed = 888;
-constexpr uint32_t kOpen = 1426, kCopy = 1418, kRemove = 1427;
+constexpr uint32_t kOpen = 1426, kCopy = 1418, kRemove = 1427, kSaveAs = 1442;
 
 } // namespace
 
@@ -147,6 +147,8 @@ void CAttachedListCtrl::contextMenuEvent(QContextMenuEvent* event) {
     auto text = [this](uint32_t id) { return CResourceLoader::LoadString(m_resources, id); };
     menu.addAction(text(kOpen), this, &CAttachedListCtrl::OpenSelected);
     menu.addAction(text(kCopy), this, [this] { CopySelected(); });
+    if (m_offerSaveAs)
+        menu.addAction(text(kSaveAs), this, [this] { SaveSelectedAs(); });
     if (isSignalConnected(QMetaMethod::fromSignal(&CAttachedListCtrl::RemoveRequested)))
         menu.addAction(text(kRemove), this, &CAttachedListCtrl::RemoveRequested);
     menu.exec(event->globalPos());

@@ -25,6 +25,8 @@ public:
     // Receive list: copies the first selected file to a place the user chooses (text 827 when
     // it is missing). True when copied.
     bool SaveSelectedAs();
+    // The receive list offers "Save As" in its pop-up menu.
+    void OfferSaveAs(bool on) { m_offerSaveAs = on; }
 
 signals:
     // Delete pressed (the compose window removes the selection).
@@ -39,6 +41,7 @@ protected:
 private:
     void* m_resources;
     QStringList m_paths;
+    bool m_offerSaveAs = false;
 };
 
 // A file list for the clipboard or a drag: URIs and the desktop's "copy" marker.

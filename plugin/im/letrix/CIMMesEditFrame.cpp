@@ -6,6 +6,7 @@
 #include "obrix/CResourceLoader.h"
 #include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAddressEdit.h"
+#include "plugin/im/letrix/CAddressText.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
 #include "plugin/im/letrix/CColorSwatch.h"
 #include "plugin/im/letrix/CFontLists.h"
@@ -35,7 +36,8 @@ constexpr uint32_t kNewTitle = 1400, kToLabel = 1401, kCcLabel = 1402, kBccLabel
                    kPutInDraft = 1412, kAttachFile = 1413, kSetting = 1414, kEditMenu = 1415,
                    kUndo = 1416, kCut = 1417, kCopy = 1418, kPaste = 1419, kSelectAll = 1420,
                    kHelpMenu = 1421, kHelp = 1422, kVersion = 1423, kAttachTitle = 1424,
-                   kAttachFilter = 1425, kAttachLabel = 1428, kCcTip = 1429, kBccTip = 1430;
+                   kAttachFilter = 1425, kAttachLabel = 1428, kCcTip = 1429, kBccTip = 1430,
+                   kPrint = 1437, kPreview = 1438;
 constexpr uint32_t kForeTitle = 862, kBackTitle = 863;
 constexpr uint32_t kSentNotice = 869, kStoreDraft = 875;
 
@@ -234,6 +236,9 @@ void CIMMesEditFrame::BuildMenus() {
     m_sendAction = file->addAction(Text(kSend), this, [this] { Send(); });
     file->addAction(Text(kPutInDraft), this, [this] { PutInDraft(true); });
     file->addAction(Text(kAttachFile), this, &CIMMesEditFrame::ChooseAttachment);
+    file->addSeparator();
+    file->addAction(Text(kPrint), QKeySequence::Print, this, [this] { Print(false); });
+    file->addAction(Text(kPreview), this, [this] { Print(true); });
     file->addSeparator();
     file->addAction(Text(kSetting), this, &CIMMesEditFrame::OptionRequested);
     file->addSeparator();
@@ -457,6 +462,25 @@ void CIMMesEditFrame::ChooseAttachment() {
         QFileDialog::getOpenFileName(this, Text(kAttachTitle), QString(), Text(kAttachFilter));
     if (!path.isEmpty())
         AddAttachment(path);
+}
+
+CIMMesPrintPage::Fields CIMMesEditFrame::PrintFields() const {
+    // The sender is the user, as the destinations would name them.
+    QString sender;
+    if (m_core.GetUserID) {
+        const QString me = RecordText::FromField(m_core.GetUserID());
+        sender = CAddressText::EntryOf(m_core, me).value_or(me);
+    }
+    return {sender, m_to->text(), m_cc->text(), m_bcc->text(), m_subject->text()};
+}
+
+void CIMMesEditFrame::Print(bool preview) {
+    CIMMesPrintPage::Print(this, m_resources, PrintFields(), *m_body->document(), preview);
+}
+
+bool CIMMesEditFrame::WritePdf(const QString& path) const {
+    return CIMMesPrintPage::WritePdf(m_resources, PrintFields(), *m_body->document(), path,
+                                     QDateTime::currentDateTime());
 }
 
 void CIMMesEditFrame::CloseQuietly() {

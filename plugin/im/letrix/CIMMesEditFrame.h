@@ -6,6 +6,7 @@
 #include "obrix/ObrixApi.h"
 #include "plugin/im/letrix/CIMMesAttachList.h"
 #include "plugin/im/letrix/CIMMesComposeRequest.h"
+#include "plugin/im/letrix/CIMMesPrintPage.h"
 #include "plugin/im/letrix/CIMMesSendBuilder.h"
 #include "plugin/im/letrix/CIMMesSettings.h"
 
@@ -46,6 +47,10 @@ public:
     void RemoveSelectedAttachments();
     // The Attach File command.
     void ChooseAttachment();
+
+    // The printed page with its header block: printer dialog or preview, or a PDF file.
+    void Print(bool preview);
+    bool WritePdf(const QString& path) const;
 
     // Closes without any question (log-off, unloading).
     void CloseQuietly();
@@ -98,6 +103,7 @@ private:
     void RefreshAttachments();
     void SetTitle(const QString& subject);
     bool StoreDraft();
+    CIMMesPrintPage::Fields PrintFields() const;
     int32_t LogonState() const;
 
     const CObrixTable& m_core;

@@ -1,8 +1,11 @@
 #include "plugin/im/letrix/CMessageEditView.h"
 
+#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QUrl>
 
 QStringList DroppedFiles(const QMimeData* data) {
@@ -28,6 +31,35 @@ void CMessageEditView::LoadBody(const QString& html, const CBodyLoadOptions& opt
     setTextCursor(start);
     if (typing)
         setCurrentCharFormat(typing->ToQt());
+}
+
+void CMessageEditView::SetReading() {
+    m_reading = true;
+    setReadOnly(true);
+    setAcceptDrops(false);
+    setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
+    viewport()->setMouseTracking(true);
+}
+
+void CMessageEditView::mouseReleaseEvent(QMouseEvent* event) {
+    QTextEdit::mouseReleaseEvent(event);
+    // A click on a link, not the end of a selection that began elsewhere, opens it outside.
+    if (!m_reading || event->button() != Qt::LeftButton || textCursor().hasSelection())
+        return;
+    const QString href = anchorAt(event->position().toPoint());
+    if (!href.isEmpty())
+        QDesktopServices::openUrl(QUrl(href));
+}
+
+void CMessageEditView::keyPressEvent(QKeyEvent* event) {
+    if (m_reading && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        const QString href = textCursor().charFormat().anchorHref();
+        if (!href.isEmpty()) {
+            QDesktopServices::openUrl(QUrl(href));
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
 }
 
 void CMessageEditView::SetBackground(COLORREF color) {

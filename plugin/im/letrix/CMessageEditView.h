@@ -16,6 +16,10 @@ public:
     void LoadBody(const QString& html, const CBodyLoadOptions& options);
     FillMode Mode() const { return m_mode; }
 
+    // Read-only with clickable links, which open in the desktop's browser (a read message).
+    void SetReading();
+    bool IsReading() const { return m_reading; }
+
     // The whole body's background.
     void SetBackground(COLORREF color);
 
@@ -28,9 +32,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     FillMode m_mode = FillMode::New;
+    bool m_reading = false;
 };
 
 // The local files of a drop, or nothing when it holds none.

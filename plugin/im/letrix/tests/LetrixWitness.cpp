@@ -1,16 +1,21 @@
-// A plug-in for the end-to-end run: loaded by the messaging core next to Letrix.zpm, it asks
-// the message module for a new message to member b with the file named by ZELTA_WITNESS_FILE
-// once the user is logged on, fills in Cc (c), Bcc (d), subject and body as a user would, keeps
-// a picture of the window in ZELTA_WITNESS_SHOTS and presses Send. What it did goes to the file
-// named by ZELTA_WITNESS_LOG, one line per step.
+// A plug-in for the end-to-end runs, loaded by the messaging core next to Letrix.zpm. What it
+// did goes to the file named by ZELTA_WITNESS_LOG, one line per step; pictures of the windows
+// go to ZELTA_WITNESS_SHOTS.
+// Sending (the default): once the user is logged on, it asks the message module for a new
+// message to member b with the file named by ZELTA_WITNESS_FILE, fills in Cc (c), Bcc (d),
+// subject and body as a user would and presses Send.
+// Reading (ZELTA_WITNESS_MODE=read): when a message arrives, it finds the arrival notice,
+// clicks it as a user would, and reports the receive window that opens, then closes it.
 #include "imframe/CIMPluginApp.h"
 #include "imframe/MessageRequests.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTimer>
@@ -26,11 +31,28 @@ void Record(const QString& record) {
         file.write((record + u'\n').toUtf8());
 }
 
-QWidget* ComposeWindow() {
+QWidget* TopLevel(const char* className) {
     for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && qstrcmp(w->metaObject()->className(), "CIMMesEditFrame") == 0)
+        if (w->isVisible() && qstrcmp(w->metaObject()->className(), className) == 0)
             return w;
     return nullptr;
+}
+
+QWidget* ComposeWindow() {
+    return TopLevel("CIMMesEditFrame");
+}
+
+void Shoot(QWidget* window, const QString& name) {
+    const QString shots = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
+    if (shots.isEmpty())
+        return;
+    const int scale =
+        qRound(qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
+    window->grab().save(shots + QStringLiteral("/letrix-e2e-%1-%2x.png").arg(name).arg(scale));
+}
+
+bool Reading() {
+    return qEnvironmentVariable("ZELTA_WITNESS_MODE") == QStringLiteral("read");
 }
 
 class CWitnessApp final : public CIMPluginApp {
@@ -38,11 +60,58 @@ public:
     CWitnessApp() : CIMPluginApp(kWitness) {}
 
     void OnLogon(int32_t flag) override {
-        if (flag)
+        if (flag && !Reading())
             QTimer::singleShot(300, qApp, [this] { Compose(); });
     }
 
+    int32_t OnRecvMessage(const char16_t*) override {
+        // The message module raises its notice in its own handler; look once it is up.
+        if (Reading())
+            QTimer::singleShot(300, qApp, [] { OpenFromNotice(); });
+        return 0;
+    }
+
 private:
+    static void OpenFromNotice() {
+        QWidget* notice = TopLevel("CIMMesNoticeWnd");
+        if (!notice) {
+            Record(QStringLiteral("error\tno notice"));
+            return;
+        }
+        QStringList texts;
+        for (QLabel* label : notice->findChildren<QLabel*>())
+            if (!label->text().isEmpty())
+                texts << label->text();
+        Record(QStringLiteral("notice\t") + notice->windowTitle() + u'\t' + texts.join(u'|') +
+               u'\t' + QString::number(notice->isActiveWindow()));
+        Shoot(notice, QStringLiteral("notice"));
+        // A click as the user's: press and release inside the notice.
+        const QPointF at(notice->width() / 2.0, notice->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, at, notice->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, notice->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(notice, &press);
+        QApplication::sendEvent(notice, &release);
+        QTimer::singleShot(300, qApp, [] {
+            QWidget* frame = TopLevel("CIMMesRecvFrame");
+            if (!frame) {
+                Record(QStringLiteral("error\tno receive window"));
+                return;
+            }
+            auto* from = frame->findChild<QLabel*>(QStringLiteral("from"));
+            auto* body = frame->findChild<QTextEdit*>(QStringLiteral("body"));
+            Record(QStringLiteral("opened\t") + frame->windowTitle() + u'\t' +
+                   (from ? from->text() : QString()) + u'\t' +
+                   (body ? body->toPlainText() : QString()) + u'\t' +
+                   QString::number(TopLevel("CIMMesNoticeWnd") != nullptr));
+            Shoot(frame, QStringLiteral("receive"));
+            frame->close();
+            Record(QStringLiteral("closed\t") +
+                   QString::number(TopLevel("CIMMesRecvFrame") == nullptr));
+        });
+    }
+
     void Compose() {
         const QString file = qEnvironmentVariable("ZELTA_WITNESS_FILE");
         const char16_t* files[] = {reinterpret_cast<const char16_t*>(file.utf16())};

@@ -1,4 +1,4 @@
-// Pictures of every window and dialog of the compose side at the scale this suite runs with
+// Pictures of every window and dialog of the message plug-in at the scale this suite runs with
 // (QT_SCALE_FACTOR), saved under <test dir>/artifacts, with checks that the texts fit.
 #include "LetrixTestSupport.h"
 
@@ -6,7 +6,9 @@
 #include "obrix/CLetrix.h"
 #include "plugin/im/letrix/CAddressEdit.h"
 #include "plugin/im/letrix/CIMMesEditFrame.h"
+#include "plugin/im/letrix/CIMMesNoticeWnd.h"
 #include "plugin/im/letrix/CIMMesPropDialog.h"
+#include "plugin/im/letrix/CIMMesRecvFrame.h"
 #include "plugin/im/letrix/CLetrixApp.h"
 #include "plugin/im/letrix/CMessageEditView.h"
 
@@ -39,7 +41,9 @@ void ExpectTextsFit(QWidget* window) {
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
         if (!button->isVisible() || button->text().isEmpty())
             continue;
-        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(button->text()))
+        // The mnemonic marker is not drawn.
+        const QString shown = QString(button->text()).remove(u'&');
+        EXPECT_GE(button->width(), button->fontMetrics().horizontalAdvance(shown))
             << button->text().toStdString();
     }
 }
@@ -103,4 +107,46 @@ TEST_F(Screens, OptionDialog) {
     QTest::qWait(50);
     ExpectTextsFit(dlg);
     EXPECT_TRUE(dlg->grab().save(Shot(QStringLiteral("options"))));
+}
+
+TEST_F(Screens, ReceiveWindowAndNotice) {
+    ASSERT_TRUE(dir.isValid());
+    ScriptedCore::SetRoot(dir.path());
+    app->OnLogon(1);
+    CLetrix m;
+    m.SetMessageID(QStringLiteral("r-1"));
+    m.SetFromID(QStringLiteral("taro"));
+    m.SetFromName(QStringLiteral("山田太郎"));
+    m.AddDst(CLetrix::DST_TO, QStringLiteral("me,hana"));
+    m.AddDst(CLetrix::DST_CC, QStringLiteral("all@sales"));
+    m.AddDst(CLetrix::DST_BCC, QStringLiteral("hana"));
+    m.SetSubject(QStringLiteral("来週の打ち合わせの資料と会議室の変更について"));
+    m.SetPriority(1);
+    m.SetBgColor(uint32_t(0xF0FFFF));
+    m.SetSendTime(SYSTEMTIME{2026, 12, 1, 7, 9, 30, 0, 0}, 1);
+    m.SetMessage(QStringLiteral(
+        "<BODY BGCOLOR=\"#FFFFF0\"><FONT face=\"Noto Sans CJK JP\" size=\"3\" color=\"#000080\">"
+        "来週の打ち合わせは水曜 10 時からです。<BR>資料は https://example.org/docs にあります。"
+        "</FONT></BODY><OBJECT>見積書.pdf</OBJECT><OBJECT>README</OBJECT>"));
+    ScriptedCore::AddMessage(ObrixBox::Sent, m);
+    ScriptedCore::AddMessage(ObrixBox::Received, m);
+
+    // The user's own sent message shows every bar, Bcc included.
+    const tagMESBEGIN data{ObrixBox::Sent, m.Record()};
+    app->OnBegin(MessageBegin::Open, intptr_t(&data));
+    ASSERT_EQ(app->ReceiveWindows().size(), 1);
+    CIMMesRecvFrame* frame = app->ReceiveWindows().front();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    QTest::qWait(50);
+    ExpectTextsFit(frame);
+    EXPECT_TRUE(frame->grab().save(Shot(QStringLiteral("receive"))));
+    frame->close();
+
+    app->OnRecvMessage(u"r-1");
+    ASSERT_EQ(app->Notices().size(), 1);
+    CIMMesNoticeWnd* notice = app->Notices().front();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(notice));
+    QTest::qWait(50);
+    EXPECT_EQ(notice->size(), QSize(280, 80));
+    EXPECT_TRUE(notice->grab().save(Shot(QStringLiteral("notice"))));
 }

@@ -1,0 +1,298 @@
+// The receive side over the scripted core: the receive window (read marking, bars by box,
+// answers, deletion, flag, attachments), arrival notices (raising, opening, closing) and the
+// ring tones that announce them.
+#include "LetrixTestSupport.h"
+
+#include "imframe/MessageRequests.h"
+#include "obrix/CLetrix.h"
+#include "plugin/im/letrix/CAttachedListCtrl.h"
+#include "plugin/im/letrix/CIMMesNoticeWnd.h"
+#include "plugin/im/letrix/CIMMesPrompt.h"
+#include "plugin/im/letrix/CIMMesRecvContent.h"
+#include "plugin/im/letrix/CIMMesRecvFrame.h"
+#include "plugin/im/letrix/CLetrixApp.h"
+#include "plugin/im/letrix/CMessageEditView.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+class ReceiveSide : public LetrixTest {
+protected:
+    void SetUp() override {
+        LetrixTest::SetUp();
+        ASSERT_TRUE(root.isValid());
+        ScriptedCore::SetRoot(root.path());
+        CIMMesPrompt::SetHandler([this](const CIMMesPrompt::Request& r) {
+            prompts << r.text;
+            EXPECT_FALSE(r.shownText.isEmpty()) << "text " << r.text << " is in the table";
+            return answer;
+        });
+        app = std::make_unique<CLetrixApp>();
+        app->SetTonePlayer([this](const QString& path) { played << path; });
+        app->OnLogon(1);
+    }
+    void TearDown() override {
+        app->OnKill();
+        app.reset();
+        CIMMesPrompt::SetHandler(nullptr);
+        LetrixTest::TearDown();
+    }
+
+    // A message from taro to the user (and hana in Cc, a blind copy to sales), unread.
+    static CLetrix Message(const QString& id, const QString& subject = QStringLiteral("報告")) {
+        CLetrix m;
+        m.SetMessageID(id);
+        m.SetFromID(QStringLiteral("taro"));
+        m.SetFromName(QStringLiteral("山田太郎"));
+        m.AddDst(CLetrix::DST_TO, QStringLiteral("me"));
+        m.AddDst(CLetrix::DST_CC, QStringLiteral("hana"));
+        m.AddDst(CLetrix::DST_BCC, QStringLiteral("all@sales"));
+        m.SetSubject(subject);
+        m.SetPriority(1);
+        m.SetMessage(QStringLiteral("<BODY BGCOLOR=\"#FFFFFF\"><FONT face=\"x\" size=\"3\">"
+                                    "お疲れさまです。<BR>詳細は https://example.org/a を。"
+                                    "</FONT></BODY><OBJECT>表.csv</OBJECT>"));
+        return m;
+    }
+    CIMMesRecvFrame* Open(int32_t box, const CLetrix& m) {
+        const tagMESBEGIN data{uint32_t(box), m.Record()};
+        app->OnBegin(MessageBegin::Open, intptr_t(&data));
+        const QList<CIMMesRecvFrame*> open = app->ReceiveWindows();
+        return open.isEmpty() ? nullptr : open.back();
+    }
+    QString AppSound(const QString& name) {
+        QDir(root.path()).mkpath(QStringLiteral("app/plugin/im"));
+        return WriteTestFile(root, QStringLiteral("app/plugin/im/") + name, "RIFF");
+    }
+
+    QTemporaryDir root;
+    std::unique_ptr<CLetrixApp> app;
+    QList<uint32_t> prompts;
+    QStringList played;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+};
+
+} // namespace
+
+TEST_F(ReceiveSide, OpeningMarksAnUnreadMessageReadOnceAndKeepsOneWindowPerMessage) {
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-1")));
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-1")));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")),
+              QStringList({QStringLiteral("SetReadMessage\t2\tm-1")}));
+    // A second request brings up the same window.
+    EXPECT_EQ(Open(ObrixBox::Received, Message(QStringLiteral("m-1"))), frame);
+    EXPECT_EQ(app->ReceiveWindows().size(), 1);
+    frame->close();
+    QTest::qWait(0);
+    EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+    // Opened again: the core's copy is read now, whatever the request's record says.
+    ASSERT_TRUE(Open(ObrixBox::Received, Message(QStringLiteral("m-1"))));
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")).size(), 1);
+    EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0);
+}
+
+TEST_F(ReceiveSide, WindowShowsTheMessageAndBccOnlyForSentMessages) {
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-2")));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("報告"));
+    EXPECT_EQ(frame->SenderLabel()->text(), QStringLiteral("山田太郎 [taro]"));
+    EXPECT_EQ(frame->ToText()->text(), kMe);
+    EXPECT_EQ(frame->CcText()->text(), kHana);
+    EXPECT_FALSE(frame->CcBar()->isHidden());
+    EXPECT_TRUE(frame->BccBar()->isHidden()) << "a received message never shows Bcc";
+    EXPECT_FALSE(frame->ImportanceMark()->isHidden());
+    EXPECT_TRUE(frame->ReplyButton()->isEnabled());
+    EXPECT_TRUE(frame->Body()->isReadOnly());
+    EXPECT_EQ(frame->Body()->toPlainText(),
+              QStringLiteral("お疲れさまです。\n詳細は https://example.org/a を。"));
+    // The address in the body is a link.
+    QTextCursor at(frame->Body()->document());
+    at.setPosition(frame->Body()->toPlainText().indexOf(u'h') + 2);
+    EXPECT_EQ(at.charFormat().anchorHref(), QStringLiteral("https://example.org/a"));
+    // The file that came with it, under the core's files folder.
+    ASSERT_EQ(frame->AttachListCtrl()->count(), 1);
+    EXPECT_EQ(frame->AttachListCtrl()->item(0)->text(), QStringLiteral("表.csv"));
+    EXPECT_FALSE(frame->AttachBar()->isHidden());
+
+    CLetrix sent = Message(QStringLiteral("s-1"), QStringLiteral("   "));
+    sent.SetPriority(0);
+    sent.SetMessage(QStringLiteral("<BODY>x</BODY>"));
+    CIMMesRecvFrame* own = Open(ObrixBox::Sent, sent);
+    ASSERT_TRUE(own);
+    EXPECT_FALSE(own->BccBar()->isHidden());
+    EXPECT_EQ(own->BccText()->text(), kSales);
+    EXPECT_FALSE(own->ReplyButton()->isEnabled());
+    EXPECT_FALSE(own->ReplyAllButton()->isEnabled());
+    EXPECT_TRUE(own->TransferButton()->isEnabled());
+    EXPECT_TRUE(own->ImportanceMark()->isHidden());
+    EXPECT_TRUE(own->AttachBar()->isHidden());
+    // A blank subject shows the "no subject" text, as subject and title.
+    EXPECT_EQ(own->SubjectLabel()->text(), QStringLiteral("（件名なし）"));
+    EXPECT_EQ(own->windowTitle(), QStringLiteral("（件名なし）"));
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")).isEmpty())
+        << "the user's own sent message is not marked read, nor one the core has not stored";
+}
+
+TEST_F(ReceiveSide, AnswersFetchTheMessageAgainAndCloseTheWindow) {
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-3")));
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-3")));
+    ASSERT_TRUE(frame);
+    ScriptedCore::ClearCalls();
+    frame->ReplyAllButton()->click();
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Begin")),
+              QStringList({QStringLiteral("Begin\t4\t3\t1")}));
+    EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0);
+    QTest::qWait(0);
+    EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+
+    // A message the core no longer has: nothing happens.
+    CIMMesRecvFrame* gone = Open(ObrixBox::Received, Message(QStringLiteral("m-gone")));
+    ASSERT_TRUE(gone);
+    ScriptedCore::ClearCalls();
+    EXPECT_FALSE(gone->Answer(MessageBegin::Forward));
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Begin")).isEmpty());
+    EXPECT_EQ(app->ReceiveWindows().size(), 1);
+}
+
+TEST_F(ReceiveSide, DeleteAsksFirstAndFlagFollowsTheCheckBox) {
+    CLetrix flagged = Message(QStringLiteral("m-4"));
+    flagged.SetFlags(LETRIX_FLAG_DOGEAR | LETRIX_FLAG_READ);
+    ScriptedCore::AddMessage(ObrixBox::Received, flagged);
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, flagged);
+    ASSERT_TRUE(frame);
+    EXPECT_TRUE(frame->FlagCheck()->isChecked());
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("SetDogearMessage")).isEmpty())
+        << "showing the flag does not set it";
+    frame->FlagCheck()->click();
+    frame->FlagCheck()->click();
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("SetDogearMessage")),
+              QStringList({QStringLiteral("SetDogearMessage\t2\tm-4\t0"),
+                           QStringLiteral("SetDogearMessage\t2\tm-4\t1")}));
+
+    answer = QMessageBox::Cancel;
+    EXPECT_FALSE(frame->Delete());
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("Begin")).isEmpty());
+    answer = QMessageBox::Ok;
+    EXPECT_TRUE(frame->Delete());
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("Begin")),
+              QStringList({QStringLiteral("Begin\t6\t2\t1")}));
+    EXPECT_EQ(prompts, QList<uint32_t>({870, 870}));
+    QTest::qWait(0);
+    EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+}
+
+TEST_F(ReceiveSide, NoticeOpensItsMessageAndClosesWithItsMessage) {
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-5"), QString()));
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-6")));
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-7")));
+    EXPECT_EQ(app->OnRecvMessage(u"m-5"), 0);
+    app->OnRecvMessage(u"m-5");
+    app->OnRecvMessage(u"m-6");
+    app->OnRecvMessage(u"m-7");
+    app->OnRecvMessage(u"unknown");
+    QList<CIMMesNoticeWnd*> notices = app->Notices();
+    ASSERT_EQ(notices.size(), 4);
+    EXPECT_EQ(notices[0]->SubjectText(), QStringLiteral("（件名なし）"));
+    EXPECT_EQ(notices[0]->SenderText(), QStringLiteral("山田太郎 [taro]"));
+    EXPECT_EQ(notices[0]->windowTitle(), QStringLiteral("新着メッセージ"));
+    EXPECT_EQ(notices[0]->size(), QSize(280, 80));
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")).isEmpty());
+
+    // A click opens the message and closes both of its notices.
+    QTest::mouseClick(notices[0], Qt::LeftButton, {}, QPoint(140, 40));
+    ASSERT_EQ(app->ReceiveWindows().size(), 1);
+    EXPECT_EQ(app->ReceiveWindows()[0]->MessageId(), QStringLiteral("m-5"));
+    EXPECT_EQ(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")),
+              QStringList({QStringLiteral("SetReadMessage\t2\tm-5")}));
+    notices = app->Notices();
+    ASSERT_EQ(notices.size(), 2);
+    EXPECT_EQ(notices[0]->MessageId(), QStringLiteral("m-6"));
+
+    // Removing a message closes its notice; log-off closes the rest and the windows.
+    app->OnRemoveMessage(ObrixBox::Received, u"m-6");
+    ASSERT_EQ(app->Notices().size(), 1);
+    EXPECT_EQ(app->Notices()[0]->MessageId(), QStringLiteral("m-7"));
+    app->OnLogoff(1);
+    EXPECT_TRUE(app->Notices().isEmpty());
+    EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+
+    // Nothing is raised unless logged on.
+    ScriptedCore::SetLogonState(4);
+    app->OnRecvMessage(u"m-7");
+    EXPECT_TRUE(app->Notices().isEmpty());
+}
+
+TEST_F(ReceiveSide, NoticesCascadeFromTheLeftTopCornerOfTheWorkArea) {
+    ScriptedCore::SetInt(QStringLiteral("DefaultSetting"), QStringLiteral("NoticePosition"), 2);
+    app->OnLogon(1);
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-8")));
+    app->OnRecvMessage(u"m-8");
+    app->OnRecvMessage(u"m-8");
+    const QList<CIMMesNoticeWnd*> notices = app->Notices();
+    ASSERT_EQ(notices.size(), 2);
+    const QRect area = notices[0]->screen()->availableGeometry();
+    EXPECT_EQ(notices[0]->pos(), area.topLeft());
+    EXPECT_EQ(notices[1]->pos().x(), area.left());
+    EXPECT_GT(notices[1]->pos().y(), area.top());
+}
+
+TEST_F(ReceiveSide, RingToneIsTheMembersOwnThenTheOptionsAndMissingFilesStaySilent) {
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-9")));
+    // The built-in tone from the program's plug-in folder, when it is there.
+    app->OnRecvMessage(u"m-9");
+    EXPECT_TRUE(played.isEmpty()) << "no tone file: nothing plays";
+    const QString builtIn = AppSound(QStringLiteral("MessageArrival.wav"));
+    app->OnRecvMessage(u"m-9");
+    EXPECT_EQ(played, QStringList({builtIn}));
+
+    // A member's own tone wins, even over "no tone".
+    ScriptedCore::SetInt(QStringLiteral("DefaultSetting"), QStringLiteral("RingToneSetType"), 2);
+    app->OnLogon(1);
+    const QString own = WriteTestFile(root, QStringLiteral("taro.wav"), "RIFF");
+    const QString other = WriteTestFile(root, QStringLiteral("taro2.wav"), "RIFF");
+    for (const QString& path : {own, other}) {
+        const QString id = QStringLiteral("taro");
+        const tagMESBEGINTONE tone{u16(id), u16(path)};
+        app->OnBegin(MessageBegin::SetMemberTone, intptr_t(&tone));
+    }
+    played.clear();
+    app->OnRecvMessage(u"m-9");
+    EXPECT_EQ(played, QStringList({other}));
+    app->OnBegin(MessageBegin::ClearMemberTone, intptr_t(u"taro"));
+    app->OnRecvMessage(u"m-9");
+    EXPECT_EQ(played.size(), 1) << "cleared: the option says no tone";
+
+    const tagMESBEGINTONE missing{u"taro", u"/nowhere/taro.wav"};
+    app->OnBegin(MessageBegin::SetMemberTone, intptr_t(&missing));
+    app->OnRecvMessage(u"m-9");
+    EXPECT_EQ(played.size(), 1) << "a missing file plays nothing";
+    app->OnBegin(MessageBegin::ClearAllTones, 0);
+    EXPECT_EQ(app->MemberTones().GetCount(), 0);
+}
+
+TEST_F(ReceiveSide, MessagesWithoutABackgroundAreShownOnWhite) {
+    CLetrix plain = Message(QStringLiteral("m-10"));
+    plain.SetMessage(QStringLiteral("plain text of another client"));
+    EXPECT_EQ(
+        CIMMesRecvContent::Build(core, ObrixBox::Received, plain, QString(), QString()).background,
+        0xFFFFFFu);
+    // A black background that the body asks for stays black; others are kept as they are.
+    CLetrix black = Message(QStringLiteral("m-11"));
+    black.SetMessage(QStringLiteral("<BODY BGCOLOR=\"#000000\"><FONT color=\"#FFFFFF\">x</FONT>"
+                                    "</BODY>"));
+    EXPECT_EQ(
+        CIMMesRecvContent::Build(core, ObrixBox::Received, black, QString(), QString()).background,
+        0u);
+    black.SetBgColor(uint32_t(0xCCFFFF));
+    EXPECT_EQ(
+        CIMMesRecvContent::Build(core, ObrixBox::Received, black, QString(), QString()).background,
+        0xCCFFFFu);
+}
