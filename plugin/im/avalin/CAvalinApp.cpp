@@ -12,7 +12,13 @@
 #include "plugin/im/avalin/CExpandedGroups.h"
 #include "plugin/im/avalin/CGroupWalk.h"
 #include "plugin/im/avalin/CMemberTreeModel.h"
+#include "plugin/im/avalin/CGroupPropDlg.h"
+#include "plugin/im/avalin/CMemberPropDlg.h"
 #include "plugin/im/avalin/CNewPage.h"
+#include "plugin/im/avalin/CPresenceList.h"
+#include "plugin/im/avalin/COptionGeneralPage.h"
+#include "plugin/im/avalin/COptionStatusPage.h"
+#include "plugin/im/avalin/CSettingSoundDlg.h"
 #include "plugin/im/avalin/CSendPage.h"
 
 #include <QCoreApplication>
@@ -37,6 +43,8 @@ const char16_t* U16(const QString& s) {
 const QString kPresetFile = QStringLiteral("Preset.zin");
 // The origin word of a message started in this window.
 constexpr uint32_t kMessageFromIMWindow = 5;
+// The chat module's request to forget every member's own tone.
+constexpr int32_t kChatClearAllTones = 3;
 const QString kWebSite = QStringLiteral("https://www.tovar.example/zelta/");
 
 // Pointers to the strings of a list, valid while the list lives.
@@ -101,12 +109,16 @@ int32_t CAvalinApp::OnPreTranslateMessage(MSG* msg) {
     return m_dlg && m_dlg->PreTranslate(msg) ? 1 : 0;
 }
 
-void CAvalinApp::OnBegin(int32_t kind, intptr_t) {
+void CAvalinApp::OnBegin(int32_t kind, intptr_t arg) {
     if (!m_dlg)
         return;
     switch (kind) {
     case 0:
         m_dlg->RestoreAndRaise();
+        break;
+    case 2:
+        if (m_loggedOn && arg)
+            OpenMemberProperty(FromUtf16(reinterpret_cast<const char16_t*>(arg)));
         break;
     case 1: {
         const int32_t state = Obrix().GetLogonState ? Obrix().GetLogonState() : 0;
@@ -148,6 +160,7 @@ void CAvalinApp::OnLogoff(int32_t flag) {
         return;
     m_loggedOn = false;
     m_idle.Stop();
+    delete m_soundDlg.data();
     if (m_dlg) {
         m_dlg->SetIdleTimer(false);
         m_dlg->OnLoggedOff();
@@ -215,17 +228,9 @@ void CAvalinApp::OnRemoveGrpMember(const char16_t*, const char16_t* memberId) {
     bool stillListed = false;
     ForEachGroup(m_dir.Groups(),
                  [&](const CIMGroup& g) { stillListed = stillListed || g.GetMember(member); });
-    if (!stillListed && !member.isEmpty()) {
+    if (!stillListed && !member.isEmpty() && m_sounds.GetIMSndData(member)) {
         m_sounds.ClearIMSndData(member);
-        m_sounds.WriteSndInfo();
-        if (Obrix().Begin) {
-            tagMESBEGINTONE message{U16(member), u""};
-            Obrix().Begin(ObrixModule::Message, MessageBegin::SetMemberTone, intptr_t(&message));
-            if (IsChatPresent()) {
-                tagCHATBEGINTONE chat{U16(member), u""};
-                Obrix().Begin(ObrixModule::Chat, ChatBegin::MemberTone, intptr_t(&chat));
-            }
-        }
+        SoundChanged(member, QString());
     }
     RebuildList();
 }
@@ -236,6 +241,142 @@ void CAvalinApp::OnChangeGrpName(const char16_t* groupId) {
         return;
     if (m_dir.ApplyGroupName(id, Obrix().GetGroup ? Obrix().GetGroup(groupId) : nullptr))
         m_model->RenameGroup(id);
+}
+
+// ---- options ----
+
+void CAvalinApp::OnBeginOption() {
+    m_optionOpen = true;
+    if (LogonState() != ObrixLogon::LoggedOn)
+        return;
+    m_settings = CAvalinSettings::Read(Obrix(), IsChatPresent(), Text(AvalinRes::TextAbsentStatus));
+    if (!m_generalPage) {
+        m_generalPage = new COptionGeneralPage(*this);
+        m_generalPage->CreatePage(Text(312));
+    }
+    if (!m_statusPage) {
+        m_statusPage = new COptionStatusPage(*this);
+        m_statusPage->CreatePage(Text(313));
+    }
+    HWND pages[2] = {m_generalPage, m_statusPage};
+    if (Obrix().AddOptionPage)
+        Obrix().AddOptionPage(pages, 2);
+}
+
+void CAvalinApp::OnKillOption() {
+    m_optionOpen = false;
+    delete m_generalPage.data();
+    delete m_statusPage.data();
+}
+
+COptionGeneralPage* CAvalinApp::GeneralPage() const {
+    return m_generalPage;
+}
+
+COptionStatusPage* CAvalinApp::StatusPage() const {
+    return m_statusPage;
+}
+
+CSettingSoundDlg* CAvalinApp::SoundDialog() const {
+    return m_soundDlg;
+}
+
+void CAvalinApp::StoreOptions(const CAvalinSettings& settings, const QList<int>& groups) {
+    m_settings = settings;
+    for (int group : groups)
+        m_settings.Write(Obrix(), group);
+}
+
+void CAvalinApp::ApplyOptions(int group, bool reset) {
+    switch (group) {
+    case 0:
+        if (!reset)
+            break;
+        if (m_dlg)
+            m_dlg->ResetLayout();
+        m_model->CollapseAll();
+        QFile::remove(DataPath(QString::fromUtf16(CExpandedGroups::kFileName)));
+        m_sounds.InitSndInfo();
+        if (Obrix().Begin) {
+            Obrix().Begin(ObrixModule::Message, MessageBegin::ClearAllTones, 0);
+            if (IsChatPresent())
+                Obrix().Begin(ObrixModule::Chat, kChatClearAllTones, 0);
+        }
+        break;
+    case 1:
+        StartIdleTimer();
+        if (m_dlg)
+            m_dlg->PresenceList()->SetMemberColumnWidth(m_settings.memberColumn);
+        break;
+    case 2:
+    case 3:
+        RefreshMessageLists();
+        break;
+    case 4:
+        if (reset) {
+            ResetPresets();
+            SavePresets();
+            if (m_dlg)
+                m_dlg->RefreshStatusMenus();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- member, group and sound windows ----
+
+int32_t CAvalinApp::LogonState() const {
+    return Obrix().GetLogonState ? Obrix().GetLogonState() : ObrixLogon::LoggedOff;
+}
+
+void CAvalinApp::OpenMemberProperty(const QString& memberId) {
+    auto* dlg = new CMemberPropDlg(*this, memberId, m_dlg);
+    dlg->show();
+    dlg->raise();
+    dlg->activateWindow();
+}
+
+void CAvalinApp::OpenGroupProperty(const QString& groupId) {
+    auto* dlg = new CGroupPropDlg(*this, groupId, m_dlg);
+    dlg->show();
+    dlg->raise();
+    dlg->activateWindow();
+}
+
+void CAvalinApp::OpenSoundDialog(const QString& memberId) {
+    if (!m_soundDlg) {
+        m_soundDlg = new CSettingSoundDlg(*this, memberId, m_dlg);
+        m_soundDlg->show();
+    }
+    m_soundDlg->raise();
+    m_soundDlg->activateWindow();
+}
+
+void CAvalinApp::SoundChanged(const QString& memberId, const QString& path) {
+    if (!m_sounds.WriteSndInfo())
+        Log(QStringLiteral("Avalin: SndData.zin not written"));
+    if (!Obrix().Begin)
+        return;
+    if (path.isEmpty()) {
+        Obrix().Begin(ObrixModule::Message, MessageBegin::ClearMemberTone, intptr_t(U16(memberId)));
+    } else {
+        tagMESBEGINTONE message{U16(memberId), U16(path)};
+        Obrix().Begin(ObrixModule::Message, MessageBegin::SetMemberTone, intptr_t(&message));
+    }
+    if (IsChatPresent()) {
+        tagCHATBEGINTONE chat{U16(memberId), U16(path)};
+        Obrix().Begin(ObrixModule::Chat, ChatBegin::MemberTone, intptr_t(&chat));
+    }
+}
+
+void CAvalinApp::WarnNotLoggedOn(QWidget* over, const QString& buttonCaption) {
+    if (m_dlg)
+        m_dlg->Warn(over->windowTitle(),
+                    CResourceLoader::Format(Resources(), AvalinRes::TextNeedsLogon,
+                                            {QString(buttonCaption).remove(u'&')}),
+                    over);
 }
 
 // ---- absent handling ----
@@ -694,8 +835,24 @@ void CAvalinApp::RunCommand(int command) {
             page->RunMessageCommand(command);
         break;
     case Property:
-        if (CMessagePage* page = m_dlg->MessagePage(m_dlg->CurrentTab()))
+        if (CMessagePage* page = m_dlg->MessagePage(m_dlg->CurrentTab())) {
             page->RunMessageCommand(command);
+        } else if (rows.size() == 1) {
+            const QString id =
+                m_model->index(rows.front(), 0).data(CMemberTreeModel::IdRole).toString();
+            if (m_model->RowKind(rows.front()) == CMemberTreeModel::GroupRow)
+                OpenGroupProperty(id);
+            else
+                OpenMemberProperty(id);
+        }
+        break;
+    case MyProperty:
+        OpenMemberProperty(UserID());
+        break;
+    case SettingSound:
+        if (rows.size() == 1)
+            OpenSoundDialog(
+                m_model->index(rows.front(), 0).data(CMemberTreeModel::IdRole).toString());
         break;
     case Clear:
     case ClearAll:

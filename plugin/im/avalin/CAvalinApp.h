@@ -22,6 +22,9 @@
 
 class CAvalinDlg;
 class CMemberTreeModel;
+class COptionGeneralPage;
+class COptionStatusPage;
+class CSettingSoundDlg;
 class QWidget;
 
 struct AvalinOwnStatus {
@@ -41,8 +44,8 @@ public:
     int32_t OnPreTranslateMessage(MSG* msg) override;
     void OnBegin(int32_t kind, intptr_t data) override;
     void OnOption() override;
-    void OnBeginOption() override { m_optionOpen = true; }
-    void OnKillOption() override { m_optionOpen = false; }
+    void OnBeginOption() override;
+    void OnKillOption() override;
     void OnLogon(int32_t flag) override;
     void OnLogoff(int32_t flag) override;
     void OnChangeMemPresence(const char16_t* groupId, const char16_t* memberId,
@@ -83,6 +86,33 @@ public:
     void SaveExpandedGroups();
     // Both message lists after their settings changed: trimmed, read messages dropped.
     void RefreshMessageLists();
+
+    // ---- options ----
+    // Takes the values of an option page and writes the groups named (0 general, 1 presence,
+    // 2 new messages, 3 sent messages).
+    void StoreOptions(const CAvalinSettings& settings, const QList<int>& groups);
+    // Makes the stored values of a group take effect; the reset flag of group 0 puts the
+    // window's layout, the expanded groups and the sounds back to their defaults, that of
+    // group 4 the presets.
+    void ApplyOptions(int group, bool reset);
+    COptionGeneralPage* GeneralPage() const;
+    COptionStatusPage* StatusPage() const;
+
+    // ---- member, group and sound windows ----
+    int32_t LogonState() const;
+    void OpenMemberProperty(const QString& memberId);
+    void OpenGroupProperty(const QString& groupId);
+    // Brings the open sound window forward, or opens one for the member.
+    void OpenSoundDialog(const QString& memberId);
+    CSettingSoundDlg* SoundDialog() const;
+    CIMSndInfo& Sounds() { return m_sounds; }
+    // Saves the sounds and tells the message and chat modules of a member's own sound (an
+    // empty path: none any more).
+    void SoundChanged(const QString& memberId, const QString& path);
+    // The warning of a button that needs a log-on.
+    void WarnNotLoggedOn(QWidget* over, const QString& buttonCaption);
+    // A new message to these destinations.
+    void MessageTo(const QStringList& to) { BeginMessage(1, to); }
 
     // ---- absent handling ----
     // The window asks the hook to report input to it, and stops that when it goes.
@@ -141,6 +171,9 @@ private:
     CAvalinSettings m_settings;
     AvalinOwnStatus m_own;
     QPointer<CAvalinDlg> m_dlg;
+    QPointer<COptionGeneralPage> m_generalPage;
+    QPointer<COptionStatusPage> m_statusPage;
+    QPointer<CSettingSoundDlg> m_soundDlg;
     CAvalinHook m_hook;
     CIdleWatch m_idle;
 };

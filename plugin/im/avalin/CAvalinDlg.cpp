@@ -188,6 +188,7 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
     const QSize initial = sizeHint().expandedTo(QSize(std::max(300, tabsWidth), 470));
     resize(initial);
     setMinimumSize(initial);
+    m_initialSize = initial;
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     m_list->setFocus();
@@ -715,6 +716,19 @@ void CAvalinDlg::changeEvent(QEvent* event) {
         m_list->viewport()->update();
     if (event->type() == QEvent::ActivationChange || event->type() == QEvent::LocaleChange)
         RefreshDates();
+}
+
+void CAvalinDlg::ResetLayout() {
+    if (isMaximized())
+        showNormal();
+    resize(m_initialSize);
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    SelectTab(0);
+    m_list->ApplyColumnSizes(QStringLiteral("19:100:70"));
+    SortBy(1, true);
+    m_newPage->ResetLayout();
+    m_sendPage->ResetLayout();
 }
 
 void CAvalinDlg::SetIdleTimer(bool running) {

@@ -58,6 +58,8 @@ public:
     CSendPage* SendPage() const { return m_sendPage; }
     // The message page of a tab, null for the member tab.
     CMessagePage* MessagePage(int tab) const;
+    // The layout of a new window: first size, centred, member tab, default columns and sorts.
+    void ResetLayout();
     // Runs or stops the one-second inactivity timer.
     void SetIdleTimer(bool running);
     bool IsIdleTimerRunning() const { return m_idleTimer.isActive(); }
@@ -125,4 +127,5 @@ private:
     QList<QMenu*> m_ownedMenus;
     QPointer<QWidget> m_statusDialog;
     QBasicTimer m_idleTimer;
+    QSize m_initialSize;
 };

@@ -174,10 +174,16 @@ protected:
         ASSERT_TRUE(m_run->StartPeer(m_peerD, u"d"_qs));
         m_peerC.write("status https://www.tovar.example/status\n");
         m_peerD.write("status 外出中（15時戻り）\n");
+        // Something in the new-message list: one read-worthy, one urgent.
+        m_peerC.write("send --to a --subject 来週の定例会議について --id shot-1\n");
+        m_peerD.write("send --to a --subject 【至急】見積書の確認 --priority 1 --id shot-2\n");
         ASSERT_FALSE(WaitForRows({u"1,Fam-c,https://www.tovar.example/status"_qs,
                                   u"1,Fam-d,外出中（15時戻り）"_qs})
                          .isEmpty())
             << LastRows().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return LastLine(u"new\t"_qs).count(u'|') == 1; }, 20000))
+            << LastLine(u"new\t"_qs).toStdString();
     }
     void TakePictures() {
         QFile trigger(m_trigger);

@@ -4,10 +4,16 @@
 #include "plugin/im/avalin/CAvalinDlg.h"
 #include "plugin/im/avalin/CChangeStatusDlg.h"
 #include "plugin/im/avalin/CMemberTreeModel.h"
+#include "obrix/CIMSndInfo.h"
+#include "plugin/im/avalin/CGroupPropDlg.h"
+#include "plugin/im/avalin/CMemberPropDlg.h"
 #include "plugin/im/avalin/CMessageList.h"
 #include "plugin/im/avalin/CNewPage.h"
 #include "plugin/im/avalin/CPresenceList.h"
+#include "plugin/im/avalin/COptionGeneralPage.h"
+#include "plugin/im/avalin/COptionStatusPage.h"
 #include "plugin/im/avalin/CSendPage.h"
+#include "plugin/im/avalin/CSettingSoundDlg.h"
 #include "tests/support/ScriptedCore.h"
 
 #include <QApplication>
@@ -25,6 +31,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
+#include <QButtonGroup>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -298,6 +306,182 @@ TEST_F(AvalinWindowTest, MessageListsFollowTheCoreAndHandTheirCommandsToTheMessa
     app->OnLogoff(1);
     EXPECT_EQ(ScriptedCore::StoredInt(QStringLiteral("SendPage"), QStringLiteral("SortIndex")), 3);
     EXPECT_EQ(ScriptedCore::StoredInt(QStringLiteral("SendPage"), QStringLiteral("SortAsc")), 0);
+}
+
+// The option sheet sends OK as a window message and reads the answer back.
+intptr_t SendOk(QWidget* page) {
+    CWndMessageEvent ok(ZeltaMsg::OptionOK);
+    QApplication::sendEvent(page, &ok);
+    return ok.result();
+}
+
+TEST_F(AvalinWindowTest, OptionPagesRefuseValuesOutOfRangeAndStoreWhatTheyTake) {
+    LogOn();
+    app->OnBeginOption();
+    ASSERT_EQ(ScriptedCore::CallsOf(QStringLiteral("AddOptionPage")).size(), 1);
+    COptionGeneralPage* general = app->GeneralPage();
+    COptionStatusPage* presence = app->StatusPage();
+    ASSERT_TRUE(general && presence);
+
+    general->NewCountBox()->setValue(51);
+    QString warning;
+    AnswerNextBox(true, &warning);
+    EXPECT_EQ(SendOk(general), 0);
+    EXPECT_EQ(warning, app->Text(274));
+    EXPECT_EQ(general->NewCountBox()->findChild<QLineEdit*>()->selectedText(), u"51"_qs)
+        << "the bad field is selected for typing over";
+    EXPECT_FALSE(ScriptedCore::StoredInt(u"NewPage"_qs, u"DspCnt"_qs).has_value())
+        << "nothing is written";
+    general->NewCountBox()->setValue(50);
+    general->UnreadBox()->setChecked(false);
+    EXPECT_EQ(SendOk(general), 1);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"NewPage"_qs, u"DspCnt"_qs), 50);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"NewPage"_qs, u"DspUnRead"_qs), 0);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"General"_qs, u"Logoff"_qs), 1);
+
+    // The absent status may not mean off line; "OnNet" is stored as "on".
+    presence->TimeBox()->setValue(121);
+    AnswerNextBox(true);
+    EXPECT_EQ(SendOk(presence), 0);
+    presence->TimeBox()->setValue(120);
+    presence->StatusEdit()->setText(u"OffNet"_qs);
+    AnswerNextBox(true);
+    EXPECT_EQ(SendOk(presence), 0);
+    EXPECT_EQ(presence->StatusEdit()->selectedText(), u"OffNet"_qs);
+    presence->StatusEdit()->setText(u"OnNet"_qs);
+    presence->ColumnBox()->setValue(49);
+    AnswerNextBox(true);
+    EXPECT_EQ(SendOk(presence), 0);
+    presence->ColumnBox()->setValue(5000);
+    EXPECT_EQ(SendOk(presence), 1);
+    EXPECT_EQ(ScriptedCore::StoredString(u"PresencePage"_qs, u"Status"_qs), u"on"_qs);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"PresencePage"_qs, u"Time"_qs), 120);
+    EXPECT_EQ(ScriptedCore::StoredInt(u"PresencePage"_qs, u"MemColSize"_qs), 5000);
+    // Without the chat module a double-click only writes a message.
+    EXPECT_EQ(ScriptedCore::StoredInt(u"PresencePage"_qs, u"DBClick"_qs), 0);
+    EXPECT_TRUE(Window().IsIdleTimerRunning());
+
+    // With absent handling off the time is not checked and the timer stops.
+    presence->ChangeStatusBox()->setChecked(false);
+    EXPECT_FALSE(presence->TimeBox()->isEnabled());
+    presence->TimeBox()->setValue(0);
+    EXPECT_EQ(SendOk(presence), 1);
+    EXPECT_FALSE(Window().IsIdleTimerRunning());
+    app->OnKillOption();
+    EXPECT_EQ(app->GeneralPage(), nullptr);
+}
+
+TEST_F(AvalinWindowTest, DefaultThenOkResetsTheLayoutAndTonesButOkAloneNeverDoes) {
+    ScriptedCore::SetModulePresent(ObrixModule::Chat, true);
+    LogOn();
+    app->Model().Toggle(app->Model().FindGroupRow(u"dev"_qs));
+    ASSERT_TRUE(QFile::exists(app->DataPath(u"DeployGrpID.zin"_qs)));
+    Window().SelectTab(2);
+    app->OnBeginOption();
+    ScriptedCore::ClearCalls();
+    EXPECT_EQ(SendOk(app->GeneralPage()), 1);
+    EXPECT_EQ(Window().CurrentTab(), 2);
+    EXPECT_TRUE(ScriptedCore::CallsOf(u"Begin"_qs).isEmpty());
+
+    CWndMessageEvent defaults(ZeltaMsg::OptionDefault);
+    QApplication::sendEvent(app->GeneralPage(), &defaults);
+    EXPECT_EQ(app->GeneralPage()->NewCountBox()->value(), 10);
+    EXPECT_EQ(SendOk(app->GeneralPage()), 1);
+    EXPECT_EQ(Window().CurrentTab(), 0);
+    EXPECT_FALSE(QFile::exists(app->DataPath(u"DeployGrpID.zin"_qs)));
+    EXPECT_FALSE(app->Model().IsExpanded(app->Model().FindGroupRow(u"dev"_qs)));
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs),
+              (QStringList{"Begin\t4\t10\t0", "Begin\t5\t3\t0"}));
+    app->OnKillOption();
+}
+
+TEST_F(AvalinWindowTest, SoundWindowOkSetsOrClearsTheEntryAndTellsTheOtherModules) {
+    ScriptedCore::AddMember(u"aoki"_qs, u"青木"_qs, QString(), QString());
+    LogOn();
+    const QString wav = root.filePath(u"aoki.WAV"_qs);
+
+    // Set: the entry is stored and saved, the message module learns the path.
+    app->OpenSoundDialog(u"aoki"_qs);
+    CSettingSoundDlg* dlg = app->SoundDialog();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(dlg->ChooseButton()->isEnabled());
+    app->OpenSoundDialog(u"baba"_qs);
+    EXPECT_EQ(app->SoundDialog(), dlg) << "one sound window at a time";
+    dlg->OwnSoundBox()->setChecked(true);
+    EXPECT_TRUE(dlg->ChooseButton()->isEnabled());
+    EXPECT_FALSE(dlg->PlayButton()->isEnabled());
+    EXPECT_FALSE(dlg->DropFile(root.filePath(u"song.mp3"_qs)));
+    EXPECT_TRUE(dlg->DropFile(wav));
+    EXPECT_TRUE(dlg->PlayButton()->isEnabled());
+    ScriptedCore::ClearCalls();
+    dlg->accept();
+    ASSERT_NE(app->Sounds().GetIMSndData(u"aoki"_qs), nullptr);
+    EXPECT_EQ(app->Sounds().GetIMSndData(u"aoki"_qs)->GetPath(), wav);
+    EXPECT_TRUE(QFile::exists(CIMSndInfo::FilePath()));
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList{"Begin\t4\t8\t1"});
+    QApplication::processEvents();
+
+    // Cleared: unchecking deletes the entry even with a path shown.
+    app->OpenSoundDialog(u"aoki"_qs);
+    dlg = app->SoundDialog();
+    EXPECT_TRUE(dlg->OwnSoundBox()->isChecked());
+    EXPECT_EQ(dlg->PathField()->text(), wav);
+    dlg->OwnSoundBox()->setChecked(false);
+    ScriptedCore::ClearCalls();
+    dlg->accept();
+    EXPECT_EQ(app->Sounds().GetIMSndData(u"aoki"_qs), nullptr);
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList{"Begin\t4\t9\t1"});
+    QApplication::processEvents();
+
+    // Gone: the core no longer knows the member; only a warning.
+    CIMSndInfo sounds;
+    EXPECT_EQ(CSettingSoundDlg::Store(sounds, false, u"x"_qs, true, wav), CSettingSoundDlg::MemberGone);
+    EXPECT_EQ(sounds.GetCount(), 0);
+    app->OpenSoundDialog(u"ghost"_qs);
+    dlg = app->SoundDialog();
+    dlg->OwnSoundBox()->setChecked(true);
+    dlg->DropFile(wav);
+    ScriptedCore::ClearCalls();
+    AnswerNextBox(true);
+    dlg->accept();
+    EXPECT_EQ(app->Sounds().GetIMSndData(u"ghost"_qs), nullptr);
+    EXPECT_TRUE(ScriptedCore::CallsOf(u"Begin"_qs).isEmpty());
+}
+
+TEST_F(AvalinWindowTest, PropertyWindowsShowTheMemberAndTheGroupsAdministrators) {
+    ScriptedCore::AddMember(u"me"_qs, u"自分"_qs, QString(), QString());
+    ScriptedCore::AddMember(u"aoki"_qs, u"青木"_qs, QString(), u"太郎"_qs);
+    ScriptedCore::AddMembership(u"dev"_qs, u"baba"_qs, u"馬場"_qs, u"on"_qs, 2);
+    ScriptedCore::AddMembership(u"dev"_qs, u"chiba"_qs, u"千葉"_qs, u"on"_qs, 2);
+    LogOn();
+    {
+        CMemberPropDlg own(*app, u"me"_qs, &Window());
+        EXPECT_FALSE(own.SoundButton()->isEnabled()) << "no own sound for the user";
+        EXPECT_EQ(own.IdField()->text(), u"me"_qs);
+        CMemberPropDlg other(*app, u"aoki"_qs, &Window());
+        EXPECT_TRUE(other.SoundButton()->isEnabled());
+        EXPECT_TRUE(other.windowTitle().contains(u"青木  太郎"_qs));
+    }
+    {
+        CGroupPropDlg dev(*app, u"dev"_qs, &Window());
+        EXPECT_EQ(dev.AdminField()->text(), u"baba,chiba"_qs) << "ids where the core has no name";
+        EXPECT_EQ(dev.CountField()->text(), u"3"_qs);
+        ScriptedCore::ClearCalls();
+        dev.MessageButton()->click();
+        EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList{"Begin\t4\t1\t1"});
+        CGroupPropDlg sales(*app, u"sales"_qs, &Window());
+        EXPECT_TRUE(sales.AdminField()->text().isEmpty());
+        EXPECT_FALSE(sales.MessageButton()->isEnabled());
+    }
+    // Logged off, the message button only warns.
+    ScriptedCore::SetLogonState(ObrixLogon::LoggedOff);
+    CGroupPropDlg dev(*app, u"dev"_qs, &Window());
+    QString warning;
+    AnswerNextBox(true, &warning);
+    ScriptedCore::ClearCalls();
+    dev.MessageButton()->click();
+    EXPECT_TRUE(warning.contains(app->Text(199)));
+    EXPECT_TRUE(ScriptedCore::CallsOf(u"Begin"_qs).isEmpty());
 }
 
 } // namespace
