@@ -117,7 +117,7 @@ QWidget* CMainFrame::BuildInputBar() {
     auto* line = new QHBoxLayout;
     m_input = new CMessageEditCtrl;
     m_input->setObjectName(QStringLiteral("input"));
-    m_input->setFixedHeight(QFontMetrics(font()).height() * 4);
+    m_input->setFixedHeight(QFontMetrics(font()).height() * 5);
     m_input->SetSendHandler([this] { m_app.Talk(this); });
     m_send = new QPushButton(m_app.Text(ParloText::Send));
     m_send->setObjectName(QStringLiteral("send"));
@@ -146,6 +146,9 @@ QWidget* CMainFrame::BuildInputBar() {
         m_input->mergeCurrentCharFormat(f);
         m_input->setFocus();
     });
+    // The bar shows the format where the caret is, as the user moves through the line.
+    connect(m_input, &QTextEdit::currentCharFormatChanged, this,
+            [this](const QTextCharFormat& f) { ShowFormat(f); });
     ResetInput();
     return bar;
 }
@@ -283,6 +286,20 @@ void CMainFrame::ApplyInputFormat() {
     if (size < 0)
         m_sizes->setEditText(QString::number(s.FontPoints()));
     m_color->SetColor(COLORREF(s.foreColor));
+}
+
+void CMainFrame::ShowFormat(const QTextCharFormat& f) {
+    const QStringList families = f.fontFamilies().toStringList();
+    if (!families.isEmpty())
+        CFontLists::SelectFace(m_faces, families.first());
+    if (f.hasProperty(QTextFormat::FontPointSize)) {
+        const QString size = QString::number(qRound(f.fontPointSize()));
+        const int index = m_sizes->findText(size);
+        if (index >= 0)
+            m_sizes->setCurrentIndex(index);
+    }
+    if (f.foreground().style() != Qt::NoBrush)
+        m_color->SetColor(ColorRefFromQColor(f.foreground().color()));
 }
 
 void CMainFrame::AppendEvent(int type, const QString& memberId, const QString& text) {

@@ -17,6 +17,7 @@ class CParloApp;
 class QComboBox;
 class QPushButton;
 class QSplitter;
+class QTextCharFormat;
 class QTextEdit;
 
 class CMainFrame : public QMainWindow {
@@ -68,6 +69,7 @@ private:
     void BuildMenus();
     QWidget* BuildInputBar();
     void ApplyInputFormat();
+    void ShowFormat(const QTextCharFormat& format);
     void ShowListMenu(const QPoint& at);
 
     CParloApp& m_app;

@@ -260,6 +260,9 @@ std::optional<CParloDoc::MemberInfo> CParloApp::LookupMember(const QString& id) 
                     QString(), m->GetStatus().compare(u"off", Qt::CaseInsensitive) == 0};
         }
     }
+    // The user is on line whatever the tree says, and takes part even when no group lists them.
+    if (id == UserId())
+        info = CParloDoc::MemberInfo{QString(), false};
     if (!info)
         return std::nullopt;
     if (Obrix().GetMember)

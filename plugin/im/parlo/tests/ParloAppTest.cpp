@@ -335,3 +335,36 @@ TEST_F(ParloAppTest, PrintedLogCarriesThePrintingTimeAndPageNumbers) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ParloAppTest, MemberTonesSetByOtherPlugInsComeFirstUntilCleared) {
+    const QString own = root.path() + "/b.wav";
+    QFile file(own);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("RIFF");
+    file.close();
+    CParloSettings s = app->Settings();
+    s.entrySetType = CParloSettings::NoTone;
+    app->StoreSettings(s);
+
+    const std::u16string path = own.toStdU16String();
+    tagCHATBEGINTONE tone{u"b", path.c_str()};
+    app->OnBegin(ChatBegin::MemberTone, intptr_t(&tone));
+    app->OnChatInvite(60, u"b", u"Fam-b");
+    EXPECT_EQ(tones, QStringList({own})) << "a personal tone rings whatever the tone type says";
+    app->OnChatInvite(61, u"c", u"Fam-c");
+    EXPECT_EQ(tones.size(), 1) << "others hear the option's choice: none";
+
+    tagCHATBEGINTONE clear{u"b", u""};
+    app->OnBegin(2, intptr_t(&clear));
+    app->OnChatInvite(62, u"b", u"Fam-b");
+    EXPECT_EQ(tones.size(), 1);
+    app->OnBegin(ChatBegin::MemberTone, intptr_t(&tone));
+    app->OnBegin(3, 0);
+    app->OnChatInvite(63, u"b", u"Fam-b");
+    EXPECT_EQ(tones.size(), 1) << "clear-all forgets every personal tone";
+    EXPECT_EQ(app->Invitations().size(), 4);
+}
+
+} // namespace
