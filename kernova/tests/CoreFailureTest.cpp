@@ -180,14 +180,19 @@ TEST_F(CoreFailure, FilesThatCannotBeStoredLeaveTheMessagePendingAndNothingHalfW
 
 TEST_F(CoreFailure, AMessageDeliveredAgainKeepsWhatTheUserDidWithIt) {
     LogOnCore();
-    SvcMessage m = svctest::MakeMessage("twice", {"a"});
-    m.fromId = "b";
-    emit core->Service()->MessageArrived(m);
+    auto peer = LogOn("b");
+    ASSERT_TRUE(peer->SendMessage(svctest::MakeMessage("twice", {"a"})));
+    ASSERT_TRUE(WaitForCall("1 OnRecvMessage twice"));
     ASSERT_EQ(OBRIX_SetReadMessage(ObrixBox::Received, u"twice"), 1);
     ASSERT_EQ(OBRIX_SetDogearMessage(ObrixBox::Received, u"twice", 1), 1);
     const uint32_t flags = FlagsOf(ObrixBox::Received, u"twice");
     ASSERT_TRUE(flags & LETRIX_FLAG_READ);
 
+    // As after a crash between storing and acknowledging: the service offers it once more.
+    ExecOnService(dir, QStringLiteral("UPDATE deliveries SET recv_time = NULL"));
+    const QList<SvcMessage> again = core->Service()->GetPendingMessages();
+    ASSERT_EQ(again.size(), 1);
+    SvcMessage m = again[0];
     m.subject = "changed on the way";
     emit core->Service()->MessageArrived(m);
     EXPECT_EQ(FlagsOf(ObrixBox::Received, u"twice"), flags);
@@ -195,6 +200,7 @@ TEST_F(CoreFailure, AMessageDeliveredAgainKeepsWhatTheUserDidWithIt) {
     ASSERT_NE(record, nullptr);
     EXPECT_NE(CLetrix(record).GetSubject(), "changed on the way");
     OBRIX_CleanupLetrix(record);
+    EXPECT_TRUE(core->Service()->GetPendingMessages().isEmpty()) << "acknowledged this time";
 
     // A message without an id could never be found again: dropped, not stored or announced.
     TakeCalls();
