@@ -148,8 +148,7 @@ void CParloApp::OnBegin(int32_t kind, intptr_t data) {
     case ChatBegin::StartChat: {
         if (!IsLoggedOn())
             return;
-        m_windows.removeAll(nullptr);
-        if (m_windows.size() >= m_limits.maxCreateWnd) {
+        if (OpenWindows() >= m_limits.maxCreateWnd) {
             CIMMesPrompt::Show(nullptr, Resources(), ParloText::TooManyRooms,
                                {m_limits.maxCreateWnd}, QMessageBox::Information,
                                QMessageBox::Ok, ParloText::Caption);
@@ -227,6 +226,14 @@ CMainFrame* CParloApp::OpenWindow(int32_t chat) {
     frame->activateWindow();
     frame->Input()->setFocus();
     return frame;
+}
+
+int CParloApp::OpenWindows() const {
+    // A window on its way out (closed, not yet deleted) no longer holds a room.
+    int open = 0;
+    for (const QPointer<CMainFrame>& w : m_windows)
+        open += w && !w->Doc().IsClosing() ? 1 : 0;
+    return open;
 }
 
 CMainFrame* CParloApp::FindWindow(int32_t chat) const {
@@ -434,7 +441,9 @@ void CParloApp::AcceptInvitation(CChatEntryWnd* wnd) {
     m_invitations.removeAll(wnd);
     if (!IsLoggedOn())
         return;
-    OpenWindow(wnd->Chat());
+    // As every chat window, it lists the user first; the others come with the chat's events.
+    CMainFrame* frame = OpenWindow(wnd->Chat());
+    Invite(frame, {UserId()}, false);
     if (Obrix().ChatJoin)
         Obrix().ChatJoin(wnd->Chat());
 }

@@ -70,6 +70,7 @@ public:
     CParloOptionDlg* OptionDialog() const { return m_option; }
     int PendingRequests() const { return int(m_pending.size()); }
     CMainFrame* FindWindow(int32_t chat) const;
+    int OpenWindows() const;
     void SetClock(ParloClock clock) { m_clock = std::move(clock); }
     // Where sounds go (tests record the paths instead of playing them).
     void SetTonePlayer(std::function<void(const QString&)> player) {

@@ -123,6 +123,10 @@ TEST_F(ParloAppTest, StartsWithinTheRoomLimitOneRequestAtATime) {
     ScriptedCore::ClearCalls();
     app->OnBegin(ChatBegin::StartChat, intptr_t(&none));
     EXPECT_TRUE(ScriptedCore::CallsOf("ChatCreate").isEmpty());
+    // Closing one frees its room at once.
+    app->FindWindow(3)->close();
+    app->OnBegin(ChatBegin::StartChat, intptr_t(&none));
+    EXPECT_EQ(ScriptedCore::CallsOf("ChatCreate").size(), 1);
     ASSERT_EQ(prompts.size(), 2);
     EXPECT_EQ(prompts[1], QString::fromUtf16(
                               u"既に最大会議室数(5)を超過していますので、自ら会議を始めることはできません。"));
@@ -167,6 +171,12 @@ TEST_F(ParloAppTest, UnansweredInvitationIsDeclinedAfterTheTimeoutAndAnsweredOne
     app->Invitations().first()->YesButton()->click();
     EXPECT_EQ(ScriptedCore::CallsOf("ChatJoin"), QStringList({"ChatJoin\t11"}));
     ASSERT_NE(app->FindWindow(11), nullptr);
+    // The joined window lists the user first; the others come with the chat's events.
+    EXPECT_EQ(Names(app->FindWindow(11)), QStringList({"a"}));
+    Event(11, 2, "d", "Fam-dさんが参加しました。");
+    Event(11, 2, "a", "Fam-aさんが参加しました。");
+    EXPECT_EQ(Names(app->FindWindow(11)), QStringList({"a", "d"}));
+    EXPECT_TRUE(ScriptedCore::CallsOf("ChatInvite").isEmpty()) << "joining invites nobody";
     // Log-off closes the chat windows through their close path and every invitation.
     app->OnChatInvite(12, u"e", u"Fam-e");
     app->OnLogoff(1);
