@@ -178,6 +178,25 @@ TEST_F(CoreFailure, FilesThatCannotBeStoredLeaveTheMessagePendingAndNothingHalfW
     EXPECT_EQ(file.readAll(), "abc");
 }
 
+TEST_F(CoreFailure, ADraftThatCannotBeWrittenIsRefusedAndGetsNoId) {
+    LogOnCore();
+    const QString drafts = host.userDir + "account/a/message/draft";
+    QDir(drafts).removeRecursively();
+    {
+        QFile blocker(drafts);
+        ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    }
+    CLetrix draft;
+    draft.SetSubject("書きかけ");
+    char16_t id[128] = u"untouched";
+    EXPECT_EQ(OBRIX_SaveDraftMessage(draft.Record(), id, 128), 0);
+    EXPECT_EQ(S16(id), QStringLiteral("untouched")) << "no id for a draft that was not kept";
+
+    ASSERT_TRUE(QFile::remove(drafts));
+    ASSERT_EQ(OBRIX_SaveDraftMessage(draft.Record(), id, 128), 1);
+    EXPECT_NE(FlagsOf(ObrixBox::Draft, id), ~0u);
+}
+
 TEST_F(CoreFailure, AMessageDeliveredAgainKeepsWhatTheUserDidWithIt) {
     LogOnCore();
     auto peer = LogOn("b");
