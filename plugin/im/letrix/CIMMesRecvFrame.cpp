@@ -270,6 +270,7 @@ void CIMMesRecvFrame::Fill() {
     }
     m_importance->setVisible(c.important);
     m_subject->setText(c.subject);
+    m_subject->setToolTip(c.subject); // a long subject is cut at the window's edge
     m_sender->setText(c.sender);
     m_sendTime->setText(c.sendTime);
     m_to->setText(c.to);

@@ -97,8 +97,8 @@ void CLetrixApp::OnBegin(int32_t kind, intptr_t data) {
     auto* frame = new CIMMesEditFrame(Obrix(), ReadSettings());
     QObject::connect(frame, &CIMMesEditFrame::OptionRequested, frame,
                      [this] { ShowOptionDialog(); });
-    QObject::connect(frame, &CIMMesEditFrame::Closed, frame,
-                     [this](CIMMesEditFrame* closed) { m_frames.removeAll(closed); });
+    // Closed windows stay listed until they are gone, so that unloading deletes any whose
+    // deferred deletion has not run yet.
     m_frames.removeAll(nullptr);
     m_frames.append(frame);
     frame->show();
@@ -135,16 +135,13 @@ void CLetrixApp::ShowOptionDialog() {
 }
 
 void CLetrixApp::CloseComposeWindows() {
-    for (const QPointer<CIMMesEditFrame>& f : QList(m_frames))
-        if (f)
-            f->close();
+    for (CIMMesEditFrame* f : ComposeWindows())
+        f->close();
 }
 
 void CLetrixApp::CloseReceiveWindows() {
-    for (const QPointer<CIMMesRecvFrame>& f : QList(m_recvFrames))
-        if (f)
-            f->close();
-    m_recvFrames.removeAll(nullptr);
+    for (CIMMesRecvFrame* f : ReceiveWindows())
+        f->close();
 }
 
 void CLetrixApp::CloseNotices(const QString& messageId) {
@@ -153,7 +150,7 @@ void CLetrixApp::CloseNotices(const QString& messageId) {
             n->hide();
             n->deleteLater();
         }
-    m_notices.removeIf([](const QPointer<CIMMesNoticeWnd>& n) { return !n || n->isHidden(); });
+    m_notices.removeAll(nullptr);
 }
 
 void CLetrixApp::OnLogon(int32_t flag) {
@@ -185,8 +182,6 @@ CIMMesRecvFrame* CLetrixApp::OpenReceived(uint32_t box, const CLetrix& message) 
         }
     }
     auto* frame = new CIMMesRecvFrame(Obrix(), ReadSettings());
-    QObject::connect(frame, &CIMMesRecvFrame::Closed, frame,
-                     [this](CIMMesRecvFrame* closed) { m_recvFrames.removeAll(closed); });
     frame->Open(box, message);
     m_recvFrames.removeAll(nullptr);
     m_recvFrames.append(frame);

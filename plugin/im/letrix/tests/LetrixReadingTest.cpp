@@ -28,6 +28,9 @@ void ReadThroughTheNotice(int scale) {
                             plugins + QStringLiteral("Letrix.zpm")));
     ASSERT_TRUE(QFile::copy(TestDir() + QStringLiteral("fixtures/letrix/LetrixWitness.zpm"),
                             plugins + QStringLiteral("LetrixWitness.zpm")));
+    // The built-in tone rings for the arrival, as in an installed program.
+    ASSERT_TRUE(QFile::copy(OutDir() + QStringLiteral("plugin/im/MessageArrival.wav"),
+                            plugins + QStringLiteral("MessageArrival.wav")));
     const QString log = run.Root() + QStringLiteral("/witness.log");
     const QString shots = TestDir() + QStringLiteral("artifacts");
     QDir().mkpath(shots);

@@ -296,3 +296,18 @@ TEST_F(ReceiveSide, MessagesWithoutABackgroundAreShownOnWhite) {
         CIMMesRecvContent::Build(core, ObrixBox::Received, black, QString(), QString()).background,
         0xCCFFFFu);
 }
+
+TEST_F(ReceiveSide, UnloadingRightAfterLogOffLeavesNoWindowBehind) {
+    // Windows closed at log-off are deleted later by the event loop; unloading the plug-in
+    // before that turn must still delete them, as their code goes with the library.
+    ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-12")));
+    app->OnRecvMessage(u"m-12");
+    const QPointer<CIMMesNoticeWnd> notice = app->Notices().value(0);
+    const QPointer<CIMMesRecvFrame> frame = Open(ObrixBox::Sent, Message(QStringLiteral("m-13")));
+    ASSERT_TRUE(notice && frame);
+    app->OnLogoff(1);
+    EXPECT_TRUE(notice && frame) << "still waiting for the event loop";
+    app->OnKill();
+    EXPECT_FALSE(notice);
+    EXPECT_FALSE(frame);
+}
