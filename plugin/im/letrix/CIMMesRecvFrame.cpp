@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -233,8 +234,12 @@ void CIMMesRecvFrame::BuildMenusAndTools() {
     QToolBar* tools = addToolBar(QString());
     tools->setMovable(false);
     tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (QAction* a : {reply, replyAll, transfer, print, remove})
+    // Tool buttons have no mnemonics: they show the command's name without its "(&X)".
+    static const QRegularExpression mnemonic(QStringLiteral("\\(&.\\)|\\.\\.\\.$"));
+    for (QAction* a : {reply, replyAll, transfer, print, remove}) {
+        a->setIconText(QString(a->text()).remove(mnemonic));
         tools->addAction(a);
+    }
 }
 
 void CIMMesRecvFrame::Open(uint32_t box, const CLetrix& message) {

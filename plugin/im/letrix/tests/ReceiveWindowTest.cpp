@@ -311,3 +311,24 @@ TEST_F(ReceiveSide, UnloadingRightAfterLogOffLeavesNoWindowBehind) {
     EXPECT_FALSE(notice);
     EXPECT_FALSE(frame);
 }
+
+TEST_F(ReceiveSide, KeyboardReachesEveryControlAndEscapeCloses) {
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-14")));
+    ASSERT_TRUE(frame);
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    EXPECT_EQ(QApplication::focusWidget(), frame->Body()) << "reading starts in the body";
+    frame->ToText()->setFocus();
+    QList<QWidget*> seen;
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget();
+    }
+    EXPECT_EQ(seen,
+              QList<QWidget*>({frame->CcText(), frame->AttachListCtrl(), frame->Body(),
+                               frame->FlagCheck(), frame->ReplyButton(), frame->ReplyAllButton(),
+                               frame->TransferButton(), frame->CloseButton(), frame->ToText()}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::qWait(0);
+    EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+}
