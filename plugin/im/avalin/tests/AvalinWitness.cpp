@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QTreeView>
@@ -158,11 +159,78 @@ private:
         case 5:
             Save(window, dir, QStringLiteral("avalin-sent-tab"));
             SelectTab(window, 0);
-            m_step = -1;
-            Record(QStringLiteral("shots done"));
+            m_step = 6;
+            QTimer::singleShot(0, window, [this] {
+                if (Obrix().ShowOption)
+                    Obrix().ShowOption();
+            });
+            break;
+        case 6:
+            if (auto* sheet = Shown<QDialog>("COptionSheet")) {
+                Save(sheet, dir, QStringLiteral("avalin-option-general"));
+                if (auto* tabs = sheet->findChild<QTabWidget*>())
+                    tabs->setCurrentIndex(2);
+                m_step = 7;
+            }
+            break;
+        case 7:
+            if (auto* sheet = Shown<QDialog>("COptionSheet")) {
+                Save(sheet, dir, QStringLiteral("avalin-option-presence"));
+                sheet->reject();
+                m_step = 8;
+                QTimer::singleShot(0, window, [this] {
+                    if (Obrix().Begin)
+                        Obrix().Begin(1, 2, intptr_t(u"c")); // a member's properties
+                });
+            }
+            break;
+        case 8:
+            if (auto* dlg = Shown<QDialog>("CMemberPropDlg")) {
+                Save(dlg, dir, QStringLiteral("avalin-member-property"));
+                const QList<QPushButton*> buttons = dlg->findChildren<QPushButton*>();
+                if (!buttons.isEmpty())
+                    buttons.front()->click(); // the member's own sound
+                m_step = 9;
+            }
+            break;
+        case 9:
+            if (auto* dlg = Shown<QDialog>("CSettingSoundDlg")) {
+                Save(dlg, dir, QStringLiteral("avalin-sound-dialog"));
+                dlg->reject();
+                if (auto* member = Shown<QDialog>("CMemberPropDlg"))
+                    member->close();
+                SelectGroupRow(window, QStringLiteral("Group 1"));
+                QTimer::singleShot(0, window, [window] { Trigger(window, 32931); });
+                m_step = 10;
+            }
+            break;
+        case 10:
+            if (auto* dlg = Shown<QDialog>("CGroupPropDlg")) {
+                Save(dlg, dir, QStringLiteral("avalin-group-property"));
+                dlg->close();
+                m_step = -1;
+                Record(QStringLiteral("shots done"));
+            }
             break;
         default:
             break;
+        }
+    }
+
+    static void SelectGroupRow(QWidget* window, const QString& name) {
+        for (QTreeView* view : window->findChildren<QTreeView*>()) {
+            if (!view->inherits("CPresenceList"))
+                continue;
+            const QAbstractItemModel* model = view->model();
+            for (int r = 0; r < model->rowCount(); ++r) {
+                if (model->index(r, 0).data(kKindRole).toInt() == 0 &&
+                    model->index(r, 1).data().toString() == name) {
+                    view->setCurrentIndex(model->index(r, 1));
+                    view->selectionModel()->select(model->index(r, 1),
+                                                   QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+                }
+            }
         }
     }
 
