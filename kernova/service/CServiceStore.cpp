@@ -633,25 +633,8 @@ QString CServiceStore::DisplayName(const QString& memberId) {
 }
 
 QString CServiceStore::ChatNotice(int type, const QString& memberId, const QString& other) {
-    const QString name = DisplayName(memberId);
-    switch (type) {
-    case Svc::CHAT_NOTICE:
-        return QStringLiteral("%1さんが%2さんに参加を依頼しました。").arg(name, DisplayName(other));
-    case Svc::CHAT_JOINED:
-        return QStringLiteral("%1さんが参加しました。").arg(name);
-    case Svc::CHAT_LEFT:
-        return QStringLiteral("%1さんが退席しました。").arg(name);
-    case Svc::CHAT_DECLINED:
-        return QStringLiteral("%1さんは参加を断りました。").arg(name);
-    case Svc::CHAT_TIMED_OUT:
-        return QStringLiteral("%1さんは参加依頼に応答しませんでした。").arg(name);
-    case Svc::CHAT_LOGGED_OFF:
-        return QStringLiteral("%1さんがログオフしました。").arg(name);
-    case Svc::CHAT_REMOVED:
-        return QStringLiteral("%1さんは登録を削除されました。").arg(name);
-    default:
-        return {};
-    }
+    return Svc::ChatNoticeText(type, DisplayName(memberId),
+                               type == Svc::CHAT_NOTICE ? DisplayName(other) : QString());
 }
 
 bool CServiceStore::AppendChatEvent(int chat, int type, const QString& memberId,

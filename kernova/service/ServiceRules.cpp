@@ -214,3 +214,24 @@ SvcPresence Normalized(SvcPresence presence) {
     return presence;
 }
 } // namespace Svc
+
+QString Svc::ChatNoticeText(int type, const QString& name, const QString& otherName) {
+    switch (type) {
+    case CHAT_NOTICE:
+        return QStringLiteral("%1さんが%2さんに参加を依頼しました。").arg(name, otherName);
+    case CHAT_JOINED:
+        return QStringLiteral("%1さんが参加しました。").arg(name);
+    case CHAT_LEFT:
+        return QStringLiteral("%1さんが退席しました。").arg(name);
+    case CHAT_DECLINED:
+        return QStringLiteral("%1さんは参加を断りました。").arg(name);
+    case CHAT_TIMED_OUT:
+        return QStringLiteral("%1さんは参加依頼に応答しませんでした。").arg(name);
+    case CHAT_LOGGED_OFF:
+        return QStringLiteral("%1さんがログオフしました。").arg(name);
+    case CHAT_REMOVED:
+        return QStringLiteral("%1さんは登録を削除されました。").arg(name);
+    default:
+        return {};
+    }
+}

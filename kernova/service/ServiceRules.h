@@ -50,3 +50,9 @@ namespace Svc {
 // Status "off" always has a white background, whatever colour was asked for.
 SvcPresence Normalized(SvcPresence presence);
 } // namespace Svc
+
+namespace Svc {
+// The ready-made text of a chat event other than talk (Svc::ChatEventType), from the display
+// names of the member it is about and, for an invitation, of the member invited.
+QString ChatNoticeText(int type, const QString& name, const QString& otherName = {});
+} // namespace Svc

@@ -50,6 +50,9 @@ std::optional<CXmppLocation> CXmppLocation::Parse(const QString& text, QString* 
     l.pubsubJid = query.queryItemValue(QStringLiteral("pubsub"));
     if (l.pubsubJid.isEmpty())
         l.pubsubJid = QStringLiteral("pubsub.") + l.domain;
+    l.mucJid = query.queryItemValue(QStringLiteral("muc"));
+    if (l.mucJid.isEmpty())
+        l.mucJid = QStringLiteral("conference.") + l.domain;
     if (const QString node = query.queryItemValue(QStringLiteral("node")); !node.isEmpty())
         l.directoryNode = node;
     if (const QString limit = query.queryItemValue(QStringLiteral("stanza-limit"));
@@ -76,6 +79,8 @@ QString CXmppLocation::ToString() const {
         query.addQueryItem(QStringLiteral("ca"), caFile);
     if (pubsubJid != QStringLiteral("pubsub.") + domain)
         query.addQueryItem(QStringLiteral("pubsub"), pubsubJid);
+    if (!mucJid.isEmpty() && mucJid != QStringLiteral("conference.") + domain)
+        query.addQueryItem(QStringLiteral("muc"), mucJid);
     if (directoryNode != QStringLiteral("zelta-directory"))
         query.addQueryItem(QStringLiteral("node"), directoryNode);
     if (stanzaLimit != 256 * 1024)

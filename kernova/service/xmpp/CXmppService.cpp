@@ -132,6 +132,10 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
 
 void CXmppService::StopSession() {
     m_phase = Phase::Off;
+    m_toSubscribe.clear();
+    m_chats.clear();
+    if (m_roomWait.loop)
+        m_roomWait.loop->quit();
     m_link.Close();
     m_directory.Clear();
     m_roster.clear();
@@ -147,6 +151,7 @@ void CXmppService::Logoff() {
     if (m_phase == Phase::Off)
         return;
     if (m_link.IsOpen()) {
+        EndChatParts(Svc::CHAT_LOGGED_OFF);
         m_link.Send(PresenceOfType(QStringLiteral("unavailable")));
         m_link.Close();
         // The end of the stream is written before the link goes; a short wait at most.
@@ -261,8 +266,26 @@ void CXmppService::SubscribeToMembers() {
             sub == QStringLiteral("ask"))
             continue;
         m_roster.insert(jid, QStringLiteral("ask"));
-        m_link.Send(PresenceOfType(QStringLiteral("subscribe"), Jid(m.id)));
+        m_toSubscribe.append(Jid(m.id));
     }
+    SendSubscriptionSlice();
+}
+
+void CXmppService::SendSubscriptionSlice() {
+    if (m_phase != Phase::On && m_phase != Phase::Loading) {
+        m_toSubscribe.clear();
+        return;
+    }
+    for (int i = 0; i < kSubscribeSlice && !m_toSubscribe.isEmpty(); ++i)
+        m_link.Send(PresenceOfType(QStringLiteral("subscribe"), m_toSubscribe.takeFirst()));
+    if (m_toSubscribe.isEmpty())
+        return;
+    if (!m_subscribeTimer) {
+        m_subscribeTimer = new QTimer(this);
+        m_subscribeTimer->setSingleShot(true);
+        connect(m_subscribeTimer, &QTimer::timeout, this, &CXmppService::SendSubscriptionSlice);
+    }
+    m_subscribeTimer->start(kSubscribePauseMs);
 }
 
 void CXmppService::OnClosed(CXmppLink::Failure failure, const QString& detail) {
@@ -338,6 +361,10 @@ void CXmppService::HandleIq(const XmppNode& stanza) {
 void CXmppService::HandlePresence(const XmppNode& stanza) {
     const QString from = stanza.Attr(QStringLiteral("from"));
     const QString type = stanza.Attr(QStringLiteral("type"));
+    if (IsRoomJid(from)) {
+        HandleRoomPresence(stanza);
+        return;
+    }
     const QString member = MemberOf(from);
     if (member.isEmpty()) {
         qCInfo(lcXmpp) << "Presence from outside the directory ignored:" << from << type;
@@ -380,6 +407,10 @@ void CXmppService::HandleMessage(const XmppNode& stanza) {
     if (Xmpp::Bare(from) == m_location.pubsubJid.toLower()) {
         if (const XmppNode* event = stanza.Child(QStringLiteral("event"), Xmpp::kNsPubsubEvent))
             HandleDirectoryEvent(*event);
+        return;
+    }
+    if (IsRoomJid(from)) {
+        HandleRoomMessage(stanza);
         return;
     }
     const QString fromId = MemberOf(from);
@@ -778,47 +809,4 @@ std::optional<QByteArray> CXmppService::GetAttachmentData(const QString& message
         return std::nullopt;
     }
     return m->attachments[index].data;
-}
-
-// ---- Chats ----
-
-bool CXmppService::ChatsUnsupported() {
-    if (!RequireLogon())
-        return false;
-    return Fail(CServiceError(CServiceError::NoService, QStringLiteral("chats over XMPP")));
-}
-
-int CXmppService::CreateChat(int) {
-    ChatsUnsupported();
-    return 0;
-}
-
-bool CXmppService::InviteToChat(int, const QString&, const QString&, int) {
-    return ChatsUnsupported();
-}
-
-bool CXmppService::JoinChat(int) {
-    return ChatsUnsupported();
-}
-
-bool CXmppService::DeclineChat(int, bool) {
-    return ChatsUnsupported();
-}
-
-bool CXmppService::TalkInChat(int, const QString&) {
-    return ChatsUnsupported();
-}
-
-bool CXmppService::LeaveChat(int) {
-    return ChatsUnsupported();
-}
-
-QList<SvcChatEvent> CXmppService::GetChatEvents(int, qint64) {
-    ChatsUnsupported();
-    return {};
-}
-
-QList<SvcChatMember> CXmppService::GetChatMembers(int) {
-    ChatsUnsupported();
-    return {};
 }

@@ -13,7 +13,10 @@
 // while logged on ends the session (Svc::END_EXPIRED, or END_REPLACED when another log-on took
 // it over); logging on again brings back what was queued meanwhile, each message once.
 //
-// Chats are not carried over XMPP yet: those calls fail with NoService.
+// Chats are multi-user chat rooms (CXmppChats.cpp): members-only, non-anonymous, not
+// persistent, named after the chat number so that every participant knows the chat by the same
+// number. Every chat event travels as a group-chat message with Zelta's chat element; each
+// client keeps the room's events since it joined (the room's history brings what came before).
 #pragma once
 
 #include "kernova/service/CMessagingService.h"
@@ -28,11 +31,15 @@
 Q_DECLARE_LOGGING_CATEGORY(lcXmpp)
 
 class QEventLoop;
+class QTimer;
 
 class CXmppService : public CMessagingService {
     Q_OBJECT
 public:
     static constexpr int kDefaultLogonTimeoutMs = 20000;
+    // Subscription requests sent per slice, and the pause between slices.
+    static constexpr int kSubscribeSlice = 50;
+    static constexpr int kSubscribePauseMs = 100;
 
     // stateDir holds one file per member and server with what the server does not keep.
     CXmppService(const CXmppLocation& location, const QString& stateDir, QObject* parent = nullptr);
@@ -45,6 +52,8 @@ public:
     void SetLogonTimeout(int ms) { m_logonTimeoutMs = ms; }
     // Drops the connection as a broken network would (for tests of the lost session).
     void DropConnection() { m_link.Abort(); }
+    // How long CreateChat and JoinChat wait for the chat service.
+    void SetChatTimeout(int ms) { m_chatTimeoutMs = ms; }
     // How soon a dead connection is noticed (CXmppLink::SetKeepAlive).
     void SetKeepAlive(int intervalMs, int timeoutMs) { m_link.SetKeepAlive(intervalMs, timeoutMs); }
 
@@ -102,13 +111,46 @@ private:
     void HandleDirectoryEvent(const XmppNode& event);
     void HandleBounce(const XmppNode& stanza, const QString& fromId);
     void Emit(const QList<CXmppDirectory::Change>& changes);
+    // Asks every directory member not yet subscribed to for its presence. The requests go out
+    // a slice at a time: a member's first log-on asks everyone at once, and the server keeps
+    // each answer in the roster, so a burst of thousands would hold the server up for everyone.
     void SubscribeToMembers();
+    void SendSubscriptionSlice();
     void AnnounceOwnPresence();
     void AnnouncePending();
     // The message as the user may see it (sender's view for messages the user sent).
     std::optional<SvcMessage> LoadForUser(const QString& messageId);
     bool Mark(const QStringList& messageIds, bool read);
-    bool ChatsUnsupported();
+    // ---- Chats (CXmppChats.cpp) ----
+    struct ChatRoom {
+        QString room; // bare JID of the room
+        QList<SvcChatEvent> events;
+        QList<SvcChatMember> members; // in order of appearance
+        QSet<QString> seen;           // ids of the events applied
+        bool joined = false;          // the user's occupant is in the room
+        bool closed = false;
+        bool parted = false; // the user's own farewell came back: the rest is not the user's
+    };
+    QString RoomJid(int chat) const;
+    int ChatOfRoom(const QString& roomJid) const; // 0 for a JID that names no chat room
+    bool IsRoomJid(const QString& jid) const;
+    // The user's state in the chat (Svc::ChatMemberState), -1 when never asked in.
+    int ChatStateOf(const ChatRoom& room, const QString& memberId) const;
+    void SetChatState(ChatRoom& room, const QString& memberId, int state, const QString& inviter);
+    // Looks the chat up for an action of the user; fails as the local service does.
+    ChatRoom* ChatForAction(int chat, int neededState, CServiceError::Code otherwise);
+    // Enters the room and waits for the server; create: the room must be new.
+    bool EnterRoom(int chat, bool create);
+    bool ConfigureRoom(int chat);
+    void ExitRoom(ChatRoom& room);
+    void PostChatEvent(const ChatRoom& room, int type, const QString& memberId,
+                       const QString& otherId = {}, const QString& html = {});
+    void ApplyChatEvent(int chat, int type, const QString& memberId, const QString& otherId,
+                        const QString& html, const QDateTime& time, const QString& id);
+    void HandleRoomMessage(const XmppNode& stanza);
+    void HandleRoomPresence(const XmppNode& stanza);
+    void EndChatParts(int type);
+    QString DisplayNameOf(const QString& memberId) const;
 
     CXmppLocation m_location;
     QString m_locationError;
@@ -129,4 +171,17 @@ private:
     // Announced presence per member and resource: a member may also use other clients.
     QHash<QString, QHash<QString, Xmpp::PresenceMap>> m_resources;
     QSet<QString> m_announced;
+    QStringList m_toSubscribe; // bare JIDs waiting for their subscription request
+    QHash<int, ChatRoom> m_chats;
+    qint64 m_chatSeq = 0;
+    int m_chatTimeoutMs = 10000;
+    // The room whose answer a local loop waits for, and what came.
+    struct RoomWait {
+        QString roomJid;
+        QEventLoop* loop = nullptr;
+        bool entered = false;
+        bool created = false;
+        QString error;
+    } m_roomWait;
+    QTimer* m_subscribeTimer = nullptr;
 };

@@ -20,5 +20,6 @@ QString Svc::NetworkLocation(const QString& host, int port, const QString& domai
     l.port = port > 0 && port <= 65535 ? quint16(port) : quint16(5222);
     l.domain = domain.trimmed().isEmpty() ? l.host : domain.trimmed().toLower();
     l.pubsubJid = QStringLiteral("pubsub.") + l.domain;
+    l.mucJid = QStringLiteral("conference.") + l.domain;
     return l.ToString();
 }

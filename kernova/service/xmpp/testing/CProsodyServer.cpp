@@ -133,6 +133,9 @@ bool CProsodyServer::WriteConfig() {
              .arg(LuaString(key), LuaString(CertificateFile()));
     c += QStringLiteral("Component %1 \"pubsub\"\n")
              .arg(LuaString(QStringLiteral("pubsub.") + m_options.domain));
+    // Chats: rooms that only invited members enter, removed when the last one leaves.
+    c += QStringLiteral("Component %1 \"muc\"\n  restrict_room_creation = \"local\"\n")
+             .arg(LuaString(QStringLiteral("conference.") + m_options.domain));
     QFile f(m_dir->filePath(QStringLiteral("prosody.cfg.lua")));
     if (!f.open(QIODevice::WriteOnly) || f.write(c.toUtf8()) < 0)
         return Fail(QStringLiteral("cannot write the configuration"));
@@ -249,6 +252,7 @@ CXmppLocation CProsodyServer::Location() const {
     l.domain = m_options.domain;
     l.tls = m_options.allowPlainText ? CXmppLocation::Tls::Off : CXmppLocation::Tls::Trust;
     l.pubsubJid = QStringLiteral("pubsub.") + m_options.domain;
+    l.mucJid = QStringLiteral("conference.") + m_options.domain;
     l.stanzaLimit = m_options.stanzaLimit;
     return l;
 }

@@ -321,6 +321,121 @@ TEST_P(ServiceContractTest, ASecondLogOnOfTheSameMemberEndsTheFirst) {
     EXPECT_EQ(first.log->Count(QStringLiteral("message s1")), 0);
 }
 
+// "type member" of every chat event, for comparing whole logs.
+QStringList Brief(const QList<SvcChatEvent>& events) {
+    QStringList out;
+    for (const SvcChatEvent& e : events)
+        out.append(QStringLiteral("%1 %2").arg(e.type).arg(e.memberId));
+    return out;
+}
+
+// Waits until the member's log of the chat reads as expected. The network back end hands
+// events on as the room delivers them, the user's own included, so every check waits.
+bool LogReads(CMessagingService* s, int chat, const QStringList& expected) {
+    const bool ok = QTest::qWaitFor([&] { return Brief(s->GetChatEvents(chat)) == expected; },
+                                    5000);
+    if (!ok)
+        ADD_FAILURE() << s->GetUserID().toStdString() << " reads "
+                      << Brief(s->GetChatEvents(chat)).join(QStringLiteral(", ")).toStdString();
+    return ok;
+}
+
+TEST_P(ServiceContractTest, AChatFromCreationToTheLastLeaver) {
+    Session a = LogOn(QStringLiteral("a"));
+    Session b = LogOn(QStringLiteral("b"));
+    ASSERT_TRUE(SeesOnline(a, QStringLiteral("b")));
+    QStringList invitations;
+    QObject::connect(b.service.get(), &CMessagingService::ChatInvited,
+                     [&](int chat, const QString& inviter, const QString& text) {
+                         invitations.append(QStringLiteral("%1 %2 %3").arg(chat).arg(inviter, text));
+                     });
+    const int chat = a->CreateChat(5);
+    ASSERT_GT(chat, 0) << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(a->InviteToChat(chat, QStringLiteral("b"), QStringLiteral("議題"), 5));
+    // Every participant knows the chat by the same number.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return invitations.contains(QStringLiteral("%1 a 議題").arg(chat)); }, 5000))
+        << invitations.join(QLatin1Char(',')).toStdString();
+    EXPECT_FALSE(b->TalkInChat(chat, QStringLiteral("早すぎ")));
+    EXPECT_EQ(b->LastError().code(), CServiceError::NotInChat);
+
+    ASSERT_TRUE(b->JoinChat(chat)) << b->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(LogReads(a.service.get(), chat, {"2 a", "1 a", "2 b"}));
+    ASSERT_TRUE(a->TalkInChat(chat, QStringLiteral("<P>こんにちは</P>")));
+    ASSERT_TRUE(LogReads(b.service.get(), chat, {"2 a", "1 a", "2 b", "0 a"}));
+    ASSERT_TRUE(b->TalkInChat(chat, QStringLiteral("<P>どうも</P>")));
+    // The whole log is the same for both, the joiner's included.
+    const QStringList both{"2 a", "1 a", "2 b", "0 a", "0 b"};
+    ASSERT_TRUE(LogReads(a.service.get(), chat, both));
+    ASSERT_TRUE(LogReads(b.service.get(), chat, both));
+    const auto log = b->GetChatEvents(chat);
+    EXPECT_EQ(log[4].text, QStringLiteral("<P>どうも</P>"));
+    EXPECT_TRUE(log[2].text.contains(QStringLiteral("Fam-b  Giv")) &&
+                log[2].text.contains(QStringLiteral("参加")))
+        << log[2].text.toStdString();
+    for (int i = 1; i < log.size(); ++i)
+        EXPECT_GT(log[i].seq, log[i - 1].seq);
+    EXPECT_EQ(Brief(a->GetChatEvents(chat, a->GetChatEvents(chat)[2].seq)),
+              (QStringList{"0 a", "0 b"}));
+    EXPECT_EQ(a->GetChatMembers(chat).size(), 2);
+
+    ASSERT_TRUE(b->LeaveChat(chat));
+    EXPECT_FALSE(b->TalkInChat(chat, QStringLiteral("x")));
+    EXPECT_EQ(b->LastError().code(), CServiceError::NotInChat);
+    ASSERT_TRUE(LogReads(a.service.get(), chat, both + QStringList{"3 b"}));
+    ASSERT_TRUE(a->LeaveChat(chat));
+    ASSERT_TRUE(LogReads(a.service.get(), chat, both + QStringList{"3 b", "3 a"}));
+    // Nobody left: the chat is over for good.
+    EXPECT_FALSE(a->TalkInChat(chat, QStringLiteral("x")));
+    EXPECT_EQ(a->LastError().code(), CServiceError::ChatClosed);
+    EXPECT_FALSE(a->InviteToChat(chat, QStringLiteral("b"), {}, 5));
+    EXPECT_EQ(a->LastError().code(), CServiceError::ChatClosed);
+    // Where the back ends differ: the local service keeps one log that every member ever asked
+    // in reads to the end; on the network a member who left no longer hears the room.
+    EXPECT_EQ(b->GetChatEvents(chat).size(), backend->IsNetwork() ? 6 : 7);
+}
+
+TEST_P(ServiceContractTest, ChatDeclinesAndLimitsAreTheServicesToHold) {
+    Session a = LogOn(QStringLiteral("a"));
+    Session b = LogOn(QStringLiteral("b"));
+    Session c = LogOn(QStringLiteral("c"));
+    Session d = LogOn(QStringLiteral("d"));
+    ASSERT_TRUE(SeesOnline(a, QStringLiteral("b")) && SeesOnline(a, QStringLiteral("c")) &&
+                SeesOnline(a, QStringLiteral("d")));
+    const int chat = a->CreateChat(1);
+    ASSERT_GT(chat, 0) << a->LastError().EnglishText().toStdString();
+    EXPECT_EQ(a->CreateChat(1), 0);
+    EXPECT_EQ(a->LastError().code(), CServiceError::ChatRoomLimit);
+    ASSERT_TRUE(a->InviteToChat(chat, QStringLiteral("b"), {}, 3));
+    ASSERT_TRUE(a->InviteToChat(chat, QStringLiteral("c"), {}, 3));
+    // Pending invitations count: a, b and c fill a chat of three.
+    EXPECT_FALSE(a->InviteToChat(chat, QStringLiteral("d"), {}, 3));
+    EXPECT_EQ(a->LastError().code(), CServiceError::ChatMemberLimit);
+    EXPECT_FALSE(a->InviteToChat(chat, QStringLiteral("b"), {}, 5));
+    EXPECT_EQ(a->LastError().code(), CServiceError::AlreadyInChat);
+
+    auto invited = [&](Session& s) {
+        return QTest::qWaitFor([&] { return s->DeclineChat(chat, &s == &b); }, 5000);
+    };
+    ASSERT_TRUE(invited(b)) << b->LastError().EnglishText().toStdString();
+    // Declines reach the log in the order the service takes them: on the network two members'
+    // answers travel apart, so c answers once b's answer is in.
+    ASSERT_TRUE(LogReads(a.service.get(), chat, {"2 a", "1 a", "1 a", "4 b"}));
+    ASSERT_TRUE(invited(c)) << c->LastError().EnglishText().toStdString();
+    EXPECT_FALSE(b->DeclineChat(chat, true));
+    EXPECT_EQ(b->LastError().code(), CServiceError::NotInvited);
+    EXPECT_FALSE(c->JoinChat(chat));
+    EXPECT_EQ(c->LastError().code(), CServiceError::NotInvited);
+    // A refusal and a time-out are told apart.
+    ASSERT_TRUE(LogReads(a.service.get(), chat, {"2 a", "1 a", "1 a", "4 b", "5 c"}));
+    // A member who declined may be asked again, and joins.
+    ASSERT_TRUE(a->InviteToChat(chat, QStringLiteral("b"), {}, 3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return b->JoinChat(chat); }, 5000))
+        << b->LastError().EnglishText().toStdString();
+    EXPECT_FALSE(b->JoinChat(chat));
+    EXPECT_EQ(b->LastError().code(), CServiceError::NotInvited);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, ServiceContractTest,
                          ::testing::Values(QStringLiteral("local"), QStringLiteral("xmpp")),
                          [](const auto& info) { return info.param.toStdString(); });
