@@ -2,7 +2,7 @@
 // plug-in inside it starts a chat with member b, who joins through zeltactl; both talk with
 // formatting, b leaves, the window closes itself after the (shortened) alone time-out and
 // the log is saved into a folder. The saved log is read with unrtf; c's invitation shows a
-// window that the witness declines.
+// window that the witness declines, and d's invitation is accepted and its chat left.
 #include "tests/support/CZeltaRun.h"
 #include "plugin/im/parlo/tests/ParloRtfText.h"
 
@@ -112,6 +112,22 @@ TEST_P(ParloEndToEnd, ChatWithAPeerFromInvitationToTheSavedLog) {
     EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("declined"), 10000).isEmpty());
     EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("options"), 10000).isEmpty())
         << CZeltaRun::FileLines(log).join(u'\n').toStdString();
+
+    // d's invitation is accepted: a joins, hears d, and leaves by closing the window.
+    const QList<QJsonObject> atD = run.Peer(
+        QStringLiteral("d"),
+        {QStringLiteral("chat-create"), QStringLiteral("chat-invite a"),
+         QStringLiteral("wait chat --type 2 --member a --timeout 30"),
+         QStringLiteral("chat-talk dからの発言"),
+         QStringLiteral("wait chat --type 3 --member a --timeout 30")},
+        &code);
+    EXPECT_EQ(code, 0) << CZeltaRun::FileLines(log).join(u'\n').toStdString();
+    EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("left\t1"), 10000).isEmpty())
+        << CZeltaRun::FileLines(log).join(u'\n').toStdString();
+    EXPECT_TRUE(CZeltaRun::FileLines(log).contains(QStringLiteral("joined\t2")))
+        << CZeltaRun::FileLines(log).join(u'\n').toStdString();
+    EXPECT_EQ(QDir(logDir).entryList({QStringLiteral("*_Fam-d_Fam-a.doc")}, QDir::Files).size(), 1)
+        << QDir(logDir).entryList(QDir::Files).join(u' ').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, ParloEndToEnd, ::testing::Values(1, 2),

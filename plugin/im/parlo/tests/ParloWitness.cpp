@@ -3,8 +3,8 @@
 // named by ZELTA_WITNESS_LOGDIR, and starts a chat with member b through the chat module;
 // when b has joined it types two formatted lines and presses Enter; when b's answer shows it
 // keeps a picture of the window; after the window has closed by itself it waits for an
-// invitation, keeps its picture and declines it, and last opens the chat options for a
-// picture. Each step goes to the file named by ZELTA_WITNESS_LOG, one line per step;
+// invitation, keeps its picture and declines it, opens the chat options for a picture, and
+// last accepts a second invitation and leaves that chat once its creator has spoken. Each step goes to the file named by ZELTA_WITNESS_LOG, one line per step;
 // pictures go to ZELTA_WITNESS_SHOTS with the suffix ZELTA_WITNESS_SCALE.
 #include "imframe/CIMPluginApp.h"
 #include "imframe/ChatRequests.h"
@@ -123,8 +123,25 @@ private:
                 options->close();
                 Record(QStringLiteral("options"));
                 m_stage = 5;
-                m_poll->stop();
             }
+            return;
+        case 5: // d invites the user, who joins this time
+            if (QWidget* invitation = TopLevel("chatInvitation")) {
+                invitation->findChild<QPushButton*>(QStringLiteral("yes"))->click();
+                Record(QStringLiteral("accepted\t") + QString::number(TopLevel("chatWindow") != nullptr));
+                m_stage = 6;
+            }
+            return;
+        case 6: // d talks; the user leaves by closing the window
+            if (!text.contains(QStringLiteral("dからの発言")))
+                return;
+            Record(QStringLiteral("joined\t") +
+                   QString::number(chat->findChild<QListWidget*>(QStringLiteral("participants"))
+                                       ->count()));
+            chat->close();
+            Record(QStringLiteral("left\t") + QString::number(TopLevel("chatWindow") == nullptr));
+            m_stage = 7;
+            m_poll->stop();
             return;
         default:
             return;
