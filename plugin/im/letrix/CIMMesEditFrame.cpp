@@ -9,6 +9,7 @@
 #include "plugin/im/letrix/CAddressText.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
 #include "plugin/im/letrix/CColorSwatch.h"
+#include "plugin/im/letrix/CEditMenus.h"
 #include "plugin/im/letrix/CFontLists.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/letrix/CMessageEditView.h"
@@ -66,6 +67,7 @@ CIMMesEditFrame::CIMMesEditFrame(const CObrixTable& core, const CIMMesSettings& 
     layout->addWidget(BuildFontBar());
     layout->addWidget(BuildAttachBar());
     m_body = new CMessageEditView(central);
+    m_body->SetResources(m_resources);
     layout->addWidget(m_body, 1);
     layout->addWidget(BuildBottomBar());
     setCentralWidget(central);
@@ -111,6 +113,7 @@ QWidget* CIMMesEditFrame::BuildAddressBar(uint32_t label, CAddressEdit*& edit, b
     auto* caption = new QLabel(Text(label), bar);
     caption->setMinimumWidth(fontMetrics().horizontalAdvance(Text(kSubjectLabel)) + 12);
     edit = new CAddressEdit(m_core, bar);
+    CEditMenus::Install(edit, m_resources, false);
     edit->setFocusPolicy(Qt::ClickFocus);
     caption->setBuddy(edit);
     row->addWidget(caption);
@@ -141,6 +144,7 @@ QWidget* CIMMesEditFrame::BuildSubjectBar() {
     auto* caption = new QLabel(Text(kSubjectLabel), bar);
     caption->setMinimumWidth(fontMetrics().horizontalAdvance(Text(kSubjectLabel)) + 12);
     m_subject = new QLineEdit(bar);
+    CEditMenus::Install(m_subject, m_resources, true);
     caption->setBuddy(m_subject);
     m_important = new QCheckBox(Text(kImportant), bar);
     m_important->setFocusPolicy(Qt::ClickFocus);

@@ -6,6 +6,7 @@
 #include "obrix/CResourceLoader.h"
 #include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
+#include "plugin/im/letrix/CEditMenus.h"
 #include "plugin/im/letrix/CIMMesPrintPage.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/letrix/CMessageEditView.h"
@@ -55,6 +56,7 @@ CIMMesRecvFrame::CIMMesRecvFrame(const CObrixTable& core, const CIMMesSettings& 
     layout->addWidget(BuildAttachBar());
     m_body = new CMessageEditView(central);
     m_body->SetReading();
+    m_body->SetResources(m_resources);
     layout->addWidget(m_body, 1);
     layout->addWidget(BuildBottomBar());
     setCentralWidget(central);
@@ -151,6 +153,7 @@ QWidget* CIMMesRecvFrame::BuildAddressBar(uint32_t label, QLineEdit*& field) {
     auto* caption = Caption(Text(label), CaptionWidth(fontMetrics(), m_resources), bar);
     field = new QLineEdit(bar);
     field->setReadOnly(true);
+    CEditMenus::Install(field, m_resources, false);
     caption->setBuddy(field);
     row->addWidget(caption);
     row->addWidget(field, 1);

@@ -1,9 +1,13 @@
 #include "plugin/im/letrix/CMessageEditView.h"
 
+#include "plugin/im/letrix/CEditMenus.h"
+
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -60,6 +64,12 @@ void CMessageEditView::keyPressEvent(QKeyEvent* event) {
         }
     }
     QTextEdit::keyPressEvent(event);
+}
+
+void CMessageEditView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = CEditMenus::BodyMenu(this, m_resources, event->pos(), m_reading);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void CMessageEditView::SetBackground(COLORREF color) {

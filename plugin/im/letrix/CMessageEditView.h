@@ -19,6 +19,8 @@ public:
     // Read-only with clickable links, which open in the desktop's browser (a read message).
     void SetReading();
     bool IsReading() const { return m_reading; }
+    // Where the pop-up menu takes its words from.
+    void SetResources(void* resources) { m_resources = resources; }
 
     // The whole body's background.
     void SetBackground(COLORREF color);
@@ -34,10 +36,12 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     FillMode m_mode = FillMode::New;
     bool m_reading = false;
+    void* m_resources = nullptr;
 };
 
 // The local files of a drop, or nothing when it holds none.

@@ -5,7 +5,10 @@
 
 #include "imframe/MessageRequests.h"
 #include "obrix/CLetrix.h"
+#include "plugin/im/letrix/CAddressEdit.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
+#include "plugin/im/letrix/CEditMenus.h"
+#include "plugin/im/letrix/CIMMesEditFrame.h"
 #include "plugin/im/letrix/CIMMesNoticeWnd.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/letrix/CIMMesRecvContent.h"
@@ -17,8 +20,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 namespace {
@@ -331,4 +336,62 @@ TEST_F(ReceiveSide, KeyboardReachesEveryControlAndEscapeCloses) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QTest::qWait(0);
     EXPECT_TRUE(app->ReceiveWindows().isEmpty());
+}
+
+namespace {
+
+// The commands of a field's pop-up menu, read while it is open and then closed.
+QStringList PopUpTexts(QLineEdit* field) {
+    QStringList texts;
+    QTimer::singleShot(0, field, [&texts] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* a : menu->actions())
+                if (!a->isSeparator())
+                    texts << a->text();
+            menu->close();
+        }
+    });
+    emit field->customContextMenuRequested(QPoint(2, 2));
+    return texts;
+}
+
+QStringList Texts(const QMenu* menu) {
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    return texts;
+}
+
+} // namespace
+
+TEST_F(ReceiveSide, PopUpMenusSpeakJapaneseAndAddressFieldsTakeNoPaste) {
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-15")));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(PopUpTexts(frame->ToText()),
+              QStringList({QStringLiteral("コピー"), QStringLiteral("すべて選択")}));
+    // Over the link of a read message: open it outside, or copy its address.
+    CMessageEditView* body = frame->Body();
+    QTextCursor link(body->document());
+    link.setPosition(body->toPlainText().indexOf(QStringLiteral("https")) + 3);
+    const QPoint over = body->cursorRect(link).center();
+    std::unique_ptr<QMenu> reading(CEditMenus::BodyMenu(body, Resources(), over, true));
+    EXPECT_EQ(Texts(reading.get()),
+              QStringList({QStringLiteral("リンクを開く(&O)"),
+                           QStringLiteral("リンクのアドレスをコピー(&L)"), QStringLiteral("コピー"),
+                           QStringLiteral("すべて選択")}));
+
+    app->OnBegin(MessageBegin::New, 0);
+    ASSERT_EQ(app->ComposeWindows().size(), 1);
+    CIMMesEditFrame* compose = app->ComposeWindows()[0];
+    // Entries come from requests and drops only: no Paste, no Cut.
+    EXPECT_EQ(PopUpTexts(compose->ToEdit()),
+              QStringList({QStringLiteral("コピー"), QStringLiteral("すべて選択")}));
+    EXPECT_EQ(PopUpTexts(compose->SubjectEdit()),
+              QStringList({QStringLiteral("元に戻す"), QStringLiteral("切り取り"),
+                           QStringLiteral("コピー"), QStringLiteral("貼り付け"),
+                           QStringLiteral("すべて選択")}));
+    std::unique_ptr<QMenu> editing(
+        CEditMenus::BodyMenu(compose->Body(), Resources(), QPoint(1, 1), false));
+    EXPECT_EQ(Texts(editing.get()), PopUpTexts(compose->SubjectEdit()));
 }
