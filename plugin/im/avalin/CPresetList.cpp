@@ -30,6 +30,30 @@ void CPresetList::FillDefaults(const QStringList& groupIds) {
     m_presets = QList<CIMPreset>(kCount, DefaultPreset(groupIds));
 }
 
+CPresetList CPresetList::Template() {
+    struct Entry {
+        const char* status;
+        const char* icon;
+        uint32_t colour;
+    };
+    static const Entry entries[kCount] = {
+        {"OnNet", "1-1", AvalinColour::Green},      {"会議中", "2-1", AvalinColour::Yellow},
+        {"電話中", "2-2", AvalinColour::Yellow},    {"外出中", "2-4", AvalinColour::Red},
+        {"休憩中", "2-3", AvalinColour::Yellow},    {"出張中", "3-1", AvalinColour::Red},
+        {"在宅勤務", "3-2", AvalinColour::Green},   {"集中作業中", "3-3", AvalinColour::Yellow},
+        {"すぐ戻ります", "3-4", AvalinColour::Yellow}, {"取り込み中", "1-2", AvalinColour::Yellow},
+        {"離席中", "1-3", AvalinColour::Red}};
+    CPresetList list;
+    for (int i = 0; i < kCount; ++i) {
+        CIMPreset preset = DefaultPreset({});
+        preset.SetStatus(QString::fromUtf8(entries[i].status));
+        preset.SetIcon(QString::fromLatin1(entries[i].icon));
+        preset.SetBkColor(entries[i].colour);
+        list.m_presets[i] = preset;
+    }
+    return list;
+}
+
 bool CPresetList::Load(const QByteArray& bytes) {
     QList<CIMPreset> loaded;
     if (!CIMPreset::LoadAll(bytes, loaded) || loaded.size() < kCount)

@@ -27,6 +27,10 @@ public:
     // "OnNet", "1-1", green, shown in every given group (all groups).
     static CIMPreset DefaultPreset(const QStringList& groupIds);
     void FillDefaults(const QStringList& groupIds);
+    // The template installed as plugin/im/Preset.zin: the everyday statuses of an office on
+    // F2 .. F12, each shown in all of the user's groups (the groups join at the first
+    // reconcile).
+    static CPresetList Template();
 
     // Replaces the list by the eleven presets of a file image; false (list unchanged) when
     // the image does not hold eleven whole presets.

@@ -36,7 +36,8 @@ protected:
         ASSERT_TRUE(m_run->SetupError().isEmpty()) << m_run->SetupError().toStdString();
         const QString plugins = m_run->Root() + u"/prog/plugin/im/"_qs;
         for (const QString& file :
-             {u"Avalin.zpm"_qs, u"AvalinH.so"_qs, u"status.bmp"_qs, u"status@2x.bmp"_qs})
+             {u"Avalin.zpm"_qs, u"AvalinH.so"_qs, u"Preset.zin"_qs, u"status.bmp"_qs,
+              u"status@2x.bmp"_qs})
             ASSERT_TRUE(QFile::copy(OutDir() + u"plugin/im/"_qs + file, plugins + file))
                 << file.toStdString();
         ASSERT_TRUE(QFile::copy(TestDir() + u"fixtures/avalin/AvalinWitness.zpm"_qs,

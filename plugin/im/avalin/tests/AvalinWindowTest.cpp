@@ -11,6 +11,7 @@
 #include "plugin/im/avalin/CNewPage.h"
 #include "plugin/im/avalin/CPresenceList.h"
 #include "plugin/im/avalin/COptionGeneralPage.h"
+#include "plugin/im/avalin/CPresetList.h"
 #include "plugin/im/avalin/COptionStatusPage.h"
 #include "plugin/im/avalin/CSendPage.h"
 #include "plugin/im/avalin/CSettingSoundDlg.h"
@@ -482,6 +483,31 @@ TEST_F(AvalinWindowTest, PropertyWindowsShowTheMemberAndTheGroupsAdministrators)
     dev.MessageButton()->click();
     EXPECT_TRUE(warning.contains(app->Text(199)));
     EXPECT_TRUE(ScriptedCore::CallsOf(u"Begin"_qs).isEmpty());
+}
+
+TEST_F(AvalinWindowTest, AUserWithoutPresetsStartsFromTheInstalledTemplate) {
+    const QString templatePath = root.filePath(u"app/plugin/im/Preset.zin"_qs);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(templatePath).path()));
+    QFile file(templatePath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(CPresetList::Template().Bytes());
+    file.close();
+
+    LogOn();
+    EXPECT_EQ(app->Presets().At(1).GetStatus(), u"会議中"_qs);
+    EXPECT_EQ(app->Presets().At(10).GetBkColor(), AvalinColour::Red);
+    // Every template preset is shown in all of the user's groups.
+    for (int i = 0; i < CPresetList::kCount; ++i)
+        EXPECT_EQ(app->Presets().At(i).GetGroup(), u"sales"_qs) << i;
+    ASSERT_TRUE(QFile::exists(app->DataPath(u"Preset.zin"_qs)));
+
+    // The user's own file wins over the template from then on.
+    CIMPreset edited = app->Presets().At(1);
+    edited.SetStatus(u"来客中"_qs);
+    app->StorePreset(1, edited);
+    app->OnLogoff(1);
+    LogOn();
+    EXPECT_EQ(app->Presets().At(1).GetStatus(), u"来客中"_qs);
 }
 
 } // namespace
