@@ -59,8 +59,7 @@ CChatEntryWnd::CChatEntryWnd(CParloApp& app, int32_t chat, const QString& invite
 }
 
 void CChatEntryWnd::CheckTimeout() {
-    if (m_answered ||
-        m_app.Now() - m_created < qint64(m_app.Settings().chatEntryTimeout) * 1000)
+    if (m_answered || m_app.Now() - m_created < qint64(m_app.Settings().chatEntryTimeout) * 1000)
         return;
     m_answered = true;
     m_tick.stop();

@@ -1,11 +1,11 @@
 #include "plugin/im/parlo/CMainFrame.h"
 
 #include "imframe/ImPrint.h"
+#include "imframe/MessageRequests.h"
 #include "obrix/CHtmlTagString.h"
 #include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
-#include "imframe/MessageRequests.h"
 #include "plugin/im/letrix/CColorSwatch.h"
 #include "plugin/im/letrix/CFontLists.h"
 #include "plugin/im/parlo/CEntryListView.h"
@@ -329,10 +329,10 @@ void CMainFrame::RefreshParticipants() {
         item->setToolTip(p.id);
     }
     const QStringList names = m_doc.Participants().JoinedNames();
-    setWindowTitle(names.isEmpty() ? m_app.Text(ParloText::Caption)
-                                   : CResourceLoader::Format(m_app.Resources(),
-                                                             ParloText::WindowTitle,
-                                                             {names.join(QStringLiteral(", "))}));
+    setWindowTitle(names.isEmpty()
+                       ? m_app.Text(ParloText::Caption)
+                       : CResourceLoader::Format(m_app.Resources(), ParloText::WindowTitle,
+                                                 {names.join(QStringLiteral(", "))}));
     m_doc.UpdateAloneTimer(m_app.Now());
     if (m_doc.AloneTimerRunning()) {
         if (!m_alone.isActive())

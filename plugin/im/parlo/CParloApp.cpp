@@ -150,8 +150,8 @@ void CParloApp::OnBegin(int32_t kind, intptr_t data) {
             return;
         if (OpenWindows() >= m_limits.maxCreateWnd) {
             CIMMesPrompt::Show(nullptr, Resources(), ParloText::TooManyRooms,
-                               {m_limits.maxCreateWnd}, QMessageBox::Information,
-                               QMessageBox::Ok, ParloText::Caption);
+                               {m_limits.maxCreateWnd}, QMessageBox::Information, QMessageBox::Ok,
+                               ParloText::Caption);
             return;
         }
         if (!m_pending.empty())
@@ -455,7 +455,8 @@ void CParloApp::DeclineInvitation(CChatEntryWnd* wnd, bool refused) {
 }
 
 void CParloApp::PlayTone(const QString& memberId, CParloTone::Kind kind) {
-    const QString appDir = Obrix().GetAppDir ? RecordText::FromField(Obrix().GetAppDir()) : QString();
+    const QString appDir =
+        Obrix().GetAppDir ? RecordText::FromField(Obrix().GetAppDir()) : QString();
     const QString path = CParloTone::PathFor(m_tones, memberId, kind, m_settings, appDir);
     if (!path.isEmpty() && QFileInfo(path).isReadable() && m_tonePlayer)
         m_tonePlayer(path);

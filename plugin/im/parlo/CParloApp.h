@@ -8,8 +8,8 @@
 #include "plugin/im/letrix/CIMMesNoticePlacement.h"
 #include "plugin/im/parlo/CChatEntryWnd.h"
 #include "plugin/im/parlo/CMainFrame.h"
-#include "plugin/im/parlo/CParloOptionDlg.h"
 #include "plugin/im/parlo/CParloDoc.h"
+#include "plugin/im/parlo/CParloOptionDlg.h"
 #include "plugin/im/parlo/CParloSettings.h"
 #include "plugin/im/parlo/CParloTone.h"
 

@@ -106,8 +106,7 @@ std::unique_ptr<QTextDocument> CParloLog::PrintPage(const QString& printedLabel,
     c.insertBlock();
     c.setPosition(0);
     c.setBlockFormat(Indented(0));
-    c.insertText(printedLabel + u' ' +
-                     QLocale::system().toString(printed, QLocale::ShortFormat),
+    c.insertText(printedLabel + u' ' + QLocale::system().toString(printed, QLocale::ShortFormat),
                  m_default.ToQt());
     c.insertBlock(Indented(0), m_default.ToQt());
     return doc;

@@ -167,12 +167,11 @@ QWidget* CParloOptionDlg::ToneGroup(uint32_t title, ToneControls& controls) {
         (entry ? probe.entrySetType : probe.messageSetType) = chosen;
         (entry ? probe.entryRingTone : probe.messageRingTone) = path->text();
         CIMSndInfo none;
-        const QString appDir = m_app.Obrix().GetAppDir
-                                   ? QString::fromUtf16(m_app.Obrix().GetAppDir())
-                                   : QString();
-        ImSound::Play(CParloTone::PathFor(none, QString(), entry ? CParloTone::Invitation
-                                                                 : CParloTone::Talk,
-                                          probe, appDir),
+        const QString appDir =
+            m_app.Obrix().GetAppDir ? QString::fromUtf16(m_app.Obrix().GetAppDir()) : QString();
+        ImSound::Play(CParloTone::PathFor(none, QString(),
+                                          entry ? CParloTone::Invitation : CParloTone::Talk, probe,
+                                          appDir),
                       this);
     });
     grid->addWidget(path, 1, 0);

@@ -92,17 +92,18 @@ QByteArray Write(const QTextDocument& doc) {
                 continue;
             const QTextCharFormat f = fragment.charFormat();
             const QFont font = f.font();
-            const QString family = f.hasProperty(QTextFormat::FontFamilies) && !font.families().isEmpty()
-                                       ? font.families().first()
-                                       : (font.family().isEmpty() ? base.family() : font.family());
-            double points = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize()
-                                                                        : base.pointSizeF();
+            const QString family =
+                f.hasProperty(QTextFormat::FontFamilies) && !font.families().isEmpty()
+                    ? font.families().first()
+                    : (font.family().isEmpty() ? base.family() : font.family());
+            double points =
+                f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : base.pointSizeF();
             if (points <= 0)
                 points = 12;
             body += "{\\plain\\f" + QByteArray::number(tables.Font(family)) + "\\fs" +
                     QByteArray::number(int(std::lround(points * 2)));
-            const QColor fore = f.foreground().style() != Qt::NoBrush ? f.foreground().color()
-                                                                       : QColor(Qt::black);
+            const QColor fore =
+                f.foreground().style() != Qt::NoBrush ? f.foreground().color() : QColor(Qt::black);
             body += "\\cf" + QByteArray::number(tables.Color(fore));
             if (f.fontWeight() >= QFont::Bold)
                 body += "\\b";

@@ -13,9 +13,8 @@ QString PathFor(const CIMSndInfo& memberTones, const QString& memberId, Kind kin
     const int type = kind == Invitation ? settings.entrySetType : settings.messageSetType;
     switch (type) {
     case CParloSettings::BuiltInTone:
-        return CResourceLoader::SoundPath(appDir, kind == Invitation
-                                                      ? CResourceLoader::ChatArrival
-                                                      : CResourceLoader::ChatSpeak);
+        return CResourceLoader::SoundPath(appDir, kind == Invitation ? CResourceLoader::ChatArrival
+                                                                     : CResourceLoader::ChatSpeak);
     case CParloSettings::FileTone:
         return kind == Invitation ? settings.entryRingTone : settings.messageRingTone;
     default:

@@ -5,7 +5,7 @@
 
 namespace ParloText {
 constexpr uint32_t Caption = 1500;
-constexpr uint32_t TooManyRooms = 1501;  // %d
+constexpr uint32_t TooManyRooms = 1501; // %d
 constexpr uint32_t NoRoom = 1502;
 constexpr uint32_t TooManyMembers = 1503; // %d
 constexpr uint32_t InviteQuestion = 1504;

@@ -1,14 +1,14 @@
 // The chat plug-in over the scripted core: starting chats within the limits, inviting,
 // invitations that time out, events live and replayed, talk, the alone time-out with the
 // log saved into a folder, the option window's checks, and printing to PDF.
+#include "imframe/ChatRequests.h"
+#include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/parlo/CChatEntryWnd.h"
 #include "plugin/im/parlo/CEntryListView.h"
 #include "plugin/im/parlo/CMainFrame.h"
 #include "plugin/im/parlo/CMessageEditCtrl.h"
 #include "plugin/im/parlo/CParloApp.h"
 #include "plugin/im/parlo/CParloOptionDlg.h"
-#include "plugin/im/letrix/CIMMesPrompt.h"
-#include "imframe/ChatRequests.h"
 #include "tests/support/ScriptedCore.h"
 
 #include "obrix/ObrixApi.h"
@@ -128,16 +128,17 @@ TEST_F(ParloAppTest, StartsWithinTheRoomLimitOneRequestAtATime) {
     app->OnBegin(ChatBegin::StartChat, intptr_t(&none));
     EXPECT_EQ(ScriptedCore::CallsOf("ChatCreate").size(), 1);
     ASSERT_EQ(prompts.size(), 2);
-    EXPECT_EQ(prompts[1], QString::fromUtf16(
-                              u"既に最大会議室数(5)を超過していますので、自ら会議を始めることはできません。"));
+    EXPECT_EQ(prompts[1],
+              QString::fromUtf16(
+                  u"既に最大会議室数(5)を超過していますので、自ら会議を始めることはできません。"));
 }
 
 TEST_F(ParloAppTest, StartInvitesTheOnLineMembersAndDropsRespectTheMemberLimit) {
     CMainFrame* w = Start(7, {"b", "f", "c"});
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Names(w), QStringList({"a", "b", "c"})) << "the user first, off-line f left out";
-    EXPECT_EQ(ScriptedCore::CallsOf("ChatInvite"), QStringList({"ChatInvite\t7\tb",
-                                                                "ChatInvite\t7\tc"}));
+    EXPECT_EQ(ScriptedCore::CallsOf("ChatInvite"),
+              QStringList({"ChatInvite\t7\tb", "ChatInvite\t7\tc"}));
     EXPECT_FALSE(w->Doc().AloneTimerRunning());
     // Four participants and two dropped at once: refused whole.
     app->Invite(w, {"d"}, true);
@@ -337,8 +338,8 @@ TEST_F(ParloAppTest, PrintedLogCarriesThePrintingTimeAndPageNumbers) {
     ASSERT_TRUE(p.waitForFinished(20000));
     // CJK fonts may map a glyph to its radical form (U+2F47 for 日); compatibility
     // normalisation folds those back.
-    const QString text = QString::fromUtf8(p.readAllStandardOutput())
-                             .normalized(QString::NormalizationForm_KC);
+    const QString text =
+        QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
     EXPECT_TRUE(text.contains(QString::fromUtf16(u"印刷日時:"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf16(u"印刷の確認"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QString::fromUtf16(u"1 ページ"))) << text.toStdString();

@@ -3,8 +3,8 @@
 // formatting, b leaves, the window closes itself after the (shortened) alone time-out and
 // the log is saved into a folder. The saved log is read with unrtf; c's invitation shows a
 // window that the witness declines, and d's invitation is accepted and its chat left.
-#include "tests/support/CZeltaRun.h"
 #include "plugin/im/parlo/tests/ParloRtfText.h"
+#include "tests/support/CZeltaRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -95,32 +95,33 @@ TEST_P(ParloEndToEnd, ChatWithAPeerFromInvitationToTheSavedLog) {
     if (HaveUnrtf()) {
         const QString text = UnrtfText(logDir + u'/' + saved[0]);
         for (const QString& expected :
-             {QStringLiteral("[開始日時]"), QStringLiteral("[参加者]"), QStringLiteral("Fam-a,Fam-b"),
-              QStringLiteral("Fam-a:"), QStringLiteral("こんにちは、<皆さん>"),
-              QStringLiteral("二行目です"), QStringLiteral("Fam-b:"),
-              QStringLiteral("日本語の返事です")})
+             {QStringLiteral("[開始日時]"), QStringLiteral("[参加者]"),
+              QStringLiteral("Fam-a,Fam-b"), QStringLiteral("Fam-a:"),
+              QStringLiteral("こんにちは、<皆さん>"), QStringLiteral("二行目です"),
+              QStringLiteral("Fam-b:"), QStringLiteral("日本語の返事です")})
             EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n"
                                                  << text.toStdString();
     }
 
     // An invitation from c: its window shows, and the witness declines it.
-    const QList<QJsonObject> atC = run.Peer(
-        QStringLiteral("c"), {QStringLiteral("chat-create"), QStringLiteral("chat-invite a"),
-                              QStringLiteral("wait chat --type 4 --member a --timeout 30")},
-        &code);
+    const QList<QJsonObject> atC =
+        run.Peer(QStringLiteral("c"),
+                 {QStringLiteral("chat-create"), QStringLiteral("chat-invite a"),
+                  QStringLiteral("wait chat --type 4 --member a --timeout 30")},
+                 &code);
     EXPECT_EQ(code, 0) << CZeltaRun::FileLines(log).join(u'\n').toStdString();
     EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("declined"), 10000).isEmpty());
     EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("options"), 10000).isEmpty())
         << CZeltaRun::FileLines(log).join(u'\n').toStdString();
 
     // d's invitation is accepted: a joins, hears d, and leaves by closing the window.
-    const QList<QJsonObject> atD = run.Peer(
-        QStringLiteral("d"),
-        {QStringLiteral("chat-create"), QStringLiteral("chat-invite a"),
-         QStringLiteral("wait chat --type 2 --member a --timeout 30"),
-         QStringLiteral("chat-talk dからの発言"),
-         QStringLiteral("wait chat --type 3 --member a --timeout 30")},
-        &code);
+    const QList<QJsonObject> atD =
+        run.Peer(QStringLiteral("d"),
+                 {QStringLiteral("chat-create"), QStringLiteral("chat-invite a"),
+                  QStringLiteral("wait chat --type 2 --member a --timeout 30"),
+                  QStringLiteral("chat-talk dからの発言"),
+                  QStringLiteral("wait chat --type 3 --member a --timeout 30")},
+                 &code);
     EXPECT_EQ(code, 0) << CZeltaRun::FileLines(log).join(u'\n').toStdString();
     EXPECT_FALSE(CZeltaRun::WaitForLine(log, QStringLiteral("left\t1"), 10000).isEmpty())
         << CZeltaRun::FileLines(log).join(u'\n').toStdString();

@@ -69,10 +69,11 @@ TEST_F(ParloLogTest, SavedRtfHoldsHeaderAndEveryTalkLineAndTheLogShowsNoHeader) 
 
     QTemporaryDir dir;
     const QString path = dir.filePath("会議.doc");
-    CParloLog::Header header{"[開始日時]",
-                             CParloLog::StartTimeText(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))),
-                             "[参加者]",
-                             {"Fam-a", "Fam-b"}};
+    CParloLog::Header header{
+        "[開始日時]",
+        CParloLog::StartTimeText(QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3))),
+        "[参加者]",
+        {"Fam-a", "Fam-b"}};
     QString error;
     ASSERT_TRUE(log.SaveRtf(path, header, &error)) << error.toStdString();
     EXPECT_EQ(doc.toPlainText(), before) << "the log shows no header after saving";
@@ -88,11 +89,11 @@ TEST_F(ParloLogTest, SavedRtfHoldsHeaderAndEveryTalkLineAndTheLogShowsNoHeader) 
     if (!HaveUnrtf())
         GTEST_SKIP() << "unrtf is not installed (scripts/bootstrap.sh installs it)";
     const QString text = UnrtfText(path);
-    for (const char* expected :
-         {"[開始日時]", "2026", "[参加者]", "Fam-a,Fam-b", "Fam-a:", "おはようございます {braces} \\ back",
-          "Fam-b:", "line one", "line two", "[Fam-a さんが参加しました。]"})
-        EXPECT_TRUE(text.contains(QString::fromUtf8(expected)))
-            << expected << "\n" << text.toStdString();
+    for (const char* expected : {"[開始日時]", "2026", "[参加者]", "Fam-a,Fam-b",
+                                 "Fam-a:", "おはようございます {braces} \\ back",
+                                 "Fam-b:", "line one", "line two", "[Fam-a さんが参加しました。]"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                << text.toStdString();
     EXPECT_LT(text.indexOf("[参加者]"), text.indexOf("Fam-a:")) << "the header comes first";
 }
 

@@ -88,8 +88,8 @@ TEST(ParloParticipants, ListFollowsEachEventType) {
     }
     EXPECT_FALSE(doc.ApplyEvent(3, "a", Directory()).listChanged);
     EXPECT_TRUE(p.Contains("a"));
-    EXPECT_EQ(p.JoinedNames(), QStringList({"Fam-c", "Fam-m3", "Fam-m4", "Fam-m5", "Fam-m6",
-                                            "Fam-m7"}))
+    EXPECT_EQ(p.JoinedNames(),
+              QStringList({"Fam-c", "Fam-m3", "Fam-m4", "Fam-m5", "Fam-m6", "Fam-m7"}))
         << "the names of members who left stay in the log's name";
 }
 
@@ -141,8 +141,7 @@ TEST(ParloTimers, AloneTimerRunsOnlyWhileTheUserIsAloneAndFiresAfterTheTimeout) 
 
 TEST(ParloLogName, NamesAreCutToOneHundredCharactersWithoutATrailingSeparator) {
     const QDateTime start(QDate(2026, 12, 7), QTime(9, 5, 3));
-    EXPECT_EQ(CParloLogName::Default(start, {"Fam-a", "Fam-b"}),
-              "20261207_090503_Fam-a_Fam-b.doc");
+    EXPECT_EQ(CParloLogName::Default(start, {"Fam-a", "Fam-b"}), "20261207_090503_Fam-a_Fam-b.doc");
     EXPECT_EQ(CParloLogName::Default(start, {}), "20261207_090503.doc");
 
     QStringList many;

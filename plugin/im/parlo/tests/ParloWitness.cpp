@@ -4,8 +4,9 @@
 // when b has joined it types two formatted lines and presses Enter; when b's answer shows it
 // keeps a picture of the window; after the window has closed by itself it waits for an
 // invitation, keeps its picture and declines it, opens the chat options for a picture, and
-// last accepts a second invitation and leaves that chat once its creator has spoken. Each step goes to the file named by ZELTA_WITNESS_LOG, one line per step;
-// pictures go to ZELTA_WITNESS_SHOTS with the suffix ZELTA_WITNESS_SCALE.
+// last accepts a second invitation and leaves that chat once its creator has spoken. Each step goes
+// to the file named by ZELTA_WITNESS_LOG, one line per step; pictures go to ZELTA_WITNESS_SHOTS
+// with the suffix ZELTA_WITNESS_SCALE.
 #include "imframe/CIMPluginApp.h"
 #include "imframe/ChatRequests.h"
 
@@ -97,8 +98,8 @@ private:
                 return;
             Shot(chat, QStringLiteral("chat"));
             Record(QStringLiteral("answered\t") +
-                   QString::number(chat->findChild<QListWidget*>(QStringLiteral("participants"))
-                                       ->count()));
+                   QString::number(
+                       chat->findChild<QListWidget*>(QStringLiteral("participants"))->count()));
             m_stage = 2;
             return;
         case 2: // b leaves, and the window closes itself
@@ -128,7 +129,8 @@ private:
         case 5: // d invites the user, who joins this time
             if (QWidget* invitation = TopLevel("chatInvitation")) {
                 invitation->findChild<QPushButton*>(QStringLiteral("yes"))->click();
-                Record(QStringLiteral("accepted\t") + QString::number(TopLevel("chatWindow") != nullptr));
+                Record(QStringLiteral("accepted\t") +
+                       QString::number(TopLevel("chatWindow") != nullptr));
                 m_stage = 6;
             }
             return;
@@ -136,8 +138,8 @@ private:
             if (!text.contains(QStringLiteral("dからの発言")))
                 return;
             Record(QStringLiteral("joined\t") +
-                   QString::number(chat->findChild<QListWidget*>(QStringLiteral("participants"))
-                                       ->count()));
+                   QString::number(
+                       chat->findChild<QListWidget*>(QStringLiteral("participants"))->count()));
             chat->close();
             Record(QStringLiteral("left\t") + QString::number(TopLevel("chatWindow") == nullptr));
             m_stage = 7;
