@@ -2,6 +2,7 @@
 // invitations that time out, events live and replayed, talk, the alone time-out with the
 // log saved into a folder, the option window's checks, and printing to PDF.
 #include "imframe/ChatRequests.h"
+#include "obrix/CMemberDragText.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/parlo/CChatEntryWnd.h"
 #include "plugin/im/parlo/CEntryListView.h"
@@ -18,12 +19,14 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 #include <gtest/gtest.h>
 #include <memory>
@@ -376,6 +379,44 @@ TEST_F(ParloAppTest, MemberTonesSetByOtherPlugInsComeFirstUntilCleared) {
     app->OnChatInvite(63, u"b", u"Fam-b");
     EXPECT_EQ(tones.size(), 1) << "clear-all forgets every personal tone";
     EXPECT_EQ(app->Invitations().size(), 4);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ParloAppTest, DroppedMembersAreInvitedOnceAndGroupsInviteNobody) {
+    CMainFrame* w = Start(70, {"b"});
+    ASSERT_NE(w, nullptr);
+    ScriptedCore::ClearCalls();
+    const auto drop = [w](const QString& text) {
+        std::unique_ptr<QMimeData> data(CMemberDragText(CMemberDragText::Parse(text)).ToMimeData());
+        const QPoint at = w->List()->viewport()->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w->List()->viewport(), &enter);
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w->List()->viewport(), &dropped);
+    };
+    drop("G,g1,O,OnNetters");
+    EXPECT_TRUE(ScriptedCore::CallsOf("ChatInvite").isEmpty());
+    drop("M,d,M,d,G,g1");
+    EXPECT_EQ(ScriptedCore::CallsOf("ChatInvite"), QStringList({"ChatInvite\t70\td"}));
+    EXPECT_EQ(Names(w), QStringList({"a", "b", "d"}));
+}
+
+TEST_F(ParloAppTest, EnterSendsAndShiftEnterStartsANewLine) {
+    CMainFrame* w = Start(71, {"b"});
+    ASSERT_NE(w, nullptr);
+    QTest::keyClicks(w->Input(), "one");
+    QTest::keyClick(w->Input(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(w->Input(), "two");
+    EXPECT_TRUE(ScriptedCore::CallsOf("ChatTalk").isEmpty());
+    QTest::keyClick(w->Input(), Qt::Key_Return);
+    const QStringList talk = ScriptedCore::CallsOf("ChatTalk");
+    ASSERT_EQ(talk.size(), 1);
+    EXPECT_TRUE(talk[0].contains("one\ntwo")) << talk[0].toStdString();
+    // The option font is ＭＳ Ｐゴシック 12 points black: no FONT element.
+    EXPECT_FALSE(talk[0].contains("<FONT")) << talk[0].toStdString();
 }
 
 } // namespace
