@@ -417,8 +417,9 @@ void CParloApp::OnChatInvite(int32_t chat, const char16_t* inviterId, const char
     if (name.isEmpty())
         name = inviter;
     auto* wnd = new CChatEntryWnd(*this, chat, inviter, name, RecordText::FromField(text));
-    PlaceInvitation(wnd);
+    // Placed once shown, when the frame around it is known, so the frame stays on the screen.
     wnd->show();
+    PlaceInvitation(wnd);
     m_invitations.removeAll(nullptr);
     m_invitations.append(wnd);
     PlayTone(inviter, CParloTone::Invitation);
@@ -434,7 +435,8 @@ void CParloApp::PlaceInvitation(QWidget* wnd) {
     const int frame = std::max(1, style->pixelMetric(QStyle::PM_DefaultFrameWidth));
     const CIMMesNoticePlacement::Metrics metrics{QSize(area.width(), area.height() - caption),
                                                  caption, caption, QSize(frame, frame)};
-    wnd->move(area.topLeft() + m_placement.Place(m_settings.messagePosition, wnd->size(), metrics));
+    wnd->move(area.topLeft() +
+              m_placement.Place(m_settings.messagePosition, wnd->frameGeometry().size(), metrics));
 }
 
 void CParloApp::AcceptInvitation(CChatEntryWnd* wnd) {

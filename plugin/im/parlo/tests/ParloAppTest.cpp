@@ -18,10 +18,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -159,6 +161,11 @@ TEST_F(ParloAppTest, UnansweredInvitationIsDeclinedAfterTheTimeoutAndAnsweredOne
     app->OnChatInvite(9, u"b", u"Fam-b");
     ASSERT_EQ(app->Invitations().size(), 1);
     CChatEntryWnd* wnd = app->Invitations().first();
+    // MessagePosition 1 (the default): the top right corner of the work area.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(wnd->frameGeometry().right(), area.right());
+    EXPECT_EQ(wnd->frameGeometry().top(), area.top());
+    EXPECT_GE(wnd->width(), CChatEntryWnd::kWidth);
     EXPECT_TRUE(tones.isEmpty()) << "no tone file in the test's program folder: nothing plays";
     now += 89'999;
     wnd->CheckTimeout();
