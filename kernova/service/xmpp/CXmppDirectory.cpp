@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -18,7 +19,19 @@ bool SameProfile(const SvcMember& a, const SvcMember& b) {
 
 } // namespace
 
+int CXmppDirectory::GroupOrder(const QString& groupId) const {
+    if (m_orderDirty) {
+        m_groupOrder.clear();
+        int i = 0;
+        for (const SvcGroup& g : Groups())
+            m_groupOrder.insert(g.id, i++);
+        m_orderDirty = false;
+    }
+    return m_groupOrder.value(groupId, std::numeric_limits<int>::max());
+}
+
 void CXmppDirectory::Clear() {
+    m_orderDirty = true;
     m_members.clear();
     m_memberByFolded.clear();
     m_groups.clear();
@@ -143,6 +156,7 @@ void CXmppDirectory::SetMember(const SvcMember& member, QList<Change>* changes) 
 }
 
 void CXmppDirectory::SetGroup(const Xmpp::DirectoryGroup& wanted, QList<Change>* changes) {
+    m_orderDirty = true;
     const QString id = wanted.group.id;
     Xmpp::DirectoryGroup incoming = wanted;
     for (SvcMembership& m : incoming.members)
@@ -176,6 +190,7 @@ void CXmppDirectory::SetGroup(const Xmpp::DirectoryGroup& wanted, QList<Change>*
 }
 
 void CXmppDirectory::DropGroup(const QString& groupId, QList<Change>* changes) {
+    m_orderDirty = true;
     if (!m_groups.contains(groupId))
         return;
     // Sub-groups go with their parent.
@@ -227,11 +242,11 @@ void CXmppDirectory::ApplyPresence(const QString& memberId, const Xmpp::Presence
         });
     if (allAlike) {
         // The first membership in directory order speaks for the previous status.
-        QString previous = changed.first().first->presence.status;
-        for (const SvcMembership& m : MembershipsOf(memberId)) {
-            previous = m.presence.status;
-            break;
-        }
+        const auto first = std::min_element(
+            changed.begin(), changed.end(), [this](const auto& x, const auto& y) {
+                return GroupOrder(x.first->groupId) < GroupOrder(y.first->groupId);
+            });
+        const QString previous = first->first->presence.status;
         for (auto& [m, now] : changed)
             m->presence = now;
         changes->append(

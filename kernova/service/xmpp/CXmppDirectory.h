@@ -71,6 +71,8 @@ private:
     void SetGroup(const Xmpp::DirectoryGroup& group, QList<Change>* changes);
     void DropGroup(const QString& groupId, QList<Change>* changes);
     SvcPresence PresenceIn(const QString& groupId, const QString& memberId) const;
+    // Position of a group in Groups() order, kept until the groups change.
+    int GroupOrder(const QString& groupId) const;
 
     QHash<QString, SvcMember> m_members;
     QHash<QString, QString> m_memberByFolded; // lower-cased id -> id
@@ -80,4 +82,6 @@ private:
     // its members' presence.
     QHash<QString, Xmpp::PresenceMap> m_presence;
     QSet<QString> m_online;
+    mutable QHash<QString, int> m_groupOrder;
+    mutable bool m_orderDirty = true;
 };

@@ -605,8 +605,9 @@ bool CXmppService::SetPresence(const SvcPresence& wanted, const QStringList& gro
     if (auto e = Svc::CheckPresence(wanted); e.IsError())
         return Fail(e);
     const SvcPresence presence = Svc::Normalized(wanted);
+    const QList<SvcMembership> own = m_directory.MembershipsOf(m_user);
     QStringList mine;
-    for (const SvcMembership& m : m_directory.MembershipsOf(m_user))
+    for (const SvcMembership& m : own)
         mine.append(m.groupId);
     QStringList targets;
     for (const QString& g : groupIds) {
@@ -624,7 +625,6 @@ bool CXmppService::SetPresence(const SvcPresence& wanted, const QStringList& gro
         next.insert(Svc::kAllGroups, presence);
     } else {
         for (const QString& g : mine) {
-            const auto own = m_directory.MembershipsOf(m_user);
             const auto it = std::find_if(own.begin(), own.end(),
                                          [&](const SvcMembership& m) { return m.groupId == g; });
             next.insert(g, targets.contains(g) ? presence : it->presence);

@@ -105,6 +105,37 @@ TEST_F(XmppServiceTest, StrangersAndForgedReceiptsAreIgnoredWithALogRecord) {
     EXPECT_EQ(aEvents.Count(QStringLiteral("message x1")), 0);
     EXPECT_EQ(aEvents.Count(QStringLiteral("receipt")), 0);
     EXPECT_FALSE(a->GetMessage(QStringLiteral("m1"))->dest[Svc::DST_TO][0].readTime.isValid());
+
+    // A room of the stranger's, named like a chat, and an invitation into it: no invitation.
+    int invitations = 0;
+    QObject::connect(a.get(), &CMessagingService::ChatInvited, [&] { ++invitations; });
+    const QString room = QStringLiteral("zelta-chat-4242@conference.example.test");
+    XmppNode join(QStringLiteral("presence"));
+    join.SetAttr(QStringLiteral("to"), room + QStringLiteral("/stranger"));
+    join.Add(QStringLiteral("x"), QStringLiteral("http://jabber.org/protocol/muc"));
+    stranger.Send(join);
+    XmppNode unlock(QStringLiteral("iq"));
+    unlock.SetAttr(QStringLiteral("type"), QStringLiteral("set"));
+    unlock.SetAttr(QStringLiteral("to"), room);
+    unlock.SetAttr(QStringLiteral("id"), QStringLiteral("unlock"));
+    unlock.Add(QStringLiteral("query"), QStringLiteral("http://jabber.org/protocol/muc#owner"))
+        .Add(QStringLiteral("x"), Xmpp::kNsDataForms)
+        .SetAttr(QStringLiteral("type"), QStringLiteral("submit"));
+    stranger.Send(unlock);
+    QTest::qWait(300);
+    XmppNode invite(QStringLiteral("message"));
+    invite.SetAttr(QStringLiteral("to"), room);
+    invite.Add(QStringLiteral("x"), QStringLiteral("http://jabber.org/protocol/muc#user"))
+        .Add(QStringLiteral("invite"))
+        .SetAttr(QStringLiteral("to"), QStringLiteral("a@example.test"))
+        .Add(QStringLiteral("reason"))
+        .SetText(QStringLiteral("come in"));
+    stranger.Send(invite);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.Contains(QStringLiteral("Chat invitation from outside")); }, 5000));
+    EXPECT_EQ(invitations, 0);
+    EXPECT_EQ(a->GetChatEvents(4242).size(), 0);
+    EXPECT_EQ(a->LastError().code(), CServiceError::UnknownChat);
 }
 
 TEST_F(XmppServiceTest, MalformedAndOversizedBodiesAreRefusedAndTheStreamStays) {
@@ -237,7 +268,8 @@ TEST_F(XmppServiceTest, AStandardClientSeesZeltaAndTheyExchangeMessages) {
                              QStringLiteral("/kernova/service/xmpp/tests/interop_slixmpp.py"),
                          QStringLiteral("c@example.test"), Password(QStringLiteral("c")),
                          server.Location().host, QString::number(server.Location().port),
-                         QStringLiteral("a@example.test"), QStringLiteral("from-slixmpp")});
+                         QStringLiteral("a@example.test"), QStringLiteral("from-slixmpp"),
+                         QStringLiteral("chat")});
     QByteArray out;
     auto saw = [&](const char* text) {
         return QTest::qWaitFor(
@@ -264,6 +296,28 @@ TEST_F(XmppServiceTest, AStandardClientSeesZeltaAndTheyExchangeMessages) {
     EXPECT_EQ(reply.subject, QStringLiteral("re: 件名 to-slixmpp"));
     EXPECT_EQ(reply.body, QStringLiteral("<P>hello from slixmpp<BR>line 2</P>"));
     EXPECT_TRUE(a->GetPendingMessages().size() == 1);
+
+    // A Zelta chat is a chat room the other client joins after an invitation and talks in.
+    const int chat = a->CreateChat(5);
+    ASSERT_GT(chat, 0) << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(a->InviteToChat(chat, QStringLiteral("c"), QStringLiteral("会議へどうぞ"), 5));
+    EXPECT_TRUE(saw(QStringLiteral("invited zelta-chat-%1@conference.example.test")
+                        .arg(chat)
+                        .toUtf8()
+                        .constData()))
+        << out.toStdString();
+    auto talks = [&] {
+        QStringList t;
+        for (const SvcChatEvent& e : a->GetChatEvents(chat))
+            if (e.type == Svc::CHAT_TALK)
+                t.append(e.memberId + QLatin1Char('|') + e.text);
+        return t;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return talks().contains(QStringLiteral("c|hello room from slixmpp")); }, 10000))
+        << talks().join(QLatin1Char(',')).toStdString() << out.toStdString();
+    ASSERT_TRUE(a->TalkInChat(chat, QStringLiteral("<P>ようこそ<BR>二行目</P>")));
+    EXPECT_TRUE(saw("room-talk a|ようこそ\n二行目")) << out.toStdString();
     EXPECT_TRUE(other.waitForFinished(10000));
     EXPECT_EQ(other.exitCode(), 0) << out.toStdString();
 }
