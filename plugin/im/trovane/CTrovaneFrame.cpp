@@ -334,6 +334,33 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, CTrovaneTransCondList& condit
 
 CTrovaneFrame::~CTrovaneFrame() {
     delete m_transCond.data();
+    delete m_find.data();
+}
+
+void CTrovaneFrame::OpenFind() {
+    if (m_find) {
+        m_find->raise();
+        m_find->activateWindow();
+        return;
+    }
+    if (!CurrentFolder() || CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kFindDialog))
+        return;
+    CTrovaneFindDialog::Hooks hooks;
+    hooks.body = m_actions.body;
+    hooks.show = [this](uint32_t localNumber) { ShowEntry(localNumber); };
+    hooks.command = [this](int command) {
+        if (command == Cmd::MessageTransferSetting)
+            OpenTransCondDialog(true);
+        else if (command == Cmd::MessageProperty)
+            Execute(command);
+    };
+    m_find = new CTrovaneFindDialog(m_store, m_resources, CurrentFolder(), std::move(hooks), this);
+    if (!m_find->IsHeld()) {
+        delete m_find.data();
+        return;
+    }
+    m_find->setAttribute(Qt::WA_DeleteOnClose);
+    m_find->show();
 }
 
 QString CTrovaneFrame::Text(uint32_t id) const {
@@ -603,6 +630,10 @@ void CTrovaneFrame::Execute(int command) {
         return;
     case Cmd::NewMessage:
         return BeginMessage(MessageBegin::New);
+    case Cmd::Find:
+    case Cmd::FindMenu:
+    case Cmd::FindEdit:
+        return OpenFind();
     case Cmd::OpenMessage:
         return OpenSelected();
     default:

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "plugin/im/trovane/CTrovaneCommands.h"
+#include "plugin/im/trovane/CTrovaneFindDialog.h"
 #include "plugin/im/trovane/CTrovaneTransCondDialog.h"
 
 #include <QHash>
@@ -125,6 +126,11 @@ public:
     CTrovaneTreeModel* TreeModel() const { return m_treeModel; }
     CTrovanePreview* Preview() const { return m_preview; }
     CTrovaneTransCondDialog* TransCondDialog() const { return m_transCond; }
+    CTrovaneFindDialog* FindDialog() const { return m_find; }
+    // The find window on the current folder (raised when one is open already).
+    void OpenFind();
+    // The transfer setting window for the current folder or for the selected rows.
+    void OpenTransCondDialog(bool forMessages);
     QString StatusText() const;
     QList<CTrovaneMessage*> SelectedEntries() const;
 
@@ -160,7 +166,6 @@ private:
     void DeleteFolderForGood(uint32_t folderId);
     void EmptyTrash();
     void TransferFolder();
-    void OpenTransCondDialog(bool forMessages);
     // Message commands.
     void MessagesToTrash();
     void DeleteMessagesForGood();
@@ -195,6 +200,7 @@ private:
     QHash<int, QAction*> m_commandActions;
     QList<QAction*> m_toolActions;
     QPointer<CTrovaneTransCondDialog> m_transCond;
+    QPointer<CTrovaneFindDialog> m_find;
     QString m_tempDir;
     bool m_applyingColumns = false;
     std::function<void()> m_onHidden;

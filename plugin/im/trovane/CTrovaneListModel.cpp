@@ -18,6 +18,7 @@ uint32_t CTrovaneListModel::FolderFlags() const {
 
 void CTrovaneListModel::ShowFolder(uint32_t folderId) {
     beginResetModel();
+    m_fixedRows = false;
     m_folderId = folderId;
     m_sort = Rules::SortState();
     m_folderFlags = 0;
@@ -35,9 +36,21 @@ void CTrovaneListModel::ShowFolder(uint32_t folderId) {
     emit headerDataChanged(Qt::Horizontal, 0, Rules::kColumns - 1);
 }
 
+void CTrovaneListModel::ShowEntries(uint32_t folderFlags, const QList<CTrovaneMessage*>& entries) {
+    beginResetModel();
+    m_fixedRows = true;
+    m_folderId = 0;
+    m_folderFlags = folderFlags;
+    m_rows = entries;
+    Rules::Sort(m_rows, m_sort, m_folderFlags);
+    endResetModel();
+    emit headerDataChanged(Qt::Horizontal, 0, Rules::kColumns - 1);
+}
+
 void CTrovaneListModel::Reload() {
     beginResetModel();
-    m_rows = m_store.EntriesOf(m_folderId);
+    if (!m_fixedRows)
+        m_rows = m_store.EntriesOf(m_folderId);
     Rules::Sort(m_rows, m_sort, m_folderFlags);
     endResetModel();
 }

@@ -29,6 +29,9 @@ public:
     // Shows a folder's entries in its remembered sort order.
     void ShowFolder(uint32_t folderId);
     uint32_t FolderId() const { return m_folderId; }
+    // Shows given entries (the hits of a search) as a folder of these flags would, sorted
+    // the same way; they stay until the next call.
+    void ShowEntries(uint32_t folderFlags, const QList<CTrovaneMessage*>& entries);
     // A new entry: inserted where the order puts it when its folder is on show.
     void AddEntry(CTrovaneMessage* entry);
     // Re-reads the rows of the folder on show (after moves and deletions).
@@ -60,4 +63,5 @@ private:
     uint32_t m_folderFlags = 0;
     CTrovaneListRules::SortState m_sort;
     QList<CTrovaneMessage*> m_rows;
+    bool m_fixedRows = false;
 };

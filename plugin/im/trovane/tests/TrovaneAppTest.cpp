@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -168,8 +169,7 @@ TEST_F(TrovaneAppTest, LoadingReportsProgressToTheShownWindowAndSavingWaitsForTh
     app->OnBegin(MessageBoxBegin::Show, 0);
     app->Frame()->installEventFilter(&recorder);
     // A few slices arrive through the event loop, with the window answering meanwhile.
-    for (int i = 0; i < 50 && steps.size() < 2; ++i)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    (void)QTest::qWaitFor([&] { return steps.size() >= 2; }, 5000);
     EXPECT_GE(steps.size(), 2);
     EXPECT_TRUE(app->Frame()->LoadProgress()->isVisible());
     ASSERT_TRUE(app->IsLoading()) << "100 entries take eleven slices";

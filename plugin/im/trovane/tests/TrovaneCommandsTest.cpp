@@ -8,6 +8,7 @@
 #include "obrix/CMemberDragText.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/trovane/CTrovaneCommands.h"
+#include "plugin/im/trovane/CTrovaneFindDialog.h"
 #include "plugin/im/trovane/CTrovaneListModel.h"
 #include "plugin/im/trovane/CTrovaneNamedMutex.h"
 #include "plugin/im/trovane/CTrovanePreview.h"
@@ -15,6 +16,7 @@
 #include "plugin/im/trovane/CTrovaneTreeModel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -28,6 +30,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
@@ -441,4 +444,59 @@ TEST_F(TrovaneCommandsTest, PicturesOfTheMenusAndTheWindowWithAFolderBeingNamed)
     frame->Execute(Cmd::NewFolder);
     SaveShot(frame, u"trovane-frame-new-folder"_qs);
     EXPECT_EQ(ChildNames(ReceivedFolder), QStringList({T(883)}));
+}
+
+TEST_F(TrovaneCommandsTest, TheFindWindowSearchesTheFolderAndHoldsTheBoxWhileOpen) {
+    Receive(Message(u"f1"_qs, u"定例会議の議事録"_qs, 1, u"<BODY>来週の予定</BODY>"_qs));
+    Receive(Message(u"f2"_qs, u"昼食"_qs, 2, u"<BODY>会議室は 3 階です</BODY>"_qs));
+    Receive(Message(u"f3"_qs, u"連絡"_qs, 3, u"<BODY><A HREF=\"x\">会議</A>なし</BODY>"_qs));
+    CTrovaneFrame* frame = Shown();
+    frame->SelectFolder(ReceivedFolder);
+    frame->Execute(Cmd::Find);
+    CTrovaneFindDialog* find = frame->FindDialog();
+    ASSERT_NE(find, nullptr);
+    EXPECT_TRUE(find->windowTitle().startsWith(T(826) + u" :  "_qs));
+    frame->Execute(Cmd::FindEdit);
+    EXPECT_EQ(frame->FindDialog(), find) << "one find window at a time";
+
+    find->WordsEdit()->setText(u"会議"_qs);
+    find->TargetButton(CTrovaneFinder::BodyAndSubject)->setChecked(true);
+    QSignalSpy finished(find, &CTrovaneFindDialog::SearchFinished);
+    QTest::mouseClick(find->SearchButton(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(10000));
+    EXPECT_EQ(find->ResultModel()->rowCount(), 3) << "a two-character word in subjects and bodies";
+    EXPECT_EQ(find->StatusText(), CResourceLoader::Format(res, 1150, {3}));
+
+    find->WordByWord()->setChecked(true);
+    find->StartSearch();
+    ASSERT_TRUE(finished.wait(10000));
+    // As a whole word it is in none of them: "定例会議の", "会議室は" and, with the tags taken
+    // out, "会議なし" all run on.
+    QStringList ids;
+    for (int r = 0; r < find->ResultModel()->rowCount(); ++r)
+        ids << find->ResultModel()->Entry(r)->GetMessageID();
+    EXPECT_TRUE(ids.isEmpty()) << ids.join(u',').toStdString();
+
+    find->WordByWord()->setChecked(false);
+    find->TargetButton(CTrovaneFinder::SubjectOnly)->setChecked(true);
+    find->StartSearch();
+    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_EQ(find->ResultModel()->rowCount(), 1);
+    find->resize(720, 420);
+    SaveShot(find, u"trovane-find"_qs);
+
+    // Choosing a hit shows it in the window; meanwhile nothing is deleted or moved.
+    frame->SelectFolder(SentFolder);
+    find->Results()->selectRow(0);
+    EXPECT_EQ(frame->CurrentFolder(), ReceivedFolder);
+    ASSERT_EQ(frame->SelectedEntries().size(), 1);
+    EXPECT_EQ(frame->SelectedEntries()[0]->GetMessageID(), u"f1"_qs);
+    frame->List()->setFocus();
+    frame->Execute(Cmd::DeleteKey);
+    EXPECT_EQ(warnings, QStringList({frame->windowTitle() + u'|' + T(910)}));
+    find->close();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(frame->FindDialog(), nullptr);
+    EXPECT_FALSE(CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kFindDialog));
 }
