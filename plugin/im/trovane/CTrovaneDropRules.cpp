@@ -37,8 +37,7 @@ Drop FolderDrop(const CTrovaneStore& store, uint32_t draggedId, uint32_t targetI
     const CTrovaneFolder* dragged = store.FindFolder(draggedId);
     const CTrovaneFolder* target = store.FindFolder(targetId);
     const auto [parent, drafts, trash] = store.WithFolders([&] {
-        return std::tuple(dragged->nParentID,
-                          target->nID == DraftsFolder || target->IsInDrafts(),
+        return std::tuple(dragged->nParentID, target->nID == DraftsFolder || target->IsInDrafts(),
                           target->IsInTrash());
     });
     if (drafts || parent == targetId)

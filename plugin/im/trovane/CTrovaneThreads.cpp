@@ -57,10 +57,9 @@ QList<CTrovaneMessage*> Replies(const CTrovaneStore& store, const CTrovaneMessag
                                       return a->GetMessageID() == b->GetMessageID();
                                   });
     replies.erase(last, replies.end());
-    std::stable_sort(replies.begin(), replies.end(),
-                     [](const CTrovaneMessage* a, const CTrovaneMessage* b) {
-                         return TimeKey(a) < TimeKey(b);
-                     });
+    std::stable_sort(
+        replies.begin(), replies.end(),
+        [](const CTrovaneMessage* a, const CTrovaneMessage* b) { return TimeKey(a) < TimeKey(b); });
     return replies;
 }
 
@@ -79,8 +78,7 @@ int CTrovaneThreadTree::Node::Row() const {
 
 bool CTrovaneThreadTree::Open(uint32_t localNumber) {
     m_openedFor = localNumber;
-    CTrovaneMessage* root =
-        CTrovaneThreads::Root(m_store, m_store.FindEntry(localNumber));
+    CTrovaneMessage* root = CTrovaneThreads::Root(m_store, m_store.FindEntry(localNumber));
     if (!root) {
         Reset(nullptr);
         return false;
@@ -94,8 +92,7 @@ bool CTrovaneThreadTree::Open(uint32_t localNumber) {
 }
 
 bool CTrovaneThreadTree::Refresh() {
-    CTrovaneMessage* root =
-        CTrovaneThreads::Root(m_store, m_store.FindEntry(m_openedFor));
+    CTrovaneMessage* root = CTrovaneThreads::Root(m_store, m_store.FindEntry(m_openedFor));
     if (!root) {
         if (m_root)
             Reset(nullptr);

@@ -69,9 +69,9 @@ TEST_F(ExchangeTest, ImportFilesDraftsToTheDraftsAndTheRestByTheConditions) {
     AddFolder(17, SentFolder, u"送信分"_qs);
     conditions.Append(SubjectTo(u"週報"_qs, 16, 2)); // every message with the word
     conditions.Append(SubjectTo(u"送"_qs, 17, CTrovaneTransCond::TargetSent));
-    for (const auto& [kind, id] : {std::pair{KindDraft, u"d"_qs}, std::pair{KindSent, u"s"_qs},
-                                   std::pair{KindReceived, u"r"_qs},
-                                   std::pair{KindReceived, u"plain"_qs}})
+    for (const auto& [kind, id] :
+         {std::pair{KindDraft, u"d"_qs}, std::pair{KindSent, u"s"_qs},
+          std::pair{KindReceived, u"r"_qs}, std::pair{KindReceived, u"plain"_qs}})
         core.Store(kind, MakeMessage(id, u"sato"_qs, u"me"_qs,
                                      id == u"plain"_qs ? u"こんにちは"_qs : u"週報 送付"_qs));
     CTrovaneExchange::Groups ids;
@@ -79,8 +79,8 @@ TEST_F(ExchangeTest, ImportFilesDraftsToTheDraftsAndTheRestByTheConditions) {
     ids.sent = {u"s"_qs};
     ids.received = {u"r"_qs, u"plain"_qs, u"unknown"_qs};
     QList<qsizetype> steps;
-    const CTrovaneExchange::ImportResult result = CTrovaneExchange::Import(
-        ids, store, conditions, core, [&steps](qsizetype done) {
+    const CTrovaneExchange::ImportResult result =
+        CTrovaneExchange::Import(ids, store, conditions, core, [&steps](qsizetype done) {
             steps << done;
             return true;
         });

@@ -138,9 +138,7 @@ TEST_F(ThreadsTest, RefreshAddsNewRepliesAtTheirPlaceAndEmptiesForAGoneEntry) {
     ASSERT_TRUE(tree.Open(a->LocalNumber()));
     QList<int> insertedAt;
     CTrovaneThreadTree::Observer observer;
-    observer.beginInsert = [&](CTrovaneThreadTree::Node*, int from, int) {
-        insertedAt << from;
-    };
+    observer.beginInsert = [&](CTrovaneThreadTree::Node*, int from, int) { insertedAt << from; };
     tree.SetObserver(observer);
     Add(u"c"_qs, u"a"_qs, 4);
     Add(u"e"_qs, u"c"_qs, 5);
