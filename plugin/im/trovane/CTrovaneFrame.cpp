@@ -173,6 +173,23 @@ public:
         painter->restore();
     }
 
+    // While a folder's name is edited every key belongs to the editor, not to the window's
+    // accelerators (Delete, Insert, F2, Tab, Ctrl+A, ...).
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor)
+            editor->installEventFilter(const_cast<CountDelegate*>(this));
+        return editor;
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            event->accept();
+            return false;
+        }
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
+
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
         const int n = index.data(CTrovaneTreeModel::UnreadCountRole).toInt() +

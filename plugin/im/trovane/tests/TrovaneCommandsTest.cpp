@@ -500,3 +500,36 @@ TEST_F(TrovaneCommandsTest, TheFindWindowSearchesTheFolderAndHoldsTheBoxWhileOpe
     EXPECT_EQ(frame->FindDialog(), nullptr);
     EXPECT_FALSE(CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kFindDialog));
 }
+
+TEST_F(TrovaneCommandsTest, KeysReachTheWindowsCommandsButNotWhileAFolderIsNamed) {
+    Receive(Message(u"k"_qs, u"鍵"_qs, 1));
+    CTrovaneFrame* frame = Shown();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    frame->SelectFolder(ReceivedFolder);
+    frame->List()->setFocus();
+    frame->List()->selectRow(0);
+    QTest::keyClick(frame->List(), Qt::Key_Delete);
+    EXPECT_EQ(Questions(), QStringList({T(490)}));
+    EXPECT_EQ(app->Store().EntryCountOf(TrashFolder), 1);
+
+    // Tab moves between the panes.
+    frame->Tree()->setFocus();
+    QTest::keyClick(frame->Tree(), Qt::Key_Tab);
+    EXPECT_TRUE(frame->List()->hasFocus());
+
+    // Insert makes a folder and opens its name for editing; keys then go to the editor.
+    frame->SelectFolder(ReceivedFolder);
+    frame->Tree()->setFocus();
+    QTest::keyClick(frame->Tree(), Qt::Key_Insert);
+    ASSERT_EQ(ChildNames(ReceivedFolder), QStringList({T(883)}));
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, u"ab"_qs);
+    QTest::keyClick(editor, Qt::Key_Insert);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ChildNames(ReceivedFolder), QStringList({u"ab"_qs})) << "one folder, renamed";
+}
