@@ -1,6 +1,8 @@
 #!/bin/bash
 # Refreshes the project's AppStream screenshot (packaging/screenshots/zelta-main.png) from the
-# test that draws it, after the window it shows has changed.
+# test that draws it, after the window it shows has changed. The test runs the real program
+# (the IM window with a small organisation on a local service, members acting through
+# zeltactl) on the offscreen platform, so no display is needed.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="${ZELTA_BUILD_DIR:-$ROOT/build}"

@@ -199,7 +199,7 @@ private:
                 dlg->reject();
                 if (auto* member = Shown<QDialog>("CMemberPropDlg"))
                     member->close();
-                SelectGroupRow(window, QStringLiteral("Group 1"));
+                SelectFirstGroupRow(window);
                 QTimer::singleShot(0, window, [window] { Trigger(window, 32931); });
                 m_step = 10;
             }
@@ -217,18 +217,19 @@ private:
         }
     }
 
-    static void SelectGroupRow(QWidget* window, const QString& name) {
+    // The first group below the on-line members group.
+    static void SelectFirstGroupRow(QWidget* window) {
         for (QTreeView* view : window->findChildren<QTreeView*>()) {
             if (!view->inherits("CPresenceList"))
                 continue;
             const QAbstractItemModel* model = view->model();
-            for (int r = 0; r < model->rowCount(); ++r) {
-                if (model->index(r, 0).data(kKindRole).toInt() == 0 &&
-                    model->index(r, 1).data().toString() == name) {
+            for (int r = 1; r < model->rowCount(); ++r) {
+                if (model->index(r, 0).data(kKindRole).toInt() == 0) {
                     view->setCurrentIndex(model->index(r, 1));
                     view->selectionModel()->select(model->index(r, 1),
                                                    QItemSelectionModel::ClearAndSelect |
                                                        QItemSelectionModel::Rows);
+                    return;
                 }
             }
         }
