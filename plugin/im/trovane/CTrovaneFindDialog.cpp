@@ -225,19 +225,29 @@ void CTrovaneFindDialog::StartSearch() {
         return;
     }
     // The texts are copied here, on the thread that owns the box; the worker searches the copy.
+    // The bodies' plain text, once prepared, serves every later search of the same entries.
+    const QList<CTrovaneMessage*> entries = m_store.EntriesOf(m_folder);
+    QList<uint32_t> numbers;
+    for (const CTrovaneMessage* e : entries)
+        numbers.append(e->LocalNumber());
+    const bool needBodies = query.target != CTrovaneFinder::SubjectOnly;
+    const bool reuse = numbers == m_preparedNumbers && (m_preparedBodies || !needBodies);
     QList<CTrovaneFinder::Candidate> candidates;
-    for (CTrovaneMessage* e : m_store.EntriesOf(m_folder)) {
-        const QString body = query.target == CTrovaneFinder::SubjectOnly
-                                 ? QString()
-                                 : (m_hooks.body ? m_hooks.body(*e) : e->GetMessage());
-        candidates.append(CTrovaneFinder::RawSnapshot(*e, body));
+    if (reuse) {
+        candidates = m_prepared;
+    } else {
+        for (CTrovaneMessage* e : entries)
+            candidates.append(CTrovaneFinder::RawSnapshot(
+                *e, !needBodies ? QString() : (m_hooks.body ? m_hooks.body(*e) : e->GetMessage())));
     }
+    const bool prepare = !reuse && needBodies;
     m_stop = std::make_shared<std::atomic_bool>(false);
     auto stop = m_stop;
     QPointer<CTrovaneFindDialog> self(this);
-    m_thread = QThread::create([candidates, query, stop, self]() mutable {
+    m_thread = QThread::create([candidates, query, stop, self, prepare, numbers]() mutable {
         // Taking the tags out of the bodies is most of the work; it happens here as well.
-        CTrovaneFinder::Prepare(candidates, stop.get());
+        if (prepare)
+            CTrovaneFinder::Prepare(candidates, stop.get());
         const QList<uint32_t> hits = CTrovaneFinder::Search(
             candidates, query, stop.get(), [self, stop](int done, int total) {
                 if (!stop->load())
@@ -250,9 +260,15 @@ void CTrovaneFindDialog::StartSearch() {
             });
         if (!stop->load())
             QMetaObject::invokeMethod(
-                self, [self, hits] {
-                    if (self)
-                        self->OnFinished(hits);
+                self, [self, hits, candidates, numbers, prepare] {
+                    if (!self)
+                        return;
+                    if (prepare) {
+                        self->m_prepared = candidates;
+                        self->m_preparedNumbers = numbers;
+                        self->m_preparedBodies = true;
+                    }
+                    self->OnFinished(hits);
                 },
                 Qt::QueuedConnection);
     });

@@ -98,6 +98,10 @@ private:
     QTableView* m_results = nullptr;
     CTrovaneListModel* m_model = nullptr;
     QList<uint32_t> m_hits;
+    // The entries of the last prepared search, with their bodies as plain text.
+    QList<CTrovaneFinder::Candidate> m_prepared;
+    QList<uint32_t> m_preparedNumbers;
+    bool m_preparedBodies = false;
     QThread* m_thread = nullptr;
     std::shared_ptr<std::atomic_bool> m_stop;
 };
