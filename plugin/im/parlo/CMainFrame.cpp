@@ -189,10 +189,13 @@ void CMainFrame::BuildMenus() {
     add(edit, ParloText::SelectAll, QKeySequence(), [target] { target()->selectAll(); });
 
     QMenu* help = menuBar()->addMenu(m_app.Text(ParloText::MenuHelp));
-    add(help, ParloText::Help, QKeySequence(Qt::Key_F1), [this] {
+    // The item's text names its key already; the key works through a shortcut of its own.
+    QAction* helpItem = add(help, ParloText::Help, QKeySequence(), [this] {
         if (m_app.Obrix().Help)
             m_app.Obrix().Help();
     });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, helpItem,
+            &QAction::trigger);
     add(help, ParloText::Version, QKeySequence(), [this] {
         if (m_app.Obrix().Version)
             m_app.Obrix().Version();
