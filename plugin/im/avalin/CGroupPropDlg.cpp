@@ -72,7 +72,6 @@ CGroupPropDlg::CGroupPropDlg(CAvalinApp& app, const QString& groupId, QWidget* p
     auto* buttons = new QHBoxLayout;
     m_message = new QPushButton(app.Text(199), this);
     m_message->setEnabled(!m_firstAdmin.isEmpty());
-    m_message->setAutoDefault(false);
     auto* close = new QPushButton(app.Text(200), this);
     close->setDefault(true);
     buttons->addWidget(m_message);

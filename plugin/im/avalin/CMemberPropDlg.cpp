@@ -38,7 +38,6 @@ CMemberPropDlg::CMemberPropDlg(CAvalinApp& app, const QString& memberId, QWidget
     auto* buttons = new QHBoxLayout;
     m_sound = new QPushButton(app.Text(207), this);
     m_sound->setEnabled(!own);
-    m_sound->setAutoDefault(false);
     auto* close = new QPushButton(app.Text(208), this);
     close->setDefault(true);
     buttons->addWidget(m_sound);

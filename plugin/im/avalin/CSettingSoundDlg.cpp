@@ -66,9 +66,7 @@ CSettingSoundDlg::CSettingSoundDlg(CAvalinApp& app, const QString& memberId, QWi
     m_path->installEventFilter(this);
     m_path->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
     m_choose = new QPushButton(app.Text(1013), this);
-    m_choose->setAutoDefault(false);
     m_play = new QPushButton(app.Text(1014), this);
-    m_play->setAutoDefault(false);
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_choose);
     pathRow->addWidget(m_play);
