@@ -4,6 +4,8 @@
 #include "tools/zeltactl/CCtlError.h"
 
 #include "kernova/service/AttachmentNames.h"
+#include "kernova/service/CLocalService.h"
+#include "kernova/service/xmpp/ServiceSelection.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -68,9 +70,11 @@ QStringList SplitList(const QStringList& values) {
 
 } // namespace
 
-CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QString& password,
-                         QTextStream& out, QTextStream& err)
-    : m_service(dir), m_member(memberId), m_password(password), m_out(out), m_err(err) {
+CPeerScript::CPeerScript(const QString& location, const QString& stateDir,
+                         const QString& memberId, const QString& password, QTextStream& out,
+                         QTextStream& err)
+    : m_service(Svc::CreateService(location, stateDir)), m_member(memberId),
+      m_password(password), m_out(out), m_err(err) {
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] {
         const QString event = m_wait ? m_wait->event : QString();
@@ -84,7 +88,7 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
         Finish(CCtlError::Failed);
     });
 
-    CMessagingService* s = &m_service;
+    CMessagingService* s = m_service.get();
     connect(s, &CMessagingService::MessageArrived, this, &CPeerScript::OnMessage);
     connect(s, &CMessagingService::ReceiptArrived, this, [this](const SvcReceipt& r) {
         Record(Event("receipt", {{"kind", r.kind},
@@ -95,7 +99,7 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
     connect(s, &CMessagingService::MemberPresenceChanged, this,
             [this](const QString& group, const QString& member, const QString& previous) {
                 QString status;
-                for (const SvcMembership& m : m_service.GetMemberships()) {
+                for (const SvcMembership& m : m_service->GetMemberships()) {
                     if (m.memberId == member && (group == Svc::kAllGroups || m.groupId == group)) {
                         status = m.presence.status;
                         break;
@@ -121,7 +125,7 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
     connect(s, &CMessagingService::GroupRemoved, this, group("group-removed"));
     connect(s, &CMessagingService::GroupRenamed, this,
             [this](const QString& g, const QString& previous) {
-                const auto now = m_service.GetGroup(g);
+                const auto now = m_service->GetGroup(g);
                 Record(Event(
                     "group-renamed",
                     {{"group", g}, {"previous", previous}, {"name", now ? now->name : QString()}}));
@@ -152,15 +156,17 @@ CPeerScript::CPeerScript(const QString& dir, const QString& memberId, const QStr
 }
 
 void CPeerScript::SetHeartbeat(int intervalMs, int timeoutMs) {
-    m_service.SetHeartbeat(intervalMs, timeoutMs);
+    if (auto* local = qobject_cast<CLocalService*>(m_service.get()))
+        local->SetHeartbeat(intervalMs, timeoutMs);
 }
 
 void CPeerScript::SetSafetyPoll(int ms) {
-    m_service.SetSafetyPollInterval(ms);
+    if (auto* local = qobject_cast<CLocalService*>(m_service.get()))
+        local->SetSafetyPollInterval(ms);
 }
 
 void CPeerScript::SetAttachmentLimit(qint64 bytes) {
-    m_service.SetAttachmentLimit(bytes);
+    m_service->SetAttachmentLimit(bytes);
 }
 
 void CPeerScript::SetCommands(const QStringList& lines) {
@@ -197,8 +203,8 @@ void CPeerScript::OnInput() {
 }
 
 int CPeerScript::Run() {
-    if (!m_service.Logon(m_member, m_password))
-        throw CCtlError::From(m_service.LastError());
+    if (!m_service->Logon(m_member, m_password))
+        throw CCtlError::From(m_service->LastError());
     Print(Event("logon", {{"member", m_member}}));
     ScheduleNext();
     m_loop.exec();
@@ -239,8 +245,8 @@ void CPeerScript::Finish(int exitCode) {
     m_waitTimer.stop();
     if (m_input)
         m_input->setEnabled(false);
-    if (m_service.IsLoggedOn()) {
-        m_service.Logoff();
+    if (m_service->IsLoggedOn()) {
+        m_service->Logoff();
         Print(Event("logoff", {{"member", m_member}}));
     }
     m_loop.quit();
@@ -259,12 +265,12 @@ void CPeerScript::Record(const QJsonObject& object) {
 
 void CPeerScript::Check(bool ok) {
     if (!ok)
-        throw CCtlError::From(m_service.LastError());
+        throw CCtlError::From(m_service->LastError());
 }
 
 void CPeerScript::OnMessage(const SvcMessage& message) {
     // Like the core: once the message is taken in, it counts as received.
-    m_service.MarkReceived({message.messageId});
+    m_service->MarkReceived({message.messageId});
     m_inbox.append({message.messageId, false});
     QJsonObject o = MessageObject("message", message);
     o.insert(QStringLiteral("attachments"), SaveAttachments(message));
@@ -283,7 +289,7 @@ QJsonArray CPeerScript::SaveAttachments(const SvcMessage& message) {
         f.insert(QStringLiteral("size"), message.attachments[i].size);
         f.insert(QStringLiteral("safeName"), safe[i]);
         if (!m_filesDir.isEmpty()) {
-            const auto data = m_service.GetAttachmentData(message.messageId, i);
+            const auto data = m_service->GetAttachmentData(message.messageId, i);
             const QString path = QDir(m_filesDir).filePath(message.messageId + safe[i]);
             QSaveFile out(path);
             if (data && QDir().mkpath(m_filesDir) && out.open(QIODevice::WriteOnly) &&
@@ -291,7 +297,7 @@ QJsonArray CPeerScript::SaveAttachments(const SvcMessage& message) {
                 f.insert(QStringLiteral("file"), path);
             else
                 f.insert(QStringLiteral("error"),
-                         data ? out.errorString() : m_service.LastError().EnglishText());
+                         data ? out.errorString() : m_service->LastError().EnglishText());
         }
         files.append(f);
     }
@@ -299,7 +305,7 @@ QJsonArray CPeerScript::SaveAttachments(const SvcMessage& message) {
 }
 
 void CPeerScript::OnChatChanged(int chat) {
-    const QList<SvcChatEvent> events = m_service.GetChatEvents(chat, m_chatSeq.value(chat));
+    const QList<SvcChatEvent> events = m_service->GetChatEvents(chat, m_chatSeq.value(chat));
     for (const SvcChatEvent& e : events) {
         m_chatSeq[chat] = e.seq;
         Record(ChatEventObject("chat", e));
@@ -347,13 +353,13 @@ void CPeerScript::Execute(const QString& line) {
         Print(Event("echo", {{"text", args.Finish(0, 99, {}).join(u' ')}}));
     } else if (command == L("logoff")) {
         args.Finish(0, 0, {});
-        if (m_service.IsLoggedOn()) {
-            m_service.Logoff();
+        if (m_service->IsLoggedOn()) {
+            m_service->Logoff();
             Print(Event("logoff", {{"member", m_member}}));
         }
     } else if (command == L("logon")) {
         args.Finish(0, 0, {});
-        Check(m_service.Logon(m_member, m_password));
+        Check(m_service->Logon(m_member, m_password));
         m_inbox.clear();
         Print(Event("logon", {{"member", m_member}}));
     } else {
@@ -371,7 +377,7 @@ void CPeerScript::Status(CCommandArgs& args) {
                   text == Svc::kStatusOn ? Svc::kColorOn : 0x00CCFFFFu};
     if (color)
         p.bkColor = CCommandArgs::ToUInt(L("--color"), *color);
-    Check(m_service.SetPresence(p, groups));
+    Check(m_service->SetPresence(p, groups));
 }
 
 void CPeerScript::Send(CCommandArgs& args) {
@@ -420,7 +426,7 @@ void CPeerScript::Send(CCommandArgs& args) {
     args.Finish(0, 0, {});
     m.sendTime = QDateTime::currentDateTimeUtc();
     QStringList unknown;
-    Check(m_service.SendMessage(m, &unknown));
+    Check(m_service->SendMessage(m, &unknown));
     Print(Event("sent", {{"id", m.messageId}, {"unknown", QJsonArray::fromStringList(unknown)}}));
 }
 
@@ -467,8 +473,8 @@ void CPeerScript::CheckWait() {
 }
 
 void CPeerScript::Read(const QString& messageId) {
-    Check(m_service.MarkRead(messageId));
-    const auto m = m_service.GetMessage(messageId);
+    Check(m_service->MarkRead(messageId));
+    const auto m = m_service->GetMessage(messageId);
     Check(m.has_value());
     for (auto& [id, read] : m_inbox)
         if (id == messageId)
@@ -478,7 +484,7 @@ void CPeerScript::Read(const QString& messageId) {
 
 void CPeerScript::List() {
     for (const auto& [id, read] : m_inbox) {
-        const auto m = m_service.GetMessage(id);
+        const auto m = m_service->GetMessage(id);
         if (!m)
             continue;
         Print(Event("listed",
@@ -487,10 +493,10 @@ void CPeerScript::List() {
 }
 
 void CPeerScript::Directory() {
-    for (const SvcMember& m : m_service.GetMembers())
+    for (const SvcMember& m : m_service->GetMembers())
         Print(Event("member", {{"id", m.id}, {"name", m.DisplayName()}, {"online", m.online}}));
-    const QList<SvcMembership> all = m_service.GetMemberships();
-    for (const SvcGroup& g : m_service.GetGroups()) {
+    const QList<SvcMembership> all = m_service->GetMemberships();
+    for (const SvcGroup& g : m_service->GetGroups()) {
         QJsonArray members;
         for (const SvcMembership& m : all) {
             if (m.groupId != g.id)
@@ -523,7 +529,7 @@ bool CPeerScript::ExecuteChat(const QString& command, CCommandArgs& args) {
         const auto rooms = args.TakeOption(L("max-rooms"));
         args.Finish(0, 0, {});
         const int chat =
-            m_service.CreateChat(rooms ? CCommandArgs::ToInt(L("--max-rooms"), *rooms) : 5);
+            m_service->CreateChat(rooms ? CCommandArgs::ToInt(L("--max-rooms"), *rooms) : 5);
         Check(chat > 0);
         m_currentChat = chat;
         Print(Event("chat-created", {{"chat", chat}}));
@@ -533,36 +539,36 @@ bool CPeerScript::ExecuteChat(const QString& command, CCommandArgs& args) {
         const auto most = args.TakeOption(L("max-members"));
         const int maxMembers = most ? CCommandArgs::ToInt(L("--max-members"), *most) : 5;
         for (const QString& member : SplitList(args.Finish(1, 99, {L("MEMBER")}))) {
-            Check(m_service.InviteToChat(chat, member, text, maxMembers));
+            Check(m_service->InviteToChat(chat, member, text, maxMembers));
             Print(Event("chat-invited", {{"chat", chat}, {"member", member}}));
         }
     } else if (command == L("chat-join")) {
         const int chat = ChatOption(args, m_lastInvitation);
         args.Finish(0, 0, {});
-        Check(m_service.JoinChat(chat));
+        Check(m_service->JoinChat(chat));
         m_currentChat = chat;
         Print(Event("chat-joined", {{"chat", chat}}));
     } else if (command == L("chat-decline")) {
         const int chat = ChatOption(args, m_lastInvitation);
         const bool timedOut = args.TakeFlag(L("timed-out"));
         args.Finish(0, 0, {});
-        Check(m_service.DeclineChat(chat, !timedOut));
+        Check(m_service->DeclineChat(chat, !timedOut));
         Print(Event("chat-declined", {{"chat", chat}, {"refused", !timedOut}}));
     } else if (command == L("chat-talk")) {
         const int chat = ChatOption(args, m_currentChat);
         const QString html = args.Finish(1, 1, {L("TEXT")})[0];
-        Check(m_service.TalkInChat(chat, html));
+        Check(m_service->TalkInChat(chat, html));
         Print(Event("chat-said", {{"chat", chat}}));
     } else if (command == L("chat-leave")) {
         const int chat = ChatOption(args, m_currentChat);
         args.Finish(0, 0, {});
-        Check(m_service.LeaveChat(chat));
+        Check(m_service->LeaveChat(chat));
         Print(Event("chat-left", {{"chat", chat}}));
     } else if (command == L("chat-log")) {
         const int chat = ChatOption(args, m_currentChat);
         args.Finish(0, 0, {});
-        const QList<SvcChatEvent> events = m_service.GetChatEvents(chat);
-        Check(!events.isEmpty() || !m_service.LastError().IsError());
+        const QList<SvcChatEvent> events = m_service->GetChatEvents(chat);
+        Check(!events.isEmpty() || !m_service->LastError().IsError());
         for (const SvcChatEvent& e : events)
             Print(ChatEventObject("chat-log", e));
     } else {

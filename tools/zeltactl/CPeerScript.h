@@ -5,7 +5,7 @@
 // has arrived, each event satisfying one wait only.
 #pragma once
 
-#include "kernova/service/CLocalService.h"
+#include "kernova/service/CMessagingService.h"
 
 #include <QEventLoop>
 #include <QHash>
@@ -24,9 +24,13 @@ class CPeerScript : public QObject {
 public:
     static constexpr int kDefaultWaitMs = 10000;
 
-    CPeerScript(const QString& dir, const QString& memberId, const QString& password,
-                QTextStream& out, QTextStream& err);
+    // location: the local service's directory, or a network service ("xmpp://...", whose
+    // client keeps what the server does not under stateDir).
+    CPeerScript(const QString& location, const QString& stateDir, const QString& memberId,
+                const QString& password, QTextStream& out, QTextStream& err);
 
+    // The local service's heartbeat and change-feed polling (the network service has its own
+    // keep-alive and needs no polling: these do nothing there).
     void SetHeartbeat(int intervalMs, int timeoutMs);
     void SetSafetyPoll(int ms);
     void SetAttachmentLimit(qint64 bytes);
@@ -75,7 +79,7 @@ private:
     bool ExecuteChat(const QString& command, CCommandArgs& args);
     int ChatOption(CCommandArgs& args, int fallback);
 
-    CLocalService m_service;
+    std::unique_ptr<CMessagingService> m_service;
     QString m_member;
     QString m_password;
     QTextStream& m_out;

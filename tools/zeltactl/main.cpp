@@ -2,6 +2,7 @@
 // one member, for tests and demonstrations.
 #include "kernova/service/CLocalService.h"
 #include "kernova/service/ServiceRules.h"
+#include "kernova/service/xmpp/ServiceSelection.h"
 #include "tools/zeltactl/CAdminCommands.h"
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
@@ -10,6 +11,7 @@
 #include "tools/zeltactl/CPeerScript.h"
 
 #include <QCoreApplication>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <cstdio>
 
@@ -18,7 +20,8 @@ namespace {
 const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 
 ローカル メッセージ サービスの管理と、メンバーとして動くスクリプト ピアです。
-サービスの場所: --service DIR、なければ環境変数 ZELTA_SERVICE_DIR、
+サービスの場所: --service DIR、なければ環境変数 ZELTA_SERVICE (xmpp://ホスト:ポート/ドメイン の
+ネットワーク サービス。peer だけが使えます)、なければ ZELTA_SERVICE_DIR、
 なければ $XDG_DATA_HOME/Tovar/service/。
 
 管理コマンド:
@@ -86,7 +89,8 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 Usage: zeltactl [--service DIR] COMMAND ...
 
 Administration of the local messaging service, and a scripted peer acting as one member.
-Service location: --service DIR, else $ZELTA_SERVICE_DIR, else $XDG_DATA_HOME/Tovar/service/.
+Service location: --service DIR, else $ZELTA_SERVICE (a network service xmpp://HOST:PORT/DOMAIN,
+for peer only), else $ZELTA_SERVICE_DIR, else $XDG_DATA_HOME/Tovar/service/.
 
 Administration:
   create | member add ID --password PW [fields] | member edit ID [fields]
@@ -148,7 +152,12 @@ int RunPeer(const QString& dir, QStringList words, QTextStream& out, QTextStream
     if (!password)
         throw CCtlError::MissingArgument(QStringLiteral("--password"));
 
-    CPeerScript peer(dir, *id, *password, out, err);
+    // A network peer keeps what the server does not (received messages until stored, sent
+    // messages with their receipts) where zeltactl keeps its data, one file per member.
+    const QString state =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+        QStringLiteral("/Tovar/zeltactl/xmpp");
+    CPeerScript peer(dir, state, *id, *password, out, err);
     if (heartbeat) {
         const int interval = CCommandArgs::ToInt(QStringLiteral("--heartbeat"), *heartbeat);
         peer.SetHeartbeat(
@@ -214,12 +223,23 @@ int main(int argc, char** argv) {
             out << QString::fromUtf8(kHelp);
             return 0;
         }
+        // A network service named in the environment wins, as it does for the program.
+        if (dir.isEmpty())
+            dir = qEnvironmentVariable("ZELTA_SERVICE");
         if (dir.isEmpty())
             dir = CLocalService::DefaultDirectory();
 
         const QString command = words.takeFirst();
         if (command == QLatin1String("peer"))
             return RunPeer(dir, words, out, err);
+        if (Svc::IsNetworkLocation(dir))
+            throw CCtlError::Usage(
+                QStringLiteral("%1 はネットワーク サービスでは使えません。メンバーとグループは "
+                               "XMPP サーバーの管理ツールと名簿の発行で管理します: %2")
+                    .arg(command, dir),
+                QStringLiteral("%1 does not work on a network service; members and groups are "
+                               "managed with the XMPP server's tools and the directory node: %2")
+                    .arg(command, dir));
         if (command == QLatin1String("demo"))
             return CDemoCommand(dir, out).Run(words);
         if (!CAdminCommands::Handles(command))

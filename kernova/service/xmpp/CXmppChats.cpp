@@ -187,8 +187,9 @@ bool CXmppService::ConfigureRoom(int chat) {
     if (!answered)
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!answered) {
-        // The frame goes; a late answer must find nothing of it.
-        m_link.Close();
+        // The frame goes; a late answer must find nothing of it. A server that does not answer
+        // is taken as lost, and the session ends as such.
+        m_link.Abort();
         return Fail(CServiceError(CServiceError::NoAnswer, m_location.mucJid));
     }
     if (answer.Attr(QStringLiteral("type")) != QStringLiteral("result"))

@@ -307,6 +307,11 @@ void CXmppService::OnClosed(CXmppLink::Failure failure, const QString& detail) {
         SetPhase(Phase::Off);
         return;
     }
+    if (failure == CXmppLink::Failure::None) {
+        // Closed on request (log-off): no session was lost.
+        StopSession();
+        return;
+    }
     qCWarning(lcXmpp) << "Stream to" << m_location.host << "ended:" << int(failure) << detail;
     StopSession();
     emit SessionEnded(failure == CXmppLink::Failure::Replaced ? Svc::END_REPLACED

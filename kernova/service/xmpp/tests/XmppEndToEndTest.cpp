@@ -1,5 +1,7 @@
 // Two real programs, each with its own home and the probe plug-in, on one private prosody:
-// selected through ZELTA_SERVICE, they exchange a message and both of its receipts.
+// selected through ZELTA_SERVICE, they exchange a message and both of its receipts. And the
+// scripted peer of zeltactl, run against the network service with the same commands as against
+// the local one.
 #include "XmppTestSupport.h"
 #include "tests/support/CZeltaRun.h"
 
@@ -53,6 +55,62 @@ TEST_F(XmppEndToEnd, TwoProgramsExchangeAMessageAndBothReceipts) {
     EXPECT_FALSE(atB.WaitForProbe({"OnChangeMemPresence", "all", "a", "off"}).isEmpty());
     atA.Stop();
     atB.Stop();
+}
+
+TEST_F(XmppEndToEnd, TheScriptedPeerRunsItsCommandsOnTheNetworkService) {
+    auto a = LogOn(QStringLiteral("a"));
+    svctest::EventLog aEvents(a.get());
+    QTemporaryDir home;
+    QProcess peer;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZELTA_SERVICE"), server.Location().ToString());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    peer.setProcessEnvironment(env);
+    peer.start(OutDir() + QStringLiteral("/zeltactl"),
+               {QStringLiteral("peer"), QStringLiteral("--id"), QStringLiteral("b"),
+                QStringLiteral("--password"), xmpptest::Password(QStringLiteral("b")),
+                QStringLiteral("send --to a --subject 報告 --body 完了しました --id p1"),
+                QStringLiteral("wait receipt --kind 1 --timeout 20"),
+                QStringLiteral("chat-create"), QStringLiteral("chat-invite a --text どうぞ"),
+                QStringLiteral("wait chat --type 2 --member a --timeout 20"),
+                QStringLiteral("chat-talk ようこそ"),
+                QStringLiteral("wait chat --type 0 --member a --timeout 20")});
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("message p1"), 1, 20000))
+        << peer.readAllStandardError().toStdString();
+    const SvcMessage m = aEvents.messages.last();
+    EXPECT_EQ(m.fromId, QStringLiteral("b"));
+    EXPECT_EQ(m.subject, QStringLiteral("報告"));
+    ASSERT_TRUE(a->MarkRead(QStringLiteral("p1")));
+
+    int chat = 0;
+    QObject::connect(a.get(), &CMessagingService::ChatInvited,
+                     [&](int c, const QString& inviter, const QString&) {
+                         if (inviter == QStringLiteral("b"))
+                             chat = c;
+                     });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat > 0; }, 20000));
+    ASSERT_TRUE(a->JoinChat(chat)) << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto events = a->GetChatEvents(chat);
+            return !events.isEmpty() && events.last().text == QStringLiteral("ようこそ");
+        },
+        20000));
+    ASSERT_TRUE(a->TalkInChat(chat, QStringLiteral("<P>ありがとう</P>")));
+    // Waiting with the event loop running: a's stream has to carry the talk.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return peer.state() == QProcess::NotRunning; }, 30000));
+    // The peer's log-off at the end of its script is told to the chat, never as a lost session.
+    EXPECT_TRUE(aEvents.lines.filter(QStringLiteral("session-ended")).isEmpty());
+    const QString out = QString::fromUtf8(peer.readAllStandardOutput());
+    EXPECT_EQ(peer.exitCode(), 0) << out.toStdString() << peer.readAllStandardError().toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("\"event\":\"receipt\""))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("session-ended"))) << out.toStdString();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const auto events = a->GetChatEvents(chat);
+            return !events.isEmpty() && events.last().type == Svc::CHAT_LOGGED_OFF;
+        },
+        5000));
 }
 
 } // namespace
