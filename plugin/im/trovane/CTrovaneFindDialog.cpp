@@ -142,10 +142,6 @@ CTrovaneFindDialog::CTrovaneFindDialog(CTrovaneStore& store, void* resources, ui
         else
             StartSearch();
     });
-    connect(m_words, &QLineEdit::returnPressed, this, [this] {
-        if (!IsSearching())
-            StartSearch();
-    });
     connect(m_results->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 CTrovaneMessage* entry = m_model->Entry(current.row());
@@ -252,16 +248,17 @@ void CTrovaneFindDialog::StartSearch() {
             candidates, query, stop.get(), [self, stop](int done, int total) {
                 if (!stop->load())
                     QMetaObject::invokeMethod(
-                        self, [self, done, total] {
-                            if (self)
+                        self, [self, done, total, stop] {
+                            if (self && self->m_stop == stop)
                                 self->OnProgress(done, total);
                         },
                         Qt::QueuedConnection);
             });
         if (!stop->load())
             QMetaObject::invokeMethod(
-                self, [self, hits, candidates, numbers, prepare] {
-                    if (!self)
+                self, [self, hits, candidates, numbers, prepare, stop] {
+                    // A search stopped or replaced meanwhile reports nothing.
+                    if (!self || self->m_stop != stop || stop->load())
                         return;
                     if (prepare) {
                         self->m_prepared = candidates;

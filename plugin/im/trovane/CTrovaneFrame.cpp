@@ -550,11 +550,15 @@ Commands::Context CTrovaneFrame::MenuContext() const {
                             m_preview->Header()->textCursor().hasSelection();
     c.attachmentSelected = !m_preview->AttachmentList()->selectedItems().isEmpty() &&
                            m_preview->AttachmentList()->isVisible();
-    for (const CTrovaneMessage* e : m_store.Entries())
-        if (!(e->BoxFlags() & InTrash)) {
-            c.anyOutsideTrash = true;
-            break;
-        }
+    // Counted from the folders, so that a large box costs nothing per selection.
+    int inTrash = 0;
+    std::function<void(uint32_t)> count = [&](uint32_t id) {
+        inTrash += m_store.EntryCountOf(id);
+        for (const CTrovaneFolder* child : m_store.ChildrenOf(id))
+            count(m_store.WithFolders([&] { return child->nID; }));
+    };
+    count(TrashFolder);
+    c.anyOutsideTrash = m_store.EntryCount() > inTrash;
     return c;
 }
 

@@ -533,3 +533,29 @@ TEST_F(TrovaneCommandsTest, KeysReachTheWindowsCommandsButNotWhileAFolderIsNamed
     QCoreApplication::processEvents();
     EXPECT_EQ(ChildNames(ReceivedFolder), QStringList({u"ab"_qs})) << "one folder, renamed";
 }
+
+TEST_F(TrovaneCommandsTest, ALongSearchCanBeStoppedAndTheWindowAnswersMeanwhile) {
+    const QString body = u"<BODY>"_qs + QString(4000, u'文') + u"</BODY>"_qs;
+    for (int i = 0; i < 3000; ++i)
+        Receive(Message(QStringLiteral("s%1").arg(i), u"件名"_qs, i % 60, body));
+    CTrovaneFrame* frame = Shown();
+    frame->SelectFolder(ReceivedFolder);
+    frame->Execute(Cmd::Find);
+    CTrovaneFindDialog* find = frame->FindDialog();
+    ASSERT_NE(find, nullptr);
+    find->WordsEdit()->setText(u"見つからない語"_qs);
+    find->TargetButton(CTrovaneFinder::BodyOnly)->setChecked(true);
+    QTest::mouseClick(find->SearchButton(), Qt::LeftButton);
+    ASSERT_TRUE(find->IsSearching());
+    EXPECT_EQ(find->SearchButton()->text(), T(1149));
+    QCoreApplication::processEvents(); // the window keeps handling events
+    QTest::mouseClick(find->SearchButton(), Qt::LeftButton);
+    EXPECT_FALSE(find->IsSearching());
+    EXPECT_EQ(find->SearchButton()->text(), T(470));
+    // The next search runs to its end.
+    QSignalSpy finished(find, &CTrovaneFindDialog::SearchFinished);
+    find->StartSearch();
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(find->ResultModel()->rowCount(), 0);
+    EXPECT_EQ(find->StatusText(), CResourceLoader::Format(res, 1150, {0}));
+}
