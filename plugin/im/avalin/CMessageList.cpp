@@ -4,6 +4,11 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QResizeEvent>
+
+namespace {
+const QString kDefaultSizes = QStringLiteral("100:100:100");
+} // namespace
 
 CMessageList::CMessageList(CMessageListModel* model, QWidget* parent)
     : QTreeView(parent), m_model(model) {
@@ -19,7 +24,11 @@ CMessageList::CMessageList(CMessageListModel* model, QWidget* parent)
     header()->setSortIndicatorShown(true);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    ApplyColumnSizes(QStringLiteral("100:100:100"));
+    connect(header(), &QHeaderView::sectionResized, this, [this] {
+        if (!m_sizing)
+            m_fitSubject = false; // the user's own widths stay as they are
+    });
+    ApplyColumnSizes(kDefaultSizes);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
         m_model->SortByColumn(column);
         ShowSortMark();
@@ -57,8 +66,26 @@ void CMessageList::ApplyColumnSizes(const QString& sizes) {
             return;
         widths.append(w);
     }
+    m_sizing = true;
     for (int c = 0; c < 3; ++c)
         setColumnWidth(c, widths[c]);
+    m_sizing = false;
+    m_fitSubject = sizes == kDefaultSizes;
+    FitSubject();
+}
+
+void CMessageList::FitSubject() {
+    if (!m_fitSubject)
+        return;
+    const int room = viewport()->width() - columnWidth(1) - columnWidth(2);
+    m_sizing = true;
+    setColumnWidth(0, std::max(100, room));
+    m_sizing = false;
+}
+
+void CMessageList::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    FitSubject();
 }
 
 void CMessageList::ShowSortMark() {

@@ -15,6 +15,8 @@ public:
 
     QList<int> SelectedRows() const;
     // Column widths as "w:w:w" and back; a value that does not fit leaves the widths alone.
+    // With the default widths the subject column also takes the room the others leave, until
+    // the user sizes a column.
     QString ColumnSizes() const;
     void ApplyColumnSizes(const QString& sizes);
     // Shows the model's sort on the header.
@@ -26,7 +28,12 @@ signals:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void FitSubject();
+
     CMessageListModel* m_model;
+    bool m_fitSubject = false;
+    bool m_sizing = false;
 };

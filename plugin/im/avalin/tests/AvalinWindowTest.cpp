@@ -33,6 +33,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QButtonGroup>
+#include <QHeaderView>
 #include <QSpinBox>
 #include <gtest/gtest.h>
 
@@ -508,6 +509,22 @@ TEST_F(AvalinWindowTest, AUserWithoutPresetsStartsFromTheInstalledTemplate) {
     app->OnLogoff(1);
     LogOn();
     EXPECT_EQ(app->Presets().At(1).GetStatus(), u"来客中"_qs);
+}
+
+TEST_F(AvalinWindowTest, TheSubjectColumnTakesTheFreeRoomUntilTheUserSizesAColumn) {
+    CMessageList* list = Window().NewPage()->List();
+    list->resize(500, 300);
+    QApplication::processEvents();
+    const int room = list->viewport()->width() - 200;
+    EXPECT_EQ(list->columnWidth(0), std::max(100, room));
+    // The user's own widths are kept, and come back as stored.
+    list->header()->resizeSection(1, 150);
+    list->resize(600, 300);
+    QApplication::processEvents();
+    EXPECT_EQ(list->columnWidth(0), std::max(100, room));
+    list->ApplyColumnSizes(u"180:90:80"_qs);
+    list->resize(700, 300);
+    EXPECT_EQ(list->ColumnSizes(), u"180:90:80"_qs);
 }
 
 } // namespace
