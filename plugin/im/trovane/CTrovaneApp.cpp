@@ -7,6 +7,7 @@
 #include "obrix/CLetrix.h"
 #include "obrix/CResourceLoader.h"
 #include "plugin/im/trovane/CTrovaneBoxLoader.h"
+#include "plugin/im/trovane/CTrovaneExchangeDialogs.h"
 #include "plugin/im/trovane/CTrovaneFrame.h"
 #include "plugin/im/trovane/CTrovaneProgressEvent.h"
 #include "plugin/im/trovane/CTrovaneSettingsFiles.h"
@@ -81,6 +82,18 @@ CTrovaneApp::CTrovaneApp()
     : CIMPluginApp(ImModules::MessageBox), m_link(std::make_unique<CTrovaneObrixLink>(Obrix())),
       m_question(AskOkCancel), m_warning(ShowWarning), m_savePath(AskSavePath) {
     m_store.SetTransConds(&m_conditions);
+    m_exportPath = [this] {
+        return CTrovaneExchangeDialogs::AskExportPath(Resources(), QApplication::activeWindow());
+    };
+    m_importPath = [this] {
+        return CTrovaneExchangeDialogs::AskImportPath(Resources(), QApplication::activeWindow());
+    };
+    m_inform = [this](const QString& title, const QString& text) {
+        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.button(QMessageBox::Ok)->setText(CResourceLoader::LoadString(Resources(), 1093));
+        box.exec();
+    };
 }
 
 CTrovaneApp::~CTrovaneApp() = default;
@@ -386,6 +399,8 @@ void CTrovaneApp::EnsureFrame() {
             Obrix().Version();
     };
     actions.restore = [this] { Restore(); };
+    actions.exportMessages = [this] { ExportMessages(); };
+    actions.importMessages = [this] { ImportMessages(); };
     actions.memberName = [this](const QString& id) { return m_link->MemberName(id); };
     actions.groupName = [this](const QString& id) { return m_link->GroupName(id); };
     actions.question = [this](const QString& title, const QString& text) {

@@ -63,6 +63,18 @@ public:
     void SetWarning(Warning warning) { m_warning = std::move(warning); }
     using SavePath = std::function<QString(const QString&, const QString&, const QString&)>;
     void SetSavePath(SavePath savePath) { m_savePath = std::move(savePath); }
+    // Export hands the box's messages outside the trash to the core, which writes the file;
+    // false when there was nothing to export, the user cancelled or the core failed. Import
+    // files the messages of an export file; the number of entries added, -1 when cancelled
+    // or refused.
+    bool ExportMessages();
+    int ImportMessages();
+    // The export and import file dialogs (empty: cancelled) and information boxes; tests
+    // answer them.
+    using FilePath = std::function<QString()>;
+    void SetExportPath(FilePath path) { m_exportPath = std::move(path); }
+    void SetImportPath(FilePath path) { m_importPath = std::move(path); }
+    void SetInform(Warning inform) { m_inform = std::move(inform); }
     // The pause between load slices (tests and benchmarks shorten it).
     void SetLoadPause(int ms) { m_loadPauseMs = ms; }
 
@@ -106,4 +118,7 @@ private:
     Question m_question;
     Warning m_warning;
     SavePath m_savePath;
+    FilePath m_exportPath;
+    FilePath m_importPath;
+    Warning m_inform;
 };

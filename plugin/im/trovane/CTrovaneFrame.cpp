@@ -352,6 +352,31 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, CTrovaneTransCondList& condit
 CTrovaneFrame::~CTrovaneFrame() {
     delete m_transCond.data();
     delete m_find.data();
+    delete m_thread.data();
+}
+
+void CTrovaneFrame::OpenThread() {
+    CTrovaneMessage* entry = OneSelected();
+    if (!entry)
+        return;
+    if (m_thread) {
+        m_thread->Open(entry->LocalNumber());
+        m_thread->showNormal();
+        m_thread->raise();
+        m_thread->activateWindow();
+        return;
+    }
+    if (CTrovaneNamedMutex::Exists(CTrovaneNamedMutex::kThreadDialog))
+        return;
+    m_thread = new CTrovaneThreadDialog(m_store, m_resources, Icons(m_resources, kListMarks),
+                                        [this](uint32_t n) { ShowEntry(n); }, this);
+    if (!m_thread->IsHeld()) {
+        delete m_thread.data();
+        return;
+    }
+    m_thread->setAttribute(Qt::WA_DeleteOnClose);
+    m_thread->Open(entry->LocalNumber());
+    m_thread->showNormal();
 }
 
 void CTrovaneFrame::OpenFind() {
@@ -707,6 +732,8 @@ void CTrovaneFrame::Execute(int command) {
         return Print(false);
     case Cmd::PrintPreview:
         return Print(true);
+    case Cmd::ThreadTree:
+        return OpenThread();
     case Cmd::Export:
         if (m_actions.exportMessages)
             m_actions.exportMessages();
@@ -1197,6 +1224,8 @@ void CTrovaneFrame::AddEntry(CTrovaneMessage* entry) {
     m_listModel->AddEntry(entry);
     m_treeModel->RefreshCounts();
     UpdateStatus();
+    if (m_thread)
+        m_thread->Tree()->viewport()->update();
 }
 
 void CTrovaneFrame::Refresh() {
@@ -1225,6 +1254,8 @@ void CTrovaneFrame::Refresh() {
     else
         m_preview->Clear();
     UpdateStatus();
+    if (m_thread)
+        m_thread->Refresh();
 }
 
 void CTrovaneFrame::RefreshFlags() {

@@ -6,6 +6,7 @@
 
 #include "plugin/im/trovane/CTrovaneCommands.h"
 #include "plugin/im/trovane/CTrovaneFindDialog.h"
+#include "plugin/im/trovane/CTrovaneThreadDialog.h"
 #include "plugin/im/trovane/CTrovaneTransCondDialog.h"
 
 #include <QHash>
@@ -129,6 +130,9 @@ public:
     CTrovaneFindDialog* FindDialog() const { return m_find; }
     // The find window on the current folder (raised when one is open already).
     void OpenFind();
+    // The thread window of the one selected row.
+    void OpenThread();
+    CTrovaneThreadDialog* ThreadDialog() const { return m_thread; }
     // The transfer setting window for the current folder or for the selected rows.
     void OpenTransCondDialog(bool forMessages);
     QString StatusText() const;
@@ -201,6 +205,7 @@ private:
     QList<QAction*> m_toolActions;
     QPointer<CTrovaneTransCondDialog> m_transCond;
     QPointer<CTrovaneFindDialog> m_find;
+    QPointer<CTrovaneThreadDialog> m_thread;
     QString m_tempDir;
     bool m_applyingColumns = false;
     std::function<void()> m_onHidden;
