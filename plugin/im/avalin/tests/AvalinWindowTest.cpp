@@ -527,4 +527,69 @@ TEST_F(AvalinWindowTest, TheSubjectColumnTakesTheFreeRoomUntilTheUserSizesAColum
     EXPECT_EQ(list->ColumnSizes(), u"180:90:80"_qs);
 }
 
+TEST_F(AvalinWindowTest, IdleSendsTheAbsentStatusToTheUsersGroupsAndInputSendsTheOwnBack) {
+    ScriptedCore::SetInt(u"PresencePage"_qs, u"Time"_qs, 1);
+    ScriptedCore::SetInt(u"PresencePage"_qs, u"ReturnOnNet"_qs, 1);
+    ScriptedCore::SetString(u"PresencePage"_qs, u"Status"_qs, u"昼休み"_qs);
+    ScriptedCore::AddMembership(u"dev"_qs, u"me"_qs, u"自分"_qs, u"on"_qs);
+    uint32_t tick = 0xFFFFFF00u; // about to wrap
+    app->IdleWatch().SetTick([&tick] { return tick; });
+    LogOn();
+    ASSERT_TRUE(Window().IsIdleTimerRunning());
+    // A chosen status with a colour of its own; "Reservation" 1 would keep it, so allow all.
+    CIMPreset busy = app->Presets().At(0);
+    busy.SetStatus(u"会議中"_qs);
+    busy.SetIcon(u"2-1"_qs);
+    busy.SetBkColor(AvalinColour::Yellow);
+    app->SendStatus(busy);
+    tick += 60000;
+    app->OnIdleTick();
+    EXPECT_EQ(ScriptedCore::SentStatuses().size(), 1) << "not from 会議中 with reservation 1";
+    ScriptedCore::SetInt(u"PresencePage"_qs, u"Reservation"_qs, 0);
+    app->OnBeginOption();
+    EXPECT_EQ(SendOk(app->StatusPage()), 1); // applies the presence settings again
+    app->OnKillOption();
+    tick += 60000;
+    app->OnIdleTick();
+    ASSERT_EQ(ScriptedCore::SentStatuses().size(), 2);
+    const CIMPreset away = ScriptedCore::SentStatuses().back();
+    EXPECT_EQ(away.GetStatus(), u"昼休み"_qs);
+    EXPECT_EQ(away.GetBkColor(), AvalinColour::Red);
+    EXPECT_EQ(away.GetGroup(), u"sales,dev"_qs);
+    EXPECT_EQ(app->OwnStatus().status, u"会議中"_qs) << "the own status stays";
+    app->OnIdleTick();
+    EXPECT_EQ(ScriptedCore::SentStatuses().size(), 2);
+
+    // Input anywhere: back as "OnNet" with the icon and colour the user had.
+    QEvent input(QEvent::Type(ZeltaMsg::ActivityInput));
+    QApplication::sendEvent(&Window(), &input);
+    ASSERT_EQ(ScriptedCore::SentStatuses().size(), 3);
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetStatus(), u"on"_qs);
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetIcon(), u"2-1"_qs);
+    EXPECT_EQ(ScriptedCore::SentStatuses().back().GetBkColor(), AvalinColour::Yellow);
+    app->OnLogoff(1);
+    EXPECT_FALSE(Window().IsIdleTimerRunning());
+}
+
+TEST_F(AvalinWindowTest, AMissingOrForeignActivityHookIsLoggedAndTheWindowWorksWithoutIt) {
+    app->LoadHook();
+    EXPECT_FALSE(app->Hook().IsLoaded());
+    ASSERT_FALSE(ScriptedCore::LogLines().isEmpty());
+    EXPECT_TRUE(ScriptedCore::LogLines().front().startsWith(
+        u"1\t0\tAvalinH.DLL LoadLibrary Error: GetLastError="_qs))
+        << ScriptedCore::LogLines().front().toStdString();
+
+    // A library without the hook's exports.
+    const QString hook = root.filePath(u"app/plugin/im/AvalinH.so"_qs);
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(hook).path()));
+    ASSERT_TRUE(QFile::copy(qEnvironmentVariable("ZELTA_OUT_DIR") + u"/libObrix.so"_qs, hook));
+    app->LoadHook();
+    EXPECT_FALSE(app->Hook().IsLoaded());
+    EXPECT_TRUE(ScriptedCore::LogLines().back().startsWith(
+        u"1\t0\tAvalinH_SetHook GetProcAddress Error: GetLastError="_qs))
+        << ScriptedCore::LogLines().back().toStdString();
+    LogOn();
+    EXPECT_TRUE(ButtonEnabled(NewMessageButton));
+}
+
 } // namespace
