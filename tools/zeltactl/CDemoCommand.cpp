@@ -4,11 +4,14 @@
 #include "tools/zeltactl/CCtlError.h"
 #include "tools/zeltactl/CDemoOrganisation.h"
 #include "tools/zeltactl/CDemoPeer.h"
+#include "kernova/service/xmpp/testing/CProsodyServer.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
@@ -48,6 +51,8 @@ int CDemoCommand::Run(const QStringList& words) {
     const auto paceText = args.TakeOption(QStringLiteral("pace"));
     const bool seedOnly = args.TakeFlag(QStringLiteral("seed-only"));
     const bool noSeed = args.TakeFlag(QStringLiteral("no-seed"));
+    const bool network = args.TakeFlag(QStringLiteral("network"));
+    const auto locationFile = args.TakeOption(QStringLiteral("location-file"));
     args.Finish(0, 0, {});
     qint64 pid = 0;
     if (untilPid) {
@@ -63,7 +68,33 @@ int CDemoCommand::Run(const QStringList& words) {
             throw CCtlError::BadNumber(QStringLiteral("--pace"), *paceText);
     }
 
-    if (!noSeed) {
+    // The network demo: a private prosody on loopback, living as long as this command, with
+    // the organisation on it; its location goes to the output and to the location file.
+    CProsodyServer server;
+    QString location = m_dir;
+    QTemporaryDir state;
+    if (network) {
+        if (!CProsodyServer::Available())
+            throw CCtlError(CCtlError::Failed,
+                            QStringLiteral("prosody がありません (scripts/bootstrap.sh で入ります)"),
+                            QStringLiteral("prosody is not installed (scripts/bootstrap.sh)"));
+        if (!server.Start())
+            throw CCtlError(CCtlError::Failed,
+                            QStringLiteral("XMPP サーバーを起動できません: %1").arg(server.Error()),
+                            QStringLiteral("cannot start the XMPP server: %1").arg(server.Error()));
+        CDemoOrganisation::SeedNetwork(server);
+        location = server.Location().ToString();
+        Print(m_out, {{QStringLiteral("event"), QStringLiteral("demo-server")},
+                      {QStringLiteral("service"), location}});
+        if (locationFile) {
+            QSaveFile f(*locationFile);
+            if (!f.open(QIODevice::WriteOnly) || f.write(location.toUtf8() + '\n') < 0 ||
+                !f.commit())
+                throw CCtlError(CCtlError::Failed,
+                                QStringLiteral("書き込めません: %1").arg(*locationFile),
+                                QStringLiteral("cannot write %1").arg(*locationFile));
+        }
+    } else if (!noSeed) {
         const bool seeded = CDemoOrganisation::SeedIfEmpty(m_dir);
         Print(m_out, {{QStringLiteral("event"), QStringLiteral("demo-seed")},
                       {QStringLiteral("seeded"), seeded},
@@ -98,7 +129,8 @@ int CDemoCommand::Run(const QStringList& words) {
     const QStringList ids = CDemoOrganisation::PeerIds();
     std::vector<std::unique_ptr<CDemoPeer>> peers;
     for (int i = 0; i < ids.size(); ++i) {
-        peers.push_back(std::make_unique<CDemoPeer>(m_dir, ids[i], ids, pace, m_out));
+        peers.push_back(std::make_unique<CDemoPeer>(location, state.path(), ids[i], ids, pace,
+                                                    m_out));
         peers.back()->SetGreeter(i == 0);
         // Not all at once: a living organisation comes on line one by one.
         peers.back()->Start(200 + 400 * i);

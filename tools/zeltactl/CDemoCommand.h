@@ -1,6 +1,7 @@
 // "zeltactl demo": seeds the demonstration organisation into an empty service and runs its
 // members as scripted peers in this one process until SIGTERM or SIGINT arrives, or until a
-// given process (the client the demo accompanies) has ended.
+// given process (the client the demo accompanies) has ended. With --network the service is a
+// private XMPP server (prosody on loopback) started for the demo and stopped with it.
 #pragma once
 
 #include <QString>

@@ -1,6 +1,8 @@
 #include "tools/zeltactl/CDemoOrganisation.h"
 
 #include "kernova/service/CLocalServiceAdmin.h"
+#include "kernova/service/xmpp/CXmppAdmin.h"
+#include "kernova/service/xmpp/testing/CProsodyServer.h"
 #include "tools/zeltactl/CCtlError.h"
 
 namespace {
@@ -46,6 +48,16 @@ const Placement kPlacements[] = {
     {"somu", "yoshida", 0},      {"somu", "yamada", 2},
 };
 
+SvcMember MemberOf(const Person& p) {
+    SvcMember m;
+    m.id = QString::fromLatin1(p.id);
+    m.familyName[1] = QString::fromUtf16(p.family);
+    m.firstName[1] = QString::fromUtf16(p.first);
+    m.email = QString::fromLatin1(p.email);
+    m.memo = QStringLiteral("デモ用のメンバーです");
+    return m;
+}
+
 } // namespace
 
 QStringList CDemoOrganisation::PeerIds() {
@@ -79,16 +91,9 @@ bool CDemoOrganisation::SeedIfEmpty(const QString& dir) {
         for (const auto& [id, name] : kGroups)
             if (!admin.AddGroup({QString::fromLatin1(id), {}, QString::fromUtf16(name), 0, {}}))
                 return false;
-        for (const Person& p : kPeople) {
-            SvcMember m;
-            m.id = QString::fromLatin1(p.id);
-            m.familyName[1] = QString::fromUtf16(p.family);
-            m.firstName[1] = QString::fromUtf16(p.first);
-            m.email = QString::fromLatin1(p.email);
-            m.memo = QStringLiteral("デモ用のメンバーです");
-            if (!admin.AddMember(m, kPassword))
+        for (const Person& p : kPeople)
+            if (!admin.AddMember(MemberOf(p), kPassword))
                 return false;
-        }
         for (const Placement& p : kPlacements)
             if (!admin.AddMembership(QString::fromLatin1(p.group), QString::fromLatin1(p.member),
                                      p.role))
@@ -96,4 +101,32 @@ bool CDemoOrganisation::SeedIfEmpty(const QString& dir) {
         return true;
     }));
     return seeded;
+}
+
+void CDemoOrganisation::SeedNetwork(CProsodyServer& server) {
+    QList<std::pair<QString, QString>> accounts;
+    for (const Person& p : kPeople)
+        accounts.append({QString::fromLatin1(p.id), kPassword});
+    if (!server.AddAccounts(accounts))
+        throw CCtlError(CCtlError::Failed,
+                        QStringLiteral("アカウントを作れません: %1").arg(server.Error()),
+                        QStringLiteral("cannot create the accounts: %1").arg(server.Error()));
+    CXmppAdmin admin(server.Location());
+    auto check = [&](bool ok) {
+        if (!ok)
+            throw CCtlError::From(admin.LastError());
+    };
+    check(admin.Connect(server.AdminId(), server.AdminPassword()));
+    // The local service brings roles 0 to 2 itself; the directory node holds what is published.
+    check(admin.AddRole(0, QStringLiteral("メンバー")));
+    check(admin.AddRole(1, QStringLiteral("リーダー")));
+    check(admin.AddRole(2, QStringLiteral("ゲスト")));
+    check(admin.AddRole(kAdminRole, QStringLiteral("管理者")));
+    for (const auto& [id, name] : kGroups)
+        check(admin.AddGroup({QString::fromLatin1(id), {}, QString::fromUtf16(name), 0, {}}));
+    for (const Person& p : kPeople)
+        check(admin.AddMember(MemberOf(p)));
+    for (const Placement& p : kPlacements)
+        check(admin.AddMembership(QString::fromLatin1(p.group), QString::fromLatin1(p.member),
+                                  p.role));
 }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class CProsodyServer;
+
 class CDemoOrganisation {
 public:
     static inline const QString kPassword = QStringLiteral("demo");
@@ -18,4 +20,7 @@ public:
     // Creates the service when there is none and fills it when it has no member yet.
     // Returns true when it seeded, false when members were there already. Throws CCtlError.
     static bool SeedIfEmpty(const QString& dir);
+    // The same organisation on a fresh XMPP server: an account for everyone (the server's own
+    // tool) and the directory published by the server's administrator. Throws CCtlError.
+    static void SeedNetwork(CProsodyServer& server);
 };

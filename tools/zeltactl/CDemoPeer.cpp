@@ -1,5 +1,6 @@
 #include "tools/zeltactl/CDemoPeer.h"
 
+#include "kernova/service/xmpp/ServiceSelection.h"
 #include "tools/zeltactl/CDemoOrganisation.h"
 
 #include <QDateTime>
@@ -39,21 +40,22 @@ QString Html(const QString& text) {
 
 } // namespace
 
-CDemoPeer::CDemoPeer(const QString& dir, const QString& memberId, const QStringList& peers,
-                     double pace, QTextStream& out, QObject* parent)
-    : QObject(parent), m_service(dir), m_member(memberId), m_peers(peers.begin(), peers.end()),
+CDemoPeer::CDemoPeer(const QString& location, const QString& stateDir, const QString& memberId,
+                     const QStringList& peers, double pace, QTextStream& out, QObject* parent)
+    : QObject(parent), m_service(Svc::CreateService(location, stateDir)), m_member(memberId),
+      m_peers(peers.begin(), peers.end()),
       m_pace(pace), m_out(out),
       m_random(quint32(qHash(memberId)) ^ quint32(QDateTime::currentMSecsSinceEpoch())) {
-    connect(&m_service, &CMessagingService::MessageArrived, this, &CDemoPeer::OnMessage);
-    connect(&m_service, &CMessagingService::ChatInvited, this,
+    connect(m_service.get(), &CMessagingService::MessageArrived, this, &CDemoPeer::OnMessage);
+    connect(m_service.get(), &CMessagingService::ChatInvited, this,
             [this](int chat, const QString& inviter, const QString&) { OnInvited(chat, inviter); });
-    connect(&m_service, &CMessagingService::ChatChanged, this, &CDemoPeer::OnChatChanged);
-    connect(&m_service, &CMessagingService::MemberPresenceChanged, this,
+    connect(m_service.get(), &CMessagingService::ChatChanged, this, &CDemoPeer::OnChatChanged);
+    connect(m_service.get(), &CMessagingService::MemberPresenceChanged, this,
             [this](const QString&, const QString& member, const QString& previous) {
                 if (member == CDemoOrganisation::kDemoUser && previous == Svc::kStatusOff)
                     Greet();
             });
-    connect(&m_service, &CMessagingService::SessionEnded, this, [this](int reason) {
+    connect(m_service.get(), &CMessagingService::SessionEnded, this, [this](int reason) {
         Report("demo-peer-ended", {{"reason", reason}});
     });
 }
@@ -61,7 +63,7 @@ CDemoPeer::CDemoPeer(const QString& dir, const QString& memberId, const QStringL
 void CDemoPeer::After(int minMs, int maxMs, std::function<void()> fn) {
     const int ms = int(m_random.bounded(minMs, maxMs + 1) * m_pace);
     QTimer::singleShot(ms, this, [this, fn = std::move(fn)] {
-        if (m_service.IsLoggedOn())
+        if (m_service->IsLoggedOn())
             fn();
     });
 }
@@ -76,12 +78,12 @@ void CDemoPeer::Report(const char* event, const QJsonObject& fields) {
 
 void CDemoPeer::Start(int delayMs) {
     QTimer::singleShot(int(delayMs * m_pace), this, [this] {
-        if (!m_service.Logon(m_member, CDemoOrganisation::kPassword)) {
-            Report("demo-peer-failed", {{"error", m_service.LastError().EnglishText()}});
+        if (!m_service->Logon(m_member, CDemoOrganisation::kPassword)) {
+            Report("demo-peer-failed", {{"error", m_service->LastError().EnglishText()}});
             return;
         }
         Report("demo-peer-online", {});
-        const auto demo = m_service.GetMember(CDemoOrganisation::kDemoUser);
+        const auto demo = m_service->GetMember(CDemoOrganisation::kDemoUser);
         if (demo && demo->online)
             Greet();
         After(20000, 60000, [this] { ChangeStatus(); });
@@ -105,20 +107,20 @@ void CDemoPeer::Greet() {
 }
 
 void CDemoPeer::Stop() {
-    m_service.Logoff();
+    m_service->Logoff();
 }
 
 void CDemoPeer::ChangeStatus() {
     const Status& s = kStatuses[m_random.bounded(int(std::size(kStatuses)))];
-    m_service.SetPresence({QString::fromUtf16(s.text), {}, s.color});
+    m_service->SetPresence({QString::fromUtf16(s.text), {}, s.color});
     After(20000, 60000, [this] { ChangeStatus(); });
 }
 
 void CDemoPeer::OnMessage(const SvcMessage& message) {
     // As the core does: once taken in, the message counts as received.
-    m_service.MarkReceived({message.messageId});
+    m_service->MarkReceived({message.messageId});
     const QString id = message.messageId;
-    After(2000, 5000, [this, id] { m_service.MarkRead(id); });
+    After(2000, 5000, [this, id] { m_service->MarkRead(id); });
     if (!IsScripted(message.fromId))
         After(4000, 8000, [this, message] { Reply(message); });
 }
@@ -143,23 +145,23 @@ void CDemoPeer::Send(SvcMessage m) {
     if (m.messageId.isEmpty())
         m.messageId = m.sendTime.toString(QStringLiteral("yyyyMMddhhmmsszzz")) + u'-' + m_member +
                       QString::number(++m_sent);
-    if (m_service.SendMessage(m))
+    if (m_service->SendMessage(m))
         Report("demo-sent", {{"id", m.messageId}, {"to", m.dest[Svc::DST_TO].first().id}});
 }
 
 void CDemoPeer::OnInvited(int chat, const QString& inviter) {
     After(1000, 3000, [this, chat, inviter] {
-        if (!m_service.JoinChat(chat))
+        if (!m_service->JoinChat(chat))
             return; // withdrawn meanwhile
         Report("demo-chat-joined", {{"chat", chat}, {"inviter", inviter}});
         After(1000, 2000, [this, chat] {
-            m_service.TalkInChat(chat, QStringLiteral("よろしくお願いします。"));
+            m_service->TalkInChat(chat, QStringLiteral("よろしくお願いします。"));
         });
     });
 }
 
 void CDemoPeer::OnChatChanged(int chat) {
-    const QList<SvcChatEvent> events = m_service.GetChatEvents(chat, m_chatSeq.value(chat));
+    const QList<SvcChatEvent> events = m_service->GetChatEvents(chat, m_chatSeq.value(chat));
     bool talkToAnswer = false;
     for (const SvcChatEvent& e : events) {
         m_chatSeq[chat] = e.seq;
@@ -167,10 +169,10 @@ void CDemoPeer::OnChatChanged(int chat) {
                                         e.memberId != m_member);
     }
     int others = 0;
-    for (const SvcChatMember& m : m_service.GetChatMembers(chat))
+    for (const SvcChatMember& m : m_service->GetChatMembers(chat))
         others += m.memberId != m_member && m.state != Svc::CHAT_GONE ? 1 : 0;
     if (others == 0) {
-        m_service.LeaveChat(chat);
+        m_service->LeaveChat(chat);
         m_chatSeq.remove(chat);
         return;
     }
@@ -179,7 +181,7 @@ void CDemoPeer::OnChatChanged(int chat) {
     m_answering.insert(chat);
     After(1000, 3000, [this, chat] {
         m_answering.remove(chat);
-        m_service.TalkInChat(
+        m_service->TalkInChat(
             chat, QString::fromUtf16(kChatAnswers[m_random.bounded(int(std::size(kChatAnswers)))]));
     });
 }

@@ -4,26 +4,29 @@
 // it is alone in it. Every delay is multiplied by the pace, so tests can run it fast.
 #pragma once
 
-#include "kernova/service/CLocalService.h"
+#include "kernova/service/CMessagingService.h"
 
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTextStream>
 #include <functional>
+#include <memory>
 
 class CDemoPeer : public QObject {
     Q_OBJECT
 public:
-    CDemoPeer(const QString& dir, const QString& memberId, const QStringList& peers, double pace,
-              QTextStream& out, QObject* parent = nullptr);
+    // location: the local service's directory, or a network service ("xmpp://...", keeping
+    // what the server does not under stateDir).
+    CDemoPeer(const QString& location, const QString& stateDir, const QString& memberId,
+              const QStringList& peers, double pace, QTextStream& out, QObject* parent = nullptr);
 
     // Logs on after delayMs (times the pace); reports failures on the output and gives up.
     void Start(int delayMs);
     // Sends the welcome message to the demo user when it first comes on line, once for the
     // life of the demo service.
     void SetGreeter(bool greeter) { m_greeter = greeter; }
-    bool IsOnline() const { return m_service.IsLoggedOn(); }
+    bool IsOnline() const { return m_service->IsLoggedOn(); }
     void Stop();
 
 private:
@@ -38,7 +41,7 @@ private:
     void OnChatChanged(int chat);
     bool IsScripted(const QString& memberId) const { return m_peers.contains(memberId); }
 
-    CLocalService m_service;
+    std::unique_ptr<CMessagingService> m_service;
     QString m_member;
     QSet<QString> m_peers;
     double m_pace;

@@ -79,10 +79,13 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 
 デモ:
   demo [--until-pid PID] [--pace 倍率] [--seed-only] [--no-seed]
+       [--network [--location-file ファイル]]
   サービスが空なら、3 部署 12 人の組織とデモ ユーザー (ID "demo"、パスワード "demo"。
   全員のパスワードも "demo") を作り、12 人をスクリプト ピアとして動かします。ピアは
   オンラインになり、ときどき状態を変え、届いたメッセージを読んで返事をし、会議の依頼を
   受けて発言に答えます。SIGTERM/SIGINT を受けるか、PID のプロセスが終わると終了します。
+  --network: ループバックに専用の XMPP サーバー (prosody) を起動して同じ組織を作り、ピアも
+  XMPP で動かします。サーバーの場所 (ZELTA_SERVICE に渡す値) を出力とファイルに書きます。
 
 終了コード: 0 成功、1 失敗 (サービスのエラー、待ち時間切れ)、2 入力の誤り。
 
@@ -128,9 +131,12 @@ Scripted peer:
 
 Demo:
   demo [--until-pid PID] [--pace FACTOR] [--seed-only] [--no-seed]
+       [--network [--location-file FILE]]
   Seeds an empty service with a company of 3 groups and 12 members plus the demo user
   (ID "demo", password "demo"; every member's password is "demo") and runs the 12 as
-  scripted peers until SIGTERM/SIGINT, or until process PID has ended.
+  scripted peers until SIGTERM/SIGINT, or until process PID has ended. --network: starts a
+  private XMPP server (prosody) on loopback with the same organisation and runs the peers
+  over XMPP; its location (the value for ZELTA_SERVICE) goes to the output and to FILE.
 
 Exit status: 0 success, 1 failure (service error, time-out), 2 bad input.
 )";

@@ -3,6 +3,7 @@
 // scripted peer of zeltactl, run against the network service with the same commands as against
 // the local one.
 #include "XmppTestSupport.h"
+#include "kernova/service/xmpp/ServiceSelection.h"
 #include "tests/support/CZeltaRun.h"
 
 namespace {
@@ -111,6 +112,44 @@ TEST_F(XmppEndToEnd, TheScriptedPeerRunsItsCommandsOnTheNetworkService) {
             return !events.isEmpty() && events.last().type == Svc::CHAT_LOGGED_OFF;
         },
         5000));
+}
+
+// What scripts/run.sh --network starts: the demo organisation on a private server of its own,
+// its peers over XMPP, and the program logged on as the demo user.
+TEST(XmppDemo, TheNetworkDemoRunsItsOrganisationOnAServerOfItsOwn) {
+    QTemporaryDir dir;
+    QProcess demo;
+    demo.setProcessChannelMode(QProcess::MergedChannels);
+    demo.start(OutDir() + QStringLiteral("/zeltactl"),
+               {QStringLiteral("demo"), QStringLiteral("--network"), QStringLiteral("--pace"),
+                QStringLiteral("0.2"), QStringLiteral("--location-file"),
+                dir.filePath(QStringLiteral("location")), QStringLiteral("--until-pid"),
+                QString::number(QCoreApplication::applicationPid())});
+    const QString locationFile = dir.filePath(QStringLiteral("location"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(locationFile).size() > 0; }, 60000))
+        << demo.readAll().toStdString();
+    QFile f(locationFile);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString location = QString::fromUtf8(f.readAll()).trimmed();
+    ASSERT_TRUE(Svc::IsNetworkLocation(location)) << location.toStdString();
+
+    CZeltaRun run(OutDir(), ProbePath());
+    ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString();
+    run.Env().remove(QStringLiteral("ZELTA_SERVICE_DIR"));
+    run.Env().insert(QStringLiteral("ZELTA_SERVICE"), location);
+    run.Env().insert(QStringLiteral("ZELTA_AUTOLOGON_ID"), QStringLiteral("demo"));
+    run.Env().insert(QStringLiteral("ZELTA_AUTOLOGON_PASSWORD"), QStringLiteral("demo"));
+    ASSERT_TRUE(run.Start());
+    ASSERT_FALSE(run.WaitForProbe({"OnLogon", "1"}, 30000).isEmpty())
+        << run.ProbeLines().join('\n').toStdString();
+    // The organisation's members come on line for the program.
+    EXPECT_FALSE(run.WaitForProbe({"OnChangeMemPresence", "all", "sato"}, 30000).isEmpty())
+        << run.ProbeLines().join('\n').toStdString();
+    EXPECT_FALSE(run.WaitForProbe({"OnChangeMemPresence", "all", "yamada"}, 30000).isEmpty());
+    run.Stop();
+    demo.terminate();
+    EXPECT_TRUE(demo.waitForFinished(15000));
+    EXPECT_TRUE(demo.readAll().contains("demo-stopped"));
 }
 
 } // namespace
