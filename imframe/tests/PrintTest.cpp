@@ -16,7 +16,9 @@ QString PdfText(const QString& pdf, int page) {
              QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf,
              QStringLiteral("-")});
     p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
+    // The CJK font maps some ideographs to their radical look-alikes (目 to ⽬) in the PDF's
+    // text; compatibility normalisation folds them back.
+    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
 }
 
 } // namespace
