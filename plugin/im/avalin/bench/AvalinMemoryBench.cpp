@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const QString plugins = run.Root() + u"/prog/plugin/im/"_qs;
-    for (const QString& file : {u"Avalin.zpm"_qs, u"status.bmp"_qs})
+    for (const QString& file :
+         {u"Avalin.zpm"_qs, u"AvalinH.so"_qs, u"Preset.zin"_qs, u"status.bmp"_qs})
         QFile::copy(out + u"plugin/im/"_qs + file, plugins + file);
     run.Env().insert(u"ZELTA_PROBE_MODULE"_qs, u"9"_qs);
     if (!run.Start()) {
