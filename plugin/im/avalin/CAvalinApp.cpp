@@ -457,9 +457,11 @@ int32_t CAvalinApp::OnRecvMessage(const char16_t* messageId) {
 }
 
 intptr_t CAvalinApp::OnSendMessage(const char16_t* messageId) {
-    if (m_loggedOn && m_dlg)
-        m_dlg->SendPage()->AddMessage(FromUtf16(messageId), m_settings.sendCount);
-    return 0;
+    // The answer is the record of the listed message (valid while it is listed).
+    const CLetrix* listed = m_loggedOn && m_dlg ? m_dlg->SendPage()->AddMessage(
+                                                      FromUtf16(messageId), m_settings.sendCount)
+                                                : nullptr;
+    return listed ? intptr_t(listed->Record()) : 0;
 }
 
 void CAvalinApp::OnRemoveMessage(int32_t box, const char16_t* messageId) {

@@ -170,7 +170,6 @@ CAvalinDlg::CAvalinDlg(CAvalinApp& app, QWidget* parent) : QWidget(parent, Qt::W
         connect(page, &CMessagePage::SelectionChanged, this, &CAvalinDlg::UpdateCommandUi);
         connect(page, &CMessagePage::ContextMenuWanted, this,
                 [this, tab](const QPoint& at) { ShowMessageMenu(tab, at); });
-        connect(page->List(), &CMessageList::OpenWanted, this, [this] { UpdateCommandUi(); });
     }
     // A day can turn while nothing is drawn; the date columns follow within a minute.
     auto* dayCheck = new QTimer(this);

@@ -45,18 +45,19 @@ const char16_t* CMessagePage::Section() const {
     return m_box == ObrixBox::Received ? u"NewPage" : u"SendPage";
 }
 
-void CMessagePage::AddMessage(const QString& messageId, int limit) {
+const CLetrix* CMessagePage::AddMessage(const QString& messageId, int limit) {
     if (messageId.isEmpty() || m_model.Contains(messageId) || !m_core.GetMessage)
-        return;
+        return nullptr;
     tagLETRIX* record =
         m_core.GetMessage(m_box, reinterpret_cast<const char16_t*>(messageId.utf16()));
     if (!record)
-        return;
+        return nullptr;
     auto message = std::make_unique<CLetrix>(record);
     if (m_core.CleanupLetrix)
         m_core.CleanupLetrix(record);
     const QString second = SecondColumn(*message);
     m_model.Add(std::move(message), second, limit);
+    return m_model.At(m_model.RowOf(messageId));
 }
 
 void CMessagePage::ChangeFlags(const QString& messageId, uint32_t flags, bool keepRead) {

@@ -27,8 +27,8 @@ public:
     CMessageList* List() const { return m_list; }
 
     // Fetches the message and lists it; an id listed already or unknown to the core does
-    // nothing. At most `limit` messages stay listed.
-    void AddMessage(const QString& messageId, int limit);
+    // nothing. At most `limit` messages stay listed. The listed message, or null.
+    const CLetrix* AddMessage(const QString& messageId, int limit);
     // Flags of a listed message. Read messages leave the list unless `keepRead`.
     void ChangeFlags(const QString& messageId, uint32_t flags, bool keepRead);
     void RemoveMessage(const QString& messageId);

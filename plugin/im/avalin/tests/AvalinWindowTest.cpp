@@ -263,7 +263,8 @@ TEST_F(AvalinWindowTest, MessageListsFollowTheCoreAndHandTheirCommandsToTheMessa
         app->OnRecvMessage(id);
     EXPECT_EQ(received.ArrivalOrder(), (QStringList{"r2", "r3"})) << "two are kept";
     EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0) << "every record went back to the core";
-    app->OnSendMessage(u"s1");
+    EXPECT_NE(app->OnSendMessage(u"s1"), 0) << "the listed record";
+    EXPECT_EQ(app->OnSendMessage(u"s1"), 0) << "listed once";
     EXPECT_EQ(Window().SendPage()->Model().index(0, 1).data().toString(),
               QStringLiteral("青木  太郎,開発部")) << "the user, unknown to the directory here, is left out";
 
