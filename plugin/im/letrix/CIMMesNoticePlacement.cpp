@@ -2,6 +2,13 @@
 
 #include "plugin/im/letrix/CIMMesSettings.h"
 
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+#include <algorithm>
+
 QPoint CIMMesNoticePlacement::Place(int position, QSize notice, const Metrics& m) {
     if (position != m_lastPosition)
         m_counter = 0;
@@ -27,4 +34,18 @@ QPoint CIMMesNoticePlacement::Place(int position, QSize notice, const Metrics& m
     default:
         return {m.screen.width() - w, 0};
     }
+}
+
+void CIMMesNoticePlacement::PlaceOnScreen(int position, QWidget* window) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || !window)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QStyle* style = QApplication::style();
+    const int caption = style->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int frame = std::max(1, style->pixelMetric(QStyle::PM_DefaultFrameWidth));
+    // The full-screen client area is the work area less one caption.
+    const Metrics metrics{QSize(area.width(), area.height() - caption), caption, caption,
+                          QSize(frame, frame)};
+    window->move(area.topLeft() + Place(position, window->frameGeometry().size(), metrics));
 }

@@ -6,6 +6,8 @@
 #include <QPoint>
 #include <QSize>
 
+class QWidget;
+
 class CIMMesNoticePlacement {
 public:
     // What the placement depends on besides the notice's own size.
@@ -18,6 +20,10 @@ public:
 
     // The top-left corner for the next notice of the given position (NoticePosition values).
     QPoint Place(int position, QSize notice, const Metrics& m);
+
+    // Moves `window` to the next place on the primary screen's work area, judged by its outer
+    // frame so that the frame never hangs off the screen's edge.
+    void PlaceOnScreen(int position, QWidget* window);
 
     int Counter() const { return m_counter; }
 

@@ -229,27 +229,10 @@ void CLetrixApp::RaiseNotice(const CLetrix& message) {
                                        message.GetFromNameAndID());
     QObject::connect(notice, &CIMMesNoticeWnd::OpenRequested, notice,
                      [this](const QString& id) { OpenReceived(id); });
-    PlaceNotice(notice);
+    m_placement.PlaceOnScreen(m_settings.noticePosition, notice);
     notice->show();
     m_notices.removeAll(nullptr);
     m_notices.append(notice);
-}
-
-void CLetrixApp::PlaceNotice(CIMMesNoticeWnd* notice) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QStyle* style = QApplication::style();
-    const int caption = style->pixelMetric(QStyle::PM_TitleBarHeight);
-    const int frame = std::max(1, style->pixelMetric(QStyle::PM_DefaultFrameWidth));
-    // The full-screen client area is the work area less one caption.
-    const CIMMesNoticePlacement::Metrics metrics{QSize(area.width(), area.height() - caption),
-                                                 caption, caption, QSize(frame, frame)};
-    const QPoint at =
-        m_placement.Place(m_settings.noticePosition,
-                          QSize(CIMMesNoticeWnd::kWidth, CIMMesNoticeWnd::kHeight), metrics);
-    notice->move(area.topLeft() + at);
 }
 
 void CLetrixApp::PlayTone(const QString& senderId) {

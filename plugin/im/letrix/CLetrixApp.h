@@ -58,7 +58,6 @@ private:
     void CloseReceiveWindows();
     void CloseNotices(const QString& messageId = QString());
     void RaiseNotice(const CLetrix& message);
-    void PlaceNotice(CIMMesNoticeWnd* notice);
     void PlayTone(const QString& senderId);
     void BeginTone(int32_t kind, intptr_t data);
 

@@ -419,24 +419,10 @@ void CParloApp::OnChatInvite(int32_t chat, const char16_t* inviterId, const char
     auto* wnd = new CChatEntryWnd(*this, chat, inviter, name, RecordText::FromField(text));
     // Placed once shown, when the frame around it is known, so the frame stays on the screen.
     wnd->show();
-    PlaceInvitation(wnd);
+    m_placement.PlaceOnScreen(m_settings.messagePosition, wnd);
     m_invitations.removeAll(nullptr);
     m_invitations.append(wnd);
     PlayTone(inviter, CParloTone::Invitation);
-}
-
-void CParloApp::PlaceInvitation(QWidget* wnd) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    const QStyle* style = QApplication::style();
-    const int caption = style->pixelMetric(QStyle::PM_TitleBarHeight);
-    const int frame = std::max(1, style->pixelMetric(QStyle::PM_DefaultFrameWidth));
-    const CIMMesNoticePlacement::Metrics metrics{QSize(area.width(), area.height() - caption),
-                                                 caption, caption, QSize(frame, frame)};
-    wnd->move(area.topLeft() +
-              m_placement.Place(m_settings.messagePosition, wnd->frameGeometry().size(), metrics));
 }
 
 void CParloApp::AcceptInvitation(CChatEntryWnd* wnd) {

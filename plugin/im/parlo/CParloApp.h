@@ -86,7 +86,6 @@ private:
     bool IsLoggedOn() const;
     CMainFrame* OpenWindow(int32_t chat);
     void OnEvent(int32_t chat, const tagCHATEVENT* event, bool live);
-    void PlaceInvitation(QWidget* wnd);
     void CloseInvitations();
     void DropWindow(QWidget* w);
     void DestroyAll();
