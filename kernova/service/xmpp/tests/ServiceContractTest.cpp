@@ -321,6 +321,39 @@ TEST_P(ServiceContractTest, ASecondLogOnOfTheSameMemberEndsTheFirst) {
     EXPECT_EQ(first.log->Count(QStringLiteral("message s1")), 0);
 }
 
+TEST_P(ServiceContractTest, AttachedFilesTravelWithTheirMessageWithinTheLimit) {
+    Session a = LogOn(QStringLiteral("a"));
+    Session b = LogOn(QStringLiteral("b"));
+    SvcMessage m = MakeMessage(QStringLiteral("f1"), {QStringLiteral("b")});
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char(i * 7);
+    m.attachments.append({QStringLiteral("表.csv"), 9, QByteArray("a,b\n1,2\n\0", 9)});
+    m.attachments.append({QStringLiteral("図.bin"), binary.size(), binary});
+    ASSERT_TRUE(a->SendMessage(m)) << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(b.log->WaitFor(QStringLiteral("message f1")));
+    const SvcMessage got = b.log->messages.last();
+    ASSERT_EQ(got.attachments.size(), 2);
+    EXPECT_EQ(got.attachments[0].name, QStringLiteral("表.csv"));
+    EXPECT_EQ(got.attachments[1].size, binary.size());
+    // The bytes come on request, exactly as sent, for the recipient and the sender alike.
+    EXPECT_EQ(b->GetAttachmentData(QStringLiteral("f1"), 0), QByteArray("a,b\n1,2\n\0", 9));
+    EXPECT_EQ(b->GetAttachmentData(QStringLiteral("f1"), 1), binary);
+    EXPECT_EQ(a->GetAttachmentData(QStringLiteral("f1"), 1), binary);
+    EXPECT_FALSE(b->GetAttachmentData(QStringLiteral("f1"), 2));
+    EXPECT_EQ(b->LastError().code(), CServiceError::UnknownAttachment);
+
+    // Over the limit: refused, nothing stored, nothing sent.
+    a->SetAttachmentLimit(4000);
+    SvcMessage big = MakeMessage(QStringLiteral("f2"), {QStringLiteral("b")});
+    big.attachments.append({QStringLiteral("大.bin"), binary.size(), binary});
+    EXPECT_FALSE(a->SendMessage(big));
+    EXPECT_EQ(a->LastError().code(), CServiceError::AttachmentsTooLarge);
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("f2")));
+    b.log->Settle();
+    EXPECT_EQ(b.log->Count(QStringLiteral("message f2")), 0);
+}
+
 // "type member" of every chat event, for comparing whole logs.
 QStringList Brief(const QList<SvcChatEvent>& events) {
     QStringList out;
