@@ -8,6 +8,10 @@ namespace ChatBegin {
 constexpr int32_t StartChat = 0;
 // data: a tagCHATBEGINTONE; a member's own ring tone (an empty path clears it).
 constexpr int32_t MemberTone = 1;
+// data: a tagCHATBEGINTONE; the member's own ring tone is forgotten (the path is not read).
+constexpr int32_t ClearMemberTone = 2;
+// data: none; every member's own ring tone is forgotten.
+constexpr int32_t ClearAllTones = 3;
 } // namespace ChatBegin
 
 struct tagCHATBEGINMEMBERS {

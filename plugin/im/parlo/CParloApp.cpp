@@ -30,9 +30,6 @@
 
 namespace {
 
-// Kinds of OBRIX_Begin beyond those the other plug-ins name in ChatRequests.h.
-constexpr int32_t kClearMemberTone = 2;
-constexpr int32_t kClearAllTones = 3;
 // The sent-data record goes to the chat category at the lowest level.
 constexpr int32_t kLogCategory = 5;
 constexpr int32_t kLogLevel = 0;
@@ -187,11 +184,11 @@ void CParloApp::OnBegin(int32_t kind, intptr_t data) {
             m_tones.AddIMSndData(entry);
         break;
     }
-    case kClearMemberTone:
+    case ChatBegin::ClearMemberTone:
         if (const auto* tone = reinterpret_cast<const tagCHATBEGINTONE*>(data))
             m_tones.ClearIMSndData(RecordText::FromField(tone->pszMemberID));
         break;
-    case kClearAllTones:
+    case ChatBegin::ClearAllTones:
         m_tones.AllClearIMSndData();
         break;
     default:

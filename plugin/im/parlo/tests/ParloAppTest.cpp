@@ -378,11 +378,11 @@ TEST_F(ParloAppTest, MemberTonesSetByOtherPlugInsComeFirstUntilCleared) {
     EXPECT_EQ(tones.size(), 1) << "others hear the option's choice: none";
 
     tagCHATBEGINTONE clear{u"b", u""};
-    app->OnBegin(2, intptr_t(&clear));
+    app->OnBegin(ChatBegin::ClearMemberTone, intptr_t(&clear));
     app->OnChatInvite(62, u"b", u"Fam-b");
     EXPECT_EQ(tones.size(), 1);
     app->OnBegin(ChatBegin::MemberTone, intptr_t(&tone));
-    app->OnBegin(3, 0);
+    app->OnBegin(ChatBegin::ClearAllTones, 0);
     app->OnChatInvite(63, u"b", u"Fam-b");
     EXPECT_EQ(tones.size(), 1) << "clear-all forgets every personal tone";
     EXPECT_EQ(app->Invitations().size(), 4);
