@@ -1,5 +1,6 @@
 #include "tools/zeltactl/CAdminCommands.h"
 
+#include "kernova/service/xmpp/ServiceSelection.h"
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
 
@@ -7,15 +8,6 @@
 #include <functional>
 
 namespace {
-
-// A read that stopped at a damaged page fails the command instead of printing a short list.
-template <typename Read> auto Checked(CServiceStore& store, Read read) {
-    store.ClearError();
-    auto result = read(store);
-    if (store.LastError().IsError())
-        throw CCtlError::From(store.LastError());
-    return result;
-}
 
 QString L(const char* s) {
     return QString::fromUtf8(s);
@@ -76,7 +68,12 @@ std::function<void(SvcMember&)> TakeProfile(CCommandArgs& args) {
 
 } // namespace
 
-CAdminCommands::CAdminCommands(const QString& dir, QTextStream& out) : m_admin(dir), m_out(out) {}
+CAdminCommands::CAdminCommands(const QString& location, QTextStream& out, const QString& adminId,
+                               const QString& adminPassword)
+    : m_admin(Svc::IsNetworkLocation(location)
+                  ? CAdminBackend::Network(location, adminId, adminPassword)
+                  : CAdminBackend::Local(location)),
+      m_out(out) {}
 
 bool CAdminCommands::Handles(const QString& command) {
     static const QStringList commands = {L("create"),     L("member"), L("group"),
@@ -86,17 +83,17 @@ bool CAdminCommands::Handles(const QString& command) {
 
 void CAdminCommands::Check(bool ok) {
     if (!ok)
-        throw CCtlError::From(m_admin.LastError());
+        throw CCtlError::From(m_admin->LastError());
 }
 
 void CAdminCommands::Run(const QString& command, const QStringList& words) {
     CCommandArgs args(words);
     if (command == L("create")) {
         args.Finish(0, 0, {});
-        Check(m_admin.Create());
+        Check(m_admin->Create());
         return;
     }
-    Check(m_admin.Open());
+    Check(m_admin->Open());
     if (command == L("member"))
         Member(args);
     else if (command == L("group"))
@@ -107,7 +104,7 @@ void CAdminCommands::Run(const QString& command, const QStringList& words) {
         Role(args);
     else {
         args.Finish(0, 0, {});
-        Check(m_admin.Sweep());
+        Check(m_admin->Sweep());
         PrintMembers();
         PrintGroups(true);
         PrintRoles();
@@ -123,23 +120,23 @@ void CAdminCommands::Member(CCommandArgs& args) {
         m.id = args.Finish(2, 2, {L("add"), L("ID")})[1];
         if (!password)
             throw CCtlError::MissingArgument(L("--password"));
-        Check(m_admin.AddMember(m, *password));
+        Check(m_admin->AddMember(m, *password));
     } else if (sub == L("edit")) {
         const auto change = TakeProfile(args);
         const QString id = args.Finish(2, 2, {L("edit"), L("ID")})[1];
-        auto m = m_admin.Store().Member(id);
+        auto m = m_admin->Member(id);
         if (!m)
             throw CCtlError::From(CServiceError(CServiceError::UnknownMember, id));
         change(*m);
-        Check(m_admin.UpdateMember(*m));
+        Check(m_admin->UpdateMember(*m));
     } else if (sub == L("remove")) {
-        Check(m_admin.RemoveMember(args.Finish(2, 2, {L("remove"), L("ID")})[1]));
+        Check(m_admin->RemoveMember(args.Finish(2, 2, {L("remove"), L("ID")})[1]));
     } else if (sub == L("password")) {
         const QStringList w = args.Finish(3, 3, {L("password"), L("ID"), L("PASSWORD")});
-        Check(m_admin.SetPassword(w[1], w[2]));
+        Check(m_admin->SetPassword(w[1], w[2]));
     } else if (sub == L("list")) {
         args.Finish(1, 1, {});
-        Check(m_admin.Sweep());
+        Check(m_admin->Sweep());
         PrintMembers();
     } else {
         throw UnknownSubcommand(L("member"), sub);
@@ -153,12 +150,12 @@ void CAdminCommands::Group(CCommandArgs& args) {
         g.name = args.TakeOption(L("name")).value_or(QString());
         g.parentId = args.TakeOption(L("parent")).value_or(QString());
         g.id = args.Finish(2, 2, {L("add"), L("ID")})[1];
-        Check(m_admin.AddGroup(g));
+        Check(m_admin->AddGroup(g));
     } else if (sub == L("remove")) {
-        Check(m_admin.RemoveGroup(args.Finish(2, 2, {L("remove"), L("ID")})[1]));
+        Check(m_admin->RemoveGroup(args.Finish(2, 2, {L("remove"), L("ID")})[1]));
     } else if (sub == L("rename")) {
         const QStringList w = args.Finish(3, 3, {L("rename"), L("ID"), L("NAME")});
-        Check(m_admin.RenameGroup(w[1], w[2]));
+        Check(m_admin->RenameGroup(w[1], w[2]));
     } else if (sub == L("list")) {
         args.Finish(1, 1, {});
         PrintGroups(false);
@@ -173,20 +170,19 @@ void CAdminCommands::Membership(CCommandArgs& args) {
     const QStringList w = args.Finish(3, 3, {L("add|set|remove"), L("GROUP"), L("MEMBER")});
     const int roleNumber = role ? CCommandArgs::ToInt(L("--role"), *role) : 0;
     if (w[0] == L("add")) {
-        Check(m_admin.AddMembership(w[1], w[2], roleNumber, name));
+        Check(m_admin->AddMembership(w[1], w[2], roleNumber, name));
     } else if (w[0] == L("set")) {
         int keep = roleNumber;
         QString keepName = name;
-        for (const SvcMembership& m :
-             Checked(m_admin.Store(), [&](CServiceStore& st) { return st.Memberships(w[1]); })) {
+        for (const SvcMembership& m : m_admin->Memberships(w[1])) {
             if (m.memberId == w[2]) {
                 keep = role ? roleNumber : m.role;
                 keepName = name.isEmpty() ? m.name : name;
             }
         }
-        Check(m_admin.SetMembership(w[1], w[2], keep, keepName));
+        Check(m_admin->SetMembership(w[1], w[2], keep, keepName));
     } else if (w[0] == L("remove")) {
-        Check(m_admin.RemoveMembership(w[1], w[2]));
+        Check(m_admin->RemoveMembership(w[1], w[2]));
     } else {
         throw UnknownSubcommand(L("membership"), w[0]);
     }
@@ -196,7 +192,7 @@ void CAdminCommands::Role(CCommandArgs& args) {
     const QString sub = args.Subcommand();
     if (sub == L("add")) {
         const QStringList w = args.Finish(3, 3, {L("add"), L("NUMBER"), L("NAME")});
-        Check(m_admin.AddRole(CCommandArgs::ToInt(L("NUMBER"), w[1]), w[2]));
+        Check(m_admin->AddRole(CCommandArgs::ToInt(L("NUMBER"), w[1]), w[2]));
     } else if (sub == L("list")) {
         args.Finish(1, 1, {});
         PrintRoles();
@@ -207,8 +203,7 @@ void CAdminCommands::Role(CCommandArgs& args) {
 
 void CAdminCommands::PrintMembers() {
     m_out << L("メンバー (members):\n");
-    for (const SvcMember& m :
-         Checked(m_admin.Store(), [](CServiceStore& st) { return st.Members(); })) {
+    for (const SvcMember& m : m_admin->Members()) {
         m_out << L("  ") << m.id << u'\t' << m.DisplayName() << u'\t'
               << (m.online ? L("オンライン (on line)") : L("オフライン (off line)"));
         if (!m.email.isEmpty())
@@ -222,11 +217,9 @@ void CAdminCommands::PrintGroups(bool withMemberships) {
     QHash<QString, int> depth;
     QHash<QString, QList<SvcMembership>> members;
     if (withMemberships)
-        for (const SvcMembership& m :
-             Checked(m_admin.Store(), [](CServiceStore& st) { return st.Memberships(); }))
+        for (const SvcMembership& m : m_admin->Memberships())
             members[m.groupId].append(m);
-    for (const SvcGroup& g :
-         Checked(m_admin.Store(), [](CServiceStore& st) { return st.Groups(); })) {
+    for (const SvcGroup& g : m_admin->Groups()) {
         const int d = g.parentId.isEmpty() ? 1 : depth.value(g.parentId) + 1;
         depth.insert(g.id, d);
         const QString indent(2 * d, u' ');
@@ -239,6 +232,6 @@ void CAdminCommands::PrintGroups(bool withMemberships) {
 
 void CAdminCommands::PrintRoles() {
     m_out << L("役割 (roles):\n");
-    for (const SvcRole& r : Checked(m_admin.Store(), [](CServiceStore& st) { return st.Roles(); }))
+    for (const SvcRole& r : m_admin->Roles())
         m_out << L("  ") << r.role << u'\t' << r.name << u'\n';
 }

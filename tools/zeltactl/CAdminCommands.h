@@ -1,7 +1,8 @@
-// The administration commands of zeltactl: create, member, group, membership, role, list.
+// The administration commands of zeltactl: create, member, group, membership, role, list; on
+// the local service or on an XMPP server (CAdminBackend).
 #pragma once
 
-#include "kernova/service/CLocalServiceAdmin.h"
+#include "tools/zeltactl/CAdminBackend.h"
 
 #include <QTextStream>
 
@@ -9,7 +10,10 @@ class CCommandArgs;
 
 class CAdminCommands {
 public:
-    CAdminCommands(const QString& dir, QTextStream& out);
+    // A network location ("xmpp://...") is administered as the server's administrator
+    // adminId with adminPassword.
+    CAdminCommands(const QString& location, QTextStream& out, const QString& adminId = {},
+                   const QString& adminPassword = {});
 
     static bool Handles(const QString& command);
     // Runs one command (its words after the command name). Throws CCtlError.
@@ -25,6 +29,6 @@ private:
     void PrintRoles();
     void Check(bool ok);
 
-    CLocalServiceAdmin m_admin;
+    std::unique_ptr<CAdminBackend> m_admin;
     QTextStream& m_out;
 };

@@ -21,8 +21,10 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 
 ローカル メッセージ サービスの管理と、メンバーとして動くスクリプト ピアです。
 サービスの場所: --service DIR、なければ環境変数 ZELTA_SERVICE (xmpp://ホスト:ポート/ドメイン の
-ネットワーク サービス。peer だけが使えます)、なければ ZELTA_SERVICE_DIR、
-なければ $XDG_DATA_HOME/Tovar/service/。
+ネットワーク サービス)、なければ ZELTA_SERVICE_DIR、なければ $XDG_DATA_HOME/Tovar/service/。
+ネットワーク サービスの管理はサーバーの管理者として行います: 環境変数 ZELTA_ADMIN_ID
+(既定 admin) と ZELTA_ADMIN_PASSWORD。アカウントはサーバーの管理コマンド (XEP-0133)、
+メンバーとグループは名簿 (publish-subscribe) で管理します。
 
 管理コマンド:
   create                              サービスを作ります
@@ -92,8 +94,11 @@ const char kHelp[] = R"(使い方: zeltactl [--service DIR] コマンド ...
 Usage: zeltactl [--service DIR] COMMAND ...
 
 Administration of the local messaging service, and a scripted peer acting as one member.
-Service location: --service DIR, else $ZELTA_SERVICE (a network service xmpp://HOST:PORT/DOMAIN,
-for peer only), else $ZELTA_SERVICE_DIR, else $XDG_DATA_HOME/Tovar/service/.
+Service location: --service DIR, else $ZELTA_SERVICE (a network service xmpp://HOST:PORT/DOMAIN),
+else $ZELTA_SERVICE_DIR, else $XDG_DATA_HOME/Tovar/service/. A network service is administered
+as the server's administrator $ZELTA_ADMIN_ID (default admin) with $ZELTA_ADMIN_PASSWORD:
+accounts through the server's administrative commands (XEP-0133), members and groups through
+the directory node.
 
 Administration:
   create | member add ID --password PW [fields] | member edit ID [fields]
@@ -238,20 +243,25 @@ int main(int argc, char** argv) {
         const QString command = words.takeFirst();
         if (command == QLatin1String("peer"))
             return RunPeer(dir, words, out, err);
-        if (Svc::IsNetworkLocation(dir))
-            throw CCtlError::Usage(
-                QStringLiteral("%1 はネットワーク サービスでは使えません。メンバーとグループは "
-                               "XMPP サーバーの管理ツールと名簿の発行で管理します: %2")
-                    .arg(command, dir),
-                QStringLiteral("%1 does not work on a network service; members and groups are "
-                               "managed with the XMPP server's tools and the directory node: %2")
-                    .arg(command, dir));
-        if (command == QLatin1String("demo"))
+        if (command == QLatin1String("demo")) {
+            // The network demo brings its own server; the other one seeds a local service.
+            if (Svc::IsNetworkLocation(dir) && !words.contains(QLatin1String("--network")))
+                throw CCtlError::Usage(
+                    QStringLiteral("demo はネットワーク サービスに種をまけません (demo --network "
+                                   "は専用のサーバーを起動します): %1")
+                        .arg(dir),
+                    QStringLiteral("demo cannot seed a network service (demo --network starts "
+                                   "a server of its own): %1")
+                        .arg(dir));
             return CDemoCommand(dir, out).Run(words);
+        }
         if (!CAdminCommands::Handles(command))
             throw CCtlError::Usage(QStringLiteral("不明なコマンドです: %1").arg(command),
                                    QStringLiteral("unknown command: %1").arg(command));
-        CAdminCommands admin(dir, out);
+        if (Svc::IsNetworkLocation(dir) && qEnvironmentVariable("ZELTA_ADMIN_PASSWORD").isEmpty())
+            throw CCtlError::MissingArgument(QStringLiteral("ZELTA_ADMIN_PASSWORD"));
+        CAdminCommands admin(dir, out, qEnvironmentVariable("ZELTA_ADMIN_ID", "admin"),
+                             qEnvironmentVariable("ZELTA_ADMIN_PASSWORD"));
         admin.Run(command, words);
         return 0;
     } catch (const CCtlError& e) {

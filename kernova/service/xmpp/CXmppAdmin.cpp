@@ -413,3 +413,69 @@ bool CXmppAdmin::PublishAll(const QList<SvcMember>& members,
         add(Xmpp::kRolesItemId, Xmpp::EncodeRoles(roles));
     return Apply(requests, items, {});
 }
+
+// ---- Accounts ----
+
+bool CXmppAdmin::AdminCommand(const QString& node,
+                              const QList<std::pair<QString, QString>>& fields) {
+    static const QString kNsCommands = QStringLiteral("http://jabber.org/protocol/commands");
+    XmppNode start(QStringLiteral("iq"));
+    start.SetAttr(QStringLiteral("type"), QStringLiteral("set"));
+    start.SetAttr(QStringLiteral("to"), m_location.domain);
+    start.Add(QStringLiteral("command"), kNsCommands)
+        .SetAttr(QStringLiteral("node"), node)
+        .SetAttr(QStringLiteral("action"), QStringLiteral("execute"));
+    QList<XmppNode> answers;
+    if (!Call({start}, &answers))
+        return false;
+    const XmppNode* form = answers[0].Child(QStringLiteral("command"), kNsCommands);
+    if (!form)
+        return Fail(CServiceError(CServiceError::NoService, node));
+    XmppNode submit(QStringLiteral("iq"));
+    submit.SetAttr(QStringLiteral("type"), QStringLiteral("set"));
+    submit.SetAttr(QStringLiteral("to"), m_location.domain);
+    XmppNode& command = submit.Add(QStringLiteral("command"), kNsCommands)
+                            .SetAttr(QStringLiteral("node"), node)
+                            .SetAttr(QStringLiteral("sessionid"),
+                                     form->Attr(QStringLiteral("sessionid")));
+    XmppNode& x = command.Add(QStringLiteral("x"), Xmpp::kNsDataForms)
+                      .SetAttr(QStringLiteral("type"), QStringLiteral("submit"));
+    AddField(x, QStringLiteral("FORM_TYPE"), QStringLiteral("http://jabber.org/protocol/admin"));
+    for (const auto& [var, value] : fields)
+        AddField(x, var, value);
+    if (!Call({submit}, &answers))
+        return false;
+    // The command answers with a note of type "error" when it did nothing.
+    if (const XmppNode* done = answers[0].Child(QStringLiteral("command"), kNsCommands))
+        for (const XmppNode& c : done->children)
+            if (c.name == QStringLiteral("note") &&
+                c.Attr(QStringLiteral("type")) == QStringLiteral("error"))
+                return Fail(CServiceError(CServiceError::NoService, c.text));
+    return true;
+}
+
+bool CXmppAdmin::CreateAccount(const QString& memberId, const QString& password) {
+    if (auto e = Svc::CheckId(memberId); e.IsError())
+        return Fail(e);
+    if (auto e = Svc::CheckPassword(password); e.IsError())
+        return Fail(e);
+    const QString jid = Xmpp::BareJid(memberId, m_location.domain);
+    return AdminCommand(QStringLiteral("http://jabber.org/protocol/admin#add-user"),
+                        {{QStringLiteral("accountjid"), jid},
+                         {QStringLiteral("password"), password},
+                         {QStringLiteral("password-verify"), password}});
+}
+
+bool CXmppAdmin::SetAccountPassword(const QString& memberId, const QString& password) {
+    if (auto e = Svc::CheckPassword(password); e.IsError())
+        return Fail(e);
+    return AdminCommand(QStringLiteral("http://jabber.org/protocol/admin#change-user-password"),
+                        {{QStringLiteral("accountjid"), Xmpp::BareJid(memberId, m_location.domain)},
+                         {QStringLiteral("password"), password}});
+}
+
+bool CXmppAdmin::DeleteAccount(const QString& memberId) {
+    return AdminCommand(QStringLiteral("http://jabber.org/protocol/admin#delete-user"),
+                        {{QStringLiteral("accountjids"),
+                          Xmpp::BareJid(memberId, m_location.domain)}});
+}

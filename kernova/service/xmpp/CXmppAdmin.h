@@ -1,8 +1,9 @@
 // Administration of the directory on an XMPP server: an administrator's session that keeps the
 // directory node (creating it when missing: open to read, only its owner publishes) and
 // publishes members, groups with their memberships, and roles as its items. Members learn of
-// every change through the node's notifications. Accounts and passwords are the server's
-// business (its own tools or registration); this class maintains only the directory.
+// every change through the node's notifications. Accounts and passwords go through the
+// server's administrative commands (XEP-0133: add-user, change-user-password, delete-user),
+// which the server must offer to its administrators (prosody: the "admin_adhoc" module).
 #pragma once
 
 #include "kernova/service/CServiceError.h"
@@ -37,6 +38,11 @@ public:
                        const QString& name);
     bool AddRole(int role, const QString& name);
 
+    // ---- Accounts (the server's administrative commands) ----
+    bool CreateAccount(const QString& memberId, const QString& password);
+    bool SetAccountPassword(const QString& memberId, const QString& password);
+    bool DeleteAccount(const QString& memberId);
+
     // Publishes a whole directory at once, every bucket in flight together (large
     // organisations, benchmarks).
     bool PublishAll(const QList<SvcMember>& members, const QList<Xmpp::DirectoryGroup>& groups,
@@ -54,6 +60,8 @@ private:
     XmppNode PublishRequest(const QString& itemId, const XmppNode& payload) const;
     XmppNode RetractRequest(const QString& itemId) const;
     bool EnsureNode();
+    // Runs an administrative command of the server with the given form fields.
+    bool AdminCommand(const QString& node, const QList<std::pair<QString, QString>>& fields);
     // Republishes the bucket holding the group (or these records) with it.
     bool PublishGroup(const Xmpp::DirectoryGroup& group);
     bool PublishMembers(int bucket, const QList<SvcMember>& members);

@@ -113,7 +113,7 @@ bool CProsodyServer::WriteConfig() {
              .arg(LuaString(AdminId() + QLatin1Char('@') + m_options.domain));
     // No rate limits: a test logs on many members at once.
     c += QStringLiteral("modules_enabled = { \"roster\", \"saslauth\", \"tls\", \"disco\", "
-                        "\"ping\", \"posix\", \"offline\" }\n");
+                        "\"ping\", \"posix\", \"offline\", \"admin_adhoc\" }\n");
     c += QStringLiteral("modules_disabled = { \"s2s\" }\n");
     c += QStringLiteral("authentication = \"internal_hashed\"\n");
     // SQLite: the file store rewrites a whole publish-subscribe node (and an offline queue) on

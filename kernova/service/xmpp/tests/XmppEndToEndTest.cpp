@@ -114,6 +114,64 @@ TEST_F(XmppEndToEnd, TheScriptedPeerRunsItsCommandsOnTheNetworkService) {
         5000));
 }
 
+// zeltactl's administration commands on the server, as its administrator: accounts through the
+// server's administrative commands, members and groups through the directory node.
+TEST_F(XmppEndToEnd, AdministrationCommandsActOnTheServer) {
+    auto a = LogOn(QStringLiteral("a"));
+    svctest::EventLog aEvents(a.get());
+    QTemporaryDir home;
+    std::string lastError;
+    auto ctl = [&](const QStringList& args, QString* output = nullptr) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("ZELTA_SERVICE"), server.Location().ToString());
+        env.insert(QStringLiteral("ZELTA_ADMIN_ID"), server.AdminId());
+        env.insert(QStringLiteral("ZELTA_ADMIN_PASSWORD"), server.AdminPassword());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        p.setProcessEnvironment(env);
+        p.start(OutDir() + QStringLiteral("/zeltactl"), args);
+        // The event loop runs meanwhile: a's stream takes the directory's notifications.
+        (void)QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 30000);
+        if (output)
+            *output = QString::fromUtf8(p.readAllStandardOutput());
+        lastError = p.readAllStandardError().toStdString();
+        return p.exitCode();
+    };
+    ASSERT_EQ(ctl({"member", "add", "e", "--password", "pw-e-1", "--family", "江藤", "--first",
+                   "英二"}),
+              0)
+        << lastError;
+    ASSERT_EQ(ctl({"membership", "add", "g1", "e", "--role", "1"}), 0) << lastError;
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("member-added e")));
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("group-member-added g1 e")));
+    EXPECT_EQ(a->GetMember(QStringLiteral("e"))->DisplayName(), QStringLiteral("江藤  英二"));
+
+    // The account is real: e logs on, then with the new password only.
+    auto e = Client(QStringLiteral("e"));
+    EXPECT_TRUE(e->Logon(QStringLiteral("e"), QStringLiteral("pw-e-1")))
+        << e->LastError().EnglishText().toStdString();
+    e->Logoff();
+    ASSERT_EQ(ctl({"member", "password", "e", "pw-e-2"}), 0) << lastError;
+    EXPECT_FALSE(e->Logon(QStringLiteral("e"), QStringLiteral("pw-e-1")));
+    EXPECT_EQ(e->LastError().code(), CServiceError::BadLogon);
+    EXPECT_TRUE(e->Logon(QStringLiteral("e"), QStringLiteral("pw-e-2")));
+    e->Logoff();
+
+    QString listing;
+    ASSERT_EQ(ctl({"list"}, &listing), 0) << lastError;
+    EXPECT_TRUE(listing.contains(QStringLiteral("e\t江藤  英二"))) << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral("- e\t"))) << listing.toStdString();
+
+    // A member already there is refused, and nothing changes.
+    EXPECT_EQ(ctl({"member", "add", "a", "--password", "whatever"}), 1);
+    EXPECT_NE(lastError.find("member already exists: a"), std::string::npos) << lastError;
+    EXPECT_TRUE(a->Logon(QStringLiteral("a"), xmpptest::Password(QStringLiteral("a"))))
+        << "the existing account keeps its password";
+    ASSERT_EQ(ctl({"member", "remove", "e"}), 0) << lastError;
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("member-removed e")));
+    EXPECT_FALSE(e->Logon(QStringLiteral("e"), QStringLiteral("pw-e-2")));
+}
+
 // What scripts/run.sh --network starts: the demo organisation on a private server of its own,
 // its peers over XMPP, and the program logged on as the demo user.
 TEST(XmppDemo, TheNetworkDemoRunsItsOrganisationOnAServerOfItsOwn) {
