@@ -44,8 +44,6 @@ const char16_t* U16(const QString& s) {
 const QString kPresetFile = QStringLiteral("Preset.zin");
 // The origin word of a message started in this window.
 constexpr uint32_t kMessageFromIMWindow = 5;
-// The chat module's request to forget every member's own tone.
-constexpr int32_t kChatClearAllTones = 3;
 const QString kWebSite = QStringLiteral("https://www.tovar.example/zelta/");
 
 // Pointers to the strings of a list, valid while the list lives.
@@ -308,7 +306,7 @@ void CAvalinApp::ApplyOptions(int group, bool reset) {
         if (Obrix().Begin) {
             Obrix().Begin(ObrixModule::Message, MessageBegin::ClearAllTones, 0);
             if (IsChatPresent())
-                Obrix().Begin(ObrixModule::Chat, kChatClearAllTones, 0);
+                Obrix().Begin(ObrixModule::Chat, ChatBegin::ClearAllTones, 0);
         }
         break;
     case 1:
@@ -375,7 +373,9 @@ void CAvalinApp::SoundChanged(const QString& memberId, const QString& path) {
     }
     if (IsChatPresent()) {
         tagCHATBEGINTONE chat{U16(memberId), U16(path)};
-        Obrix().Begin(ObrixModule::Chat, ChatBegin::MemberTone, intptr_t(&chat));
+        Obrix().Begin(ObrixModule::Chat,
+                      path.isEmpty() ? ChatBegin::ClearMemberTone : ChatBegin::MemberTone,
+                      intptr_t(&chat));
     }
 }
 

@@ -399,6 +399,7 @@ TEST_F(AvalinWindowTest, DefaultThenOkResetsTheLayoutAndTonesButOkAloneNeverDoes
 }
 
 TEST_F(AvalinWindowTest, SoundWindowOkSetsOrClearsTheEntryAndTellsTheOtherModules) {
+    ScriptedCore::SetModulePresent(ObrixModule::Chat, true);
     ScriptedCore::AddMember(u"aoki"_qs, u"青木"_qs, QString(), QString());
     LogOn();
     const QString wav = root.filePath(u"aoki.WAV"_qs);
@@ -421,7 +422,8 @@ TEST_F(AvalinWindowTest, SoundWindowOkSetsOrClearsTheEntryAndTellsTheOtherModule
     ASSERT_NE(app->Sounds().GetIMSndData(u"aoki"_qs), nullptr);
     EXPECT_EQ(app->Sounds().GetIMSndData(u"aoki"_qs)->GetPath(), wav);
     EXPECT_TRUE(QFile::exists(CIMSndInfo::FilePath()));
-    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList{"Begin\t4\t8\t1"});
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs),
+              (QStringList{"Begin\t4\t8\t1", "Begin\t5\t1\t1"}));
     QApplication::processEvents();
 
     // Cleared: unchecking deletes the entry even with a path shown.
@@ -433,7 +435,8 @@ TEST_F(AvalinWindowTest, SoundWindowOkSetsOrClearsTheEntryAndTellsTheOtherModule
     ScriptedCore::ClearCalls();
     dlg->accept();
     EXPECT_EQ(app->Sounds().GetIMSndData(u"aoki"_qs), nullptr);
-    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs), QStringList{"Begin\t4\t9\t1"});
+    EXPECT_EQ(ScriptedCore::CallsOf(u"Begin"_qs),
+              (QStringList{"Begin\t4\t9\t1", "Begin\t5\t2\t1"}));
     QApplication::processEvents();
 
     // Gone: the core no longer knows the member; only a warning.
