@@ -76,7 +76,7 @@ CTrovaneFindDialog::CTrovaneFindDialog(CTrovaneStore& store, void* resources, ui
         matchLayout->addWidget(m_matches[i]);
     }
     m_matches[CTrovaneFinder::MatchAny]->setChecked(true);
-    auto* checks = new QGridLayout;
+    auto* checks = new QVBoxLayout;
     m_wordByWord = new QCheckBox(Text(467), this);
     m_caseSensitive = new QCheckBox(Text(468), this);
     m_useDate = new QCheckBox(Text(469), this);
@@ -90,12 +90,15 @@ CTrovaneFindDialog::CTrovaneFindDialog(CTrovaneStore& store, void* resources, ui
     m_date->setEnabled(false);
     connect(m_useDate, &QCheckBox::toggled, m_dateMode, &QWidget::setEnabled);
     connect(m_useDate, &QCheckBox::toggled, m_date, &QWidget::setEnabled);
-    checks->addWidget(m_wordByWord, 0, 0, 1, 3);
-    checks->addWidget(m_caseSensitive, 1, 0, 1, 3);
-    checks->addWidget(m_useDate, 2, 0);
-    checks->addWidget(m_date, 2, 1);
-    checks->addWidget(m_dateMode, 2, 2);
-    checks->setRowStretch(3, 1);
+    checks->addWidget(m_wordByWord);
+    checks->addWidget(m_caseSensitive);
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(m_useDate);
+    dateRow->addWidget(m_date);
+    dateRow->addWidget(m_dateMode);
+    dateRow->addStretch(1);
+    checks->addLayout(dateRow);
+    checks->addStretch(1);
     options->addWidget(targetBox);
     options->addWidget(matchBox);
     options->addLayout(checks, 1);
