@@ -6,12 +6,56 @@
 #include <QHeaderView>
 #include <QResizeEvent>
 
+#include "obrix/CResourceLoader.h"
+
+#include <QPainter>
+
 namespace {
 const QString kDefaultSizes = QStringLiteral("100:100:100");
+constexpr uint32_t kSortArrows = 101; // 8 x 8: up (ascending), down (descending)
+
+// The header with the sort arrow of the resource module at the right of the sorted column.
+class CSortHeader : public QHeaderView {
+public:
+    CSortHeader(const QList<QPixmap>& arrows, QWidget* parent)
+        : QHeaderView(Qt::Horizontal, parent), m_arrows(arrows) {
+        setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        if (logicalIndex != sortIndicatorSection() || m_arrows.size() < 2)
+            return;
+        const QPixmap& arrow = m_arrows[sortIndicatorOrder() == Qt::AscendingOrder ? 0 : 1];
+        const QSize size = arrow.deviceIndependentSize().toSize();
+        // The style leaves the painter clipped and blended for its own drawing.
+        painter->save();
+        painter->setClipRect(rect);
+        painter->setOpacity(1);
+        painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter->drawPixmap(QPoint(rect.right() - size.width() - 6,
+                                   rect.top() + (rect.height() - size.height()) / 2),
+                            arrow);
+        painter->restore();
+    }
+    QSize sectionSizeFromContents(int logicalIndex) const override {
+        // Room for the arrow beside the caption.
+        return QHeaderView::sectionSizeFromContents(logicalIndex) + QSize(14, 0);
+    }
+
+private:
+    QList<QPixmap> m_arrows;
+};
+
 } // namespace
 
-CMessageList::CMessageList(CMessageListModel* model, QWidget* parent)
+CMessageList::CMessageList(CMessageListModel* model, void* resources, QWidget* parent)
     : QTreeView(parent), m_model(model) {
+    const QList<QPixmap> arrows =
+        CResourceLoader::LoadBitmapTiles(resources, kSortArrows, devicePixelRatioF());
+    if (arrows.size() >= 2)
+        setHeader(new CSortHeader(arrows, this));
     setModel(model);
     setRootIsDecorated(false);
     setItemsExpandable(false);
@@ -21,7 +65,8 @@ CMessageList::CMessageList(CMessageListModel* model, QWidget* parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setTextElideMode(Qt::ElideRight);
     header()->setSectionsClickable(true);
-    header()->setSortIndicatorShown(true);
+    // The drawn arrow stands in for the style's own mark when the resource module has one.
+    header()->setSortIndicatorShown(arrows.size() < 2);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     connect(header(), &QHeaderView::sectionResized, this, [this] {

@@ -11,7 +11,8 @@ class CMessageList : public QTreeView {
     Q_OBJECT
 
 public:
-    explicit CMessageList(CMessageListModel* model, QWidget* parent = nullptr);
+    // resources: the module whose bitmap 101 holds the header's sort arrows (up, down).
+    CMessageList(CMessageListModel* model, void* resources, QWidget* parent = nullptr);
 
     QList<int> SelectedRows() const;
     // Column widths as "w:w:w" and back; a value that does not fit leaves the widths alone.

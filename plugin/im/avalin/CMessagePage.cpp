@@ -24,7 +24,7 @@ CMessagePage::CMessagePage(const CObrixTable& core, void* resources, int32_t box
                                                        : AvalinRes::TextToColumn),
                         text(AvalinRes::TextDateColumn)});
     m_model.SetYesterdayText(text(AvalinRes::TextYesterday));
-    m_list = new CMessageList(&m_model, this);
+    m_list = new CMessageList(&m_model, resources, this);
     m_list->setObjectName(box == ObrixBox::Received ? QStringLiteral("NewMessageList")
                                                     : QStringLiteral("SendMessageList"));
     auto* layout = new QVBoxLayout(this);
