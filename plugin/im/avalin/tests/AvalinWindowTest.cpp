@@ -319,6 +319,12 @@ intptr_t SendOk(QWidget* page) {
 }
 
 TEST_F(AvalinWindowTest, OptionPagesRefuseValuesOutOfRangeAndStoreWhatTheyTake) {
+    // Logged off, the sheet gets no pages of this plug-in.
+    ScriptedCore::SetLogonState(ObrixLogon::LoggedOff);
+    app->OnBeginOption();
+    EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("AddOptionPage")).isEmpty());
+    EXPECT_EQ(app->GeneralPage(), nullptr);
+    app->OnKillOption();
     LogOn();
     app->OnBeginOption();
     ASSERT_EQ(ScriptedCore::CallsOf(QStringLiteral("AddOptionPage")).size(), 1);
