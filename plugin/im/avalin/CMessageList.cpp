@@ -139,6 +139,13 @@ void CMessageList::ShowSortMark() {
 }
 
 void CMessageList::contextMenuEvent(QContextMenuEvent* event) {
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // From the keyboard the menu opens at the current row, not where the mouse rests.
+        const QRect row = visualRect(currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+        emit ContextMenuWanted(viewport()->mapToGlobal(at));
+        return;
+    }
     const QModelIndex at = indexAt(viewport()->mapFromGlobal(event->globalPos()));
     if (at.isValid() && !selectionModel()->isRowSelected(at.row(), {}))
         selectionModel()->select(at, QItemSelectionModel::ClearAndSelect |
