@@ -41,8 +41,9 @@ void COptionSheet::AddPage(QWidget* page) {
         if (existing == page)
             return;
     m_pages.append(page);
+    // The tab widget shows the current page and hides the others; a page shown here would be
+    // drawn over the current one.
     m_tabs->addTab(page, page->windowTitle());
-    page->show();
     if (m_current < 0)
         m_current = m_tabs->currentIndex();
 }

@@ -86,6 +86,15 @@ TEST(OptionSheet, PagesGetOkDefaultAndLeaveAndARefusingPageKeepsItselfShown) {
     EXPECT_EQ(sheet.CurrentPage(), &two);
     EXPECT_EQ(CRecordingPage::Seen(), (QStringList{"one leave", "one ok", "two ok"}));
 
+    // Only the current page is shown, also when a page had been shown before it came.
+    CRecordingPage three("three");
+    three.show();
+    sheet.AddPage(&three);
+    sheet.show();
+    EXPECT_TRUE(two.isVisible());
+    EXPECT_FALSE(one.isVisible());
+    EXPECT_FALSE(three.isVisible());
+
     // Closing hands the pages back: they outlive the sheet.
     QPointer<CRecordingPage> alive(&one);
     sheet.reject();
