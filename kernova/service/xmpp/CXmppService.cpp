@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcXmpp, "zelta.xmpp")
@@ -285,7 +286,18 @@ void CXmppService::SendSubscriptionSlice() {
         m_subscribeTimer->setSingleShot(true);
         connect(m_subscribeTimer, &QTimer::timeout, this, &CXmppService::SendSubscriptionSlice);
     }
-    m_subscribeTimer->start(kSubscribePauseMs);
+    // The next slice goes once the server has worked through this one (it answers the ping
+    // after the stanzas before it): a slow server sets the pace, and never has more than one
+    // slice of this client's requests ahead of everybody's messages.
+    XmppNode ping(QStringLiteral("iq"));
+    ping.SetAttr(QStringLiteral("type"), QStringLiteral("get"));
+    ping.SetAttr(QStringLiteral("to"), m_location.domain);
+    ping.Add(QStringLiteral("ping"), QStringLiteral("urn:xmpp:ping"));
+    QPointer<QTimer> timer = m_subscribeTimer;
+    m_link.Request(ping, [timer](const XmppNode& answer) {
+        if (timer && !answer.IsNull())
+            timer->start(kSubscribePauseMs);
+    });
 }
 
 void CXmppService::OnClosed(CXmppLink::Failure failure, const QString& detail) {

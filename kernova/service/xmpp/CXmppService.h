@@ -112,8 +112,9 @@ private:
     void HandleBounce(const XmppNode& stanza, const QString& fromId);
     void Emit(const QList<CXmppDirectory::Change>& changes);
     // Asks every directory member not yet subscribed to for its presence. The requests go out
-    // a slice at a time: a member's first log-on asks everyone at once, and the server keeps
-    // each answer in the roster, so a burst of thousands would hold the server up for everyone.
+    // a slice at a time, the next once the server has answered a ping sent after the last: a
+    // member's first log-on asks everyone at once, and the server writes each request to two
+    // rosters, so a burst of thousands would hold the server up for everyone.
     void SubscribeToMembers();
     void SendSubscriptionSlice();
     void AnnounceOwnPresence();
