@@ -13,6 +13,12 @@ constexpr uint32_t kFilterText = 1142;
 constexpr uint32_t kAllFilesText = 1139;
 constexpr uint32_t kExportTitleText = 1143;
 constexpr uint32_t kImportTitleText = 1144;
+constexpr uint32_t kLookInText = 1163;
+constexpr uint32_t kFileNameText = 1164;
+constexpr uint32_t kFileTypeText = 1165;
+constexpr uint32_t kSaveText = 1166;
+constexpr uint32_t kOpenText = 1167;
+constexpr uint32_t kCancelText = 1094;
 
 QFileDialog* Make(void* resources, QWidget* parent, uint32_t title) {
     auto* dialog = new QFileDialog(parent, CResourceLoader::LoadString(resources, title));
@@ -22,7 +28,19 @@ QFileDialog* Make(void* resources, QWidget* parent, uint32_t title) {
     dialog->selectFile(QStringLiteral("ExportFile.zdc"));
     // The same widgets on every desktop, with the core's texts.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    const auto text = [resources](uint32_t id) {
+        return CResourceLoader::LoadString(resources, id);
+    };
+    dialog->setLabelText(QFileDialog::LookIn, text(kLookInText));
+    dialog->setLabelText(QFileDialog::FileName, text(kFileNameText));
+    dialog->setLabelText(QFileDialog::FileType, text(kFileTypeText));
     return dialog;
+}
+
+// Set last: changing the accept mode puts the buttons' own texts back.
+void SetButtons(QFileDialog* dialog, void* resources, uint32_t accept) {
+    dialog->setLabelText(QFileDialog::Accept, CResourceLoader::LoadString(resources, accept));
+    dialog->setLabelText(QFileDialog::Reject, CResourceLoader::LoadString(resources, kCancelText));
 }
 
 QString Run(QFileDialog* made) {
@@ -38,6 +56,7 @@ QFileDialog* MakeExportDialog(void* resources, QWidget* parent) {
     QFileDialog* dialog = Make(resources, parent, kExportTitleText);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
+    SetButtons(dialog, resources, kSaveText);
     return dialog;
 }
 
@@ -46,6 +65,7 @@ QFileDialog* MakeImportDialog(void* resources, QWidget* parent) {
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setOption(QFileDialog::ReadOnly, false);
+    SetButtons(dialog, resources, kOpenText);
     return dialog;
 }
 

@@ -65,6 +65,10 @@ void CTrovaneThreadDialog::Open(uint32_t localNumber) {
     m_rebuilding = true;
     m_model->Tree().Open(localNumber);
     ExpandAsTree();
+    // The send time is shown whole in the locale's form, however wide that is.
+    m_view->resizeColumnToContents(2);
+    if (m_view->header()->sectionSize(2) < kWidths[2])
+        m_view->header()->resizeSection(2, kWidths[2]);
     const QModelIndex index = m_model->IndexOf(localNumber);
     if (index.isValid()) {
         m_view->setCurrentIndex(index);
