@@ -25,7 +25,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
-#include <QStackedWidget>
 #include <QUrl>
 
 #include <cstdlib>
@@ -260,13 +259,6 @@ void CAvalinApp::OnBeginOption() {
     HWND pages[2] = {m_generalPage, m_statusPage};
     if (Obrix().AddOptionPage)
         Obrix().AddOptionPage(pages, 2);
-    // The sheet shows every page it takes; only the page of the current tab may stay shown,
-    // or the pages would be drawn over each other.
-    for (QWidget* page : pages) {
-        if (auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget());
-            stack && stack->currentWidget() != page)
-            page->hide();
-    }
 }
 
 void CAvalinApp::OnKillOption() {
