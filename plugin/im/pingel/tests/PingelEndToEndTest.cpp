@@ -45,11 +45,12 @@ protected:
         ASSERT_TRUE(admin.AddMembership(u"g2"_qs, u"b"_qs, 0, u"北村(開発)"_qs));
 
         // The window stays open, so that every line of the run is in it for the screenshot.
-        const QString settings = m_run->UserDir() + u"settings/IM/7.ini"_qs;
+        // The core keeps module 7's section S in the section "IM/S" of settings/Set/7.ini.
+        const QString settings = m_run->UserDir() + u"settings/Set/7.ini"_qs;
         QDir().mkpath(QFileInfo(settings).absolutePath());
         QFile ini(settings);
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Close]\nEnable=0\n");
+        ini.write("[IM/Close]\nEnable=0\n");
         ini.close();
 
         m_witnessLog = m_run->Root() + u"/witness.log"_qs;
