@@ -111,10 +111,10 @@ void CGeneralPage::ShowKind() {
 int CGeneralPage::OnOptionOK() {
     const bool network = m_kind->currentIndex() == Network;
     const QString host = m_host->text().trimmed();
-    if (network && (host.isEmpty() || host.contains(QLatin1Char('/')) ||
-                    host.contains(QLatin1Char(' ')))) {
-        m_error->setText(CResourceLoader::LoadString(m_core.IMResHandle(),
-                                                     KernovaText::ServiceHostMissing));
+    if (network &&
+        (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char(' ')))) {
+        m_error->setText(
+            CResourceLoader::LoadString(m_core.IMResHandle(), KernovaText::ServiceHostMissing));
         m_error->show();
         m_host->setFocus();
         return 0;

@@ -26,12 +26,10 @@ public:
     bool RenameGroup(const QString& id, const QString& name) override {
         return m_admin.RenameGroup(id, name);
     }
-    bool AddMembership(const QString& g, const QString& m, int role,
-                       const QString& name) override {
+    bool AddMembership(const QString& g, const QString& m, int role, const QString& name) override {
         return m_admin.AddMembership(g, m, role, name);
     }
-    bool SetMembership(const QString& g, const QString& m, int role,
-                       const QString& name) override {
+    bool SetMembership(const QString& g, const QString& m, int role, const QString& name) override {
         return m_admin.SetMembership(g, m, role, name);
     }
     bool RemoveMembership(const QString& g, const QString& m) override {
@@ -109,12 +107,10 @@ public:
     bool RenameGroup(const QString& id, const QString& name) override {
         return Done(m_admin.RenameGroup(id, name));
     }
-    bool AddMembership(const QString& g, const QString& m, int role,
-                       const QString& name) override {
+    bool AddMembership(const QString& g, const QString& m, int role, const QString& name) override {
         return Done(m_admin.AddMembership(g, m, role, name));
     }
-    bool SetMembership(const QString& g, const QString& m, int role,
-                       const QString& name) override {
+    bool SetMembership(const QString& g, const QString& m, int role, const QString& name) override {
         return Done(m_admin.SetMembership(g, m, role, name));
     }
     bool RemoveMembership(const QString& g, const QString& m) override {
@@ -161,9 +157,8 @@ std::unique_ptr<CAdminBackend> CAdminBackend::Network(const QString& location,
     QString why;
     const auto parsed = CXmppLocation::Parse(location, &why);
     if (!parsed)
-        throw CCtlError::Usage(QStringLiteral("サービスの場所が正しくありません: %1 (%2)")
-                                   .arg(location, why),
-                               QStringLiteral("unusable service location: %1 (%2)")
-                                   .arg(location, why));
+        throw CCtlError::Usage(
+            QStringLiteral("サービスの場所が正しくありません: %1 (%2)").arg(location, why),
+            QStringLiteral("unusable service location: %1 (%2)").arg(location, why));
     return std::make_unique<CNetworkBackend>(*parsed, adminId, adminPassword);
 }

@@ -1,10 +1,10 @@
 #include "tools/zeltactl/CDemoCommand.h"
 
+#include "kernova/service/xmpp/testing/CProsodyServer.h"
 #include "tools/zeltactl/CCommandArgs.h"
 #include "tools/zeltactl/CCtlError.h"
 #include "tools/zeltactl/CDemoOrganisation.h"
 #include "tools/zeltactl/CDemoPeer.h"
-#include "kernova/service/xmpp/testing/CProsodyServer.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -75,9 +75,10 @@ int CDemoCommand::Run(const QStringList& words) {
     QTemporaryDir state;
     if (network) {
         if (!CProsodyServer::Available())
-            throw CCtlError(CCtlError::Failed,
-                            QStringLiteral("prosody がありません (scripts/bootstrap.sh で入ります)"),
-                            QStringLiteral("prosody is not installed (scripts/bootstrap.sh)"));
+            throw CCtlError(
+                CCtlError::Failed,
+                QStringLiteral("prosody がありません (scripts/bootstrap.sh で入ります)"),
+                QStringLiteral("prosody is not installed (scripts/bootstrap.sh)"));
         if (!server.Start())
             throw CCtlError(CCtlError::Failed,
                             QStringLiteral("XMPP サーバーを起動できません: %1").arg(server.Error()),
@@ -129,8 +130,8 @@ int CDemoCommand::Run(const QStringList& words) {
     const QStringList ids = CDemoOrganisation::PeerIds();
     std::vector<std::unique_ptr<CDemoPeer>> peers;
     for (int i = 0; i < ids.size(); ++i) {
-        peers.push_back(std::make_unique<CDemoPeer>(location, state.path(), ids[i], ids, pace,
-                                                    m_out));
+        peers.push_back(
+            std::make_unique<CDemoPeer>(location, state.path(), ids[i], ids, pace, m_out));
         peers.back()->SetGreeter(i == 0);
         // Not all at once: a living organisation comes on line one by one.
         peers.back()->Start(200 + 400 * i);

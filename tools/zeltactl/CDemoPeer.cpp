@@ -43,8 +43,7 @@ QString Html(const QString& text) {
 CDemoPeer::CDemoPeer(const QString& location, const QString& stateDir, const QString& memberId,
                      const QStringList& peers, double pace, QTextStream& out, QObject* parent)
     : QObject(parent), m_service(Svc::CreateService(location, stateDir)), m_member(memberId),
-      m_peers(peers.begin(), peers.end()),
-      m_pace(pace), m_out(out),
+      m_peers(peers.begin(), peers.end()), m_pace(pace), m_out(out),
       m_random(quint32(qHash(memberId)) ^ quint32(QDateTime::currentMSecsSinceEpoch())) {
     connect(m_service.get(), &CMessagingService::MessageArrived, this, &CDemoPeer::OnMessage);
     connect(m_service.get(), &CMessagingService::ChatInvited, this,

@@ -70,11 +70,10 @@ QStringList SplitList(const QStringList& values) {
 
 } // namespace
 
-CPeerScript::CPeerScript(const QString& location, const QString& stateDir,
-                         const QString& memberId, const QString& password, QTextStream& out,
-                         QTextStream& err)
-    : m_service(Svc::CreateService(location, stateDir)), m_member(memberId),
-      m_password(password), m_out(out), m_err(err) {
+CPeerScript::CPeerScript(const QString& location, const QString& stateDir, const QString& memberId,
+                         const QString& password, QTextStream& out, QTextStream& err)
+    : m_service(Svc::CreateService(location, stateDir)), m_member(memberId), m_password(password),
+      m_out(out), m_err(err) {
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, [this] {
         const QString event = m_wait ? m_wait->event : QString();

@@ -165,9 +165,8 @@ int RunPeer(const QString& dir, QStringList words, QTextStream& out, QTextStream
 
     // A network peer keeps what the server does not (received messages until stored, sent
     // messages with their receipts) where zeltactl keeps its data, one file per member.
-    const QString state =
-        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-        QStringLiteral("/Tovar/zeltactl/xmpp");
+    const QString state = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                          QStringLiteral("/Tovar/zeltactl/xmpp");
     CPeerScript peer(dir, state, *id, *password, out, err);
     if (heartbeat) {
         const int interval = CCommandArgs::ToInt(QStringLiteral("--heartbeat"), *heartbeat);
@@ -209,9 +208,8 @@ int main(int argc, char** argv) {
         // U+FFFD there.
         for (int i = 1; i < argc; ++i)
             if (!Svc::IsValidUtf8(argv[i]))
-                throw CCtlError::Usage(
-                    QStringLiteral("引数 %1 が UTF-8 ではありません").arg(i),
-                    QStringLiteral("argument %1 is not UTF-8").arg(i));
+                throw CCtlError::Usage(QStringLiteral("引数 %1 が UTF-8 ではありません").arg(i),
+                                       QStringLiteral("argument %1 is not UTF-8").arg(i));
         // Options of zeltactl itself come before the command.
         QString dir;
         while (!words.isEmpty() && words[0].startsWith(QLatin1String("-"))) {

@@ -68,18 +68,17 @@ bool CXmppAdmin::Connect(const QString& adminId, const QString& password, int ti
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     QObject::disconnect(&m_link, nullptr, &loop, nullptr);
     if (!m_link.IsOpen())
-        return Fail(failure == CXmppLink::Failure::BadLogon
-                        ? CServiceError(CServiceError::BadLogon)
-                    : failure == CXmppLink::Failure::BadCertificate
-                        ? CServiceError(CServiceError::BadCertificate, m_location.domain)
-                    : failure == CXmppLink::Failure::None
-                        ? CServiceError(CServiceError::NoAnswer, QStringLiteral("%1:%2")
-                                                                     .arg(m_location.host)
-                                                                     .arg(m_location.port))
-                        : CServiceError(CServiceError::Unreachable, QStringLiteral("%1:%2 %3")
-                                                                        .arg(m_location.host)
-                                                                        .arg(m_location.port)
-                                                                        .arg(detail)));
+        return Fail(
+            failure == CXmppLink::Failure::BadLogon ? CServiceError(CServiceError::BadLogon)
+            : failure == CXmppLink::Failure::BadCertificate
+                ? CServiceError(CServiceError::BadCertificate, m_location.domain)
+            : failure == CXmppLink::Failure::None
+                ? CServiceError(CServiceError::NoAnswer,
+                                QStringLiteral("%1:%2").arg(m_location.host).arg(m_location.port))
+                : CServiceError(CServiceError::Unreachable, QStringLiteral("%1:%2 %3")
+                                                                .arg(m_location.host)
+                                                                .arg(m_location.port)
+                                                                .arg(detail)));
     return EnsureNode();
 }
 
@@ -434,10 +433,10 @@ bool CXmppAdmin::AdminCommand(const QString& node,
     XmppNode submit(QStringLiteral("iq"));
     submit.SetAttr(QStringLiteral("type"), QStringLiteral("set"));
     submit.SetAttr(QStringLiteral("to"), m_location.domain);
-    XmppNode& command = submit.Add(QStringLiteral("command"), kNsCommands)
-                            .SetAttr(QStringLiteral("node"), node)
-                            .SetAttr(QStringLiteral("sessionid"),
-                                     form->Attr(QStringLiteral("sessionid")));
+    XmppNode& command =
+        submit.Add(QStringLiteral("command"), kNsCommands)
+            .SetAttr(QStringLiteral("node"), node)
+            .SetAttr(QStringLiteral("sessionid"), form->Attr(QStringLiteral("sessionid")));
     XmppNode& x = command.Add(QStringLiteral("x"), Xmpp::kNsDataForms)
                       .SetAttr(QStringLiteral("type"), QStringLiteral("submit"));
     AddField(x, QStringLiteral("FORM_TYPE"), QStringLiteral("http://jabber.org/protocol/admin"));
@@ -475,7 +474,7 @@ bool CXmppAdmin::SetAccountPassword(const QString& memberId, const QString& pass
 }
 
 bool CXmppAdmin::DeleteAccount(const QString& memberId) {
-    return AdminCommand(QStringLiteral("http://jabber.org/protocol/admin#delete-user"),
-                        {{QStringLiteral("accountjids"),
-                          Xmpp::BareJid(memberId, m_location.domain)}});
+    return AdminCommand(
+        QStringLiteral("http://jabber.org/protocol/admin#delete-user"),
+        {{QStringLiteral("accountjids"), Xmpp::BareJid(memberId, m_location.domain)}});
 }

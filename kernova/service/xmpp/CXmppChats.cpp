@@ -34,7 +34,8 @@ QString ResourceOfJid(const QString& jid) {
 
 bool HasStatus(const XmppNode& x, const char* code) {
     for (const XmppNode& c : x.children)
-        if (c.name == QStringLiteral("status") && c.Attr(QStringLiteral("code")) == QLatin1String(code))
+        if (c.name == QStringLiteral("status") &&
+            c.Attr(QStringLiteral("code")) == QLatin1String(code))
             return true;
     return false;
 }
@@ -193,8 +194,9 @@ bool CXmppService::ConfigureRoom(int chat) {
         return Fail(CServiceError(CServiceError::NoAnswer, m_location.mucJid));
     }
     if (answer.Attr(QStringLiteral("type")) != QStringLiteral("result"))
-        return Fail(CServiceError(CServiceError::NoService,
-                                  QStringLiteral("%1 refused the room's settings").arg(RoomJid(chat))));
+        return Fail(
+            CServiceError(CServiceError::NoService,
+                          QStringLiteral("%1 refused the room's settings").arg(RoomJid(chat))));
     return true;
 }
 
@@ -215,10 +217,9 @@ void CXmppService::PostChatEvent(const ChatRoom& room, int type, const QString& 
     m.SetAttr(QStringLiteral("to"), room.room);
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     m.SetAttr(QStringLiteral("id"), id);
-    const QString text =
-        type == Svc::CHAT_TALK
-            ? Xmpp::PlainText(html)
-            : Svc::ChatNoticeText(type, DisplayNameOf(memberId), DisplayNameOf(otherId));
+    const QString text = type == Svc::CHAT_TALK ? Xmpp::PlainText(html)
+                                                : Svc::ChatNoticeText(type, DisplayNameOf(memberId),
+                                                                      DisplayNameOf(otherId));
     m.Add(QStringLiteral("body")).SetText(text);
     XmppNode& chat = m.Add(QStringLiteral("chat"), kNsChat);
     chat.SetAttr(QStringLiteral("type"), QString::number(type));
@@ -248,10 +249,9 @@ void CXmppService::ApplyChatEvent(int chat, int type, const QString& memberId,
         room.seen.insert(id);
     }
     const bool wasIn = ChatStateOf(room, m_user) == Svc::CHAT_IN;
-    const QString text =
-        type == Svc::CHAT_TALK
-            ? html
-            : Svc::ChatNoticeText(type, DisplayNameOf(memberId), DisplayNameOf(otherId));
+    const QString text = type == Svc::CHAT_TALK ? html
+                                                : Svc::ChatNoticeText(type, DisplayNameOf(memberId),
+                                                                      DisplayNameOf(otherId));
     room.events.append({++m_chatSeq, chat, type, memberId, text,
                         time.isValid() ? time : QDateTime::currentDateTimeUtc()});
     if (type == Svc::CHAT_NOTICE) {
@@ -267,8 +267,9 @@ void CXmppService::ApplyChatEvent(int chat, int type, const QString& memberId,
         room.parted = true;
         ExitRoom(room);
     }
-    const bool anyoneIn = std::any_of(room.members.begin(), room.members.end(),
-                                      [](const SvcChatMember& m) { return m.state == Svc::CHAT_IN; });
+    const bool anyoneIn =
+        std::any_of(room.members.begin(), room.members.end(),
+                    [](const SvcChatMember& m) { return m.state == Svc::CHAT_IN; });
     if (!anyoneIn && type >= Svc::CHAT_LEFT) {
         room.closed = true;
         ExitRoom(room);
@@ -317,8 +318,8 @@ void CXmppService::HandleRoomMessage(const XmppNode& stanza) {
                 return;
             }
             const XmppNode* marker = stanza.Child(QStringLiteral("chat"), kNsChat);
-            const bool timedOut = marker && marker->Attr(QStringLiteral("type")).toInt() ==
-                                                Svc::CHAT_TIMED_OUT;
+            const bool timedOut =
+                marker && marker->Attr(QStringLiteral("type")).toInt() == Svc::CHAT_TIMED_OUT;
             // Only the inviter hears of it: the inviter tells the room.
             PostChatEvent(*it, timedOut ? Svc::CHAT_TIMED_OUT : Svc::CHAT_DECLINED, who);
             return;
@@ -333,8 +334,8 @@ void CXmppService::HandleRoomMessage(const XmppNode& stanza) {
     QDateTime time;
     for (const XmppNode& c : stanza.children)
         if (c.name == QStringLiteral("delay") && c.ns == Xmpp::kNsDelay)
-            time = QDateTime::fromString(c.Attr(QStringLiteral("stamp")), Qt::ISODateWithMs)
-                       .toUTC();
+            time =
+                QDateTime::fromString(c.Attr(QStringLiteral("stamp")), Qt::ISODateWithMs).toUTC();
     const XmppNode* event = stanza.Child(QStringLiteral("chat"), kNsChat);
     if (!event) {
         // Another client's talk in the room.
@@ -363,8 +364,7 @@ void CXmppService::HandleRoomMessage(const XmppNode& stanza) {
         qCWarning(lcXmpp) << "Oversized chat talk refused in" << Xmpp::Bare(from);
         return;
     }
-    ApplyChatEvent(chat, kind, member, other, event->text, time,
-                   event->Attr(QStringLiteral("id")));
+    ApplyChatEvent(chat, kind, member, other, event->text, time, event->Attr(QStringLiteral("id")));
 }
 
 void CXmppService::HandleRoomPresence(const XmppNode& stanza) {

@@ -242,8 +242,8 @@ void CXmppDirectory::ApplyPresence(const QString& memberId, const Xmpp::Presence
         });
     if (allAlike) {
         // The first membership in directory order speaks for the previous status.
-        const auto first = std::min_element(
-            changed.begin(), changed.end(), [this](const auto& x, const auto& y) {
+        const auto first =
+            std::min_element(changed.begin(), changed.end(), [this](const auto& x, const auto& y) {
                 return GroupOrder(x.first->groupId) < GroupOrder(y.first->groupId);
             });
         const QString previous = first->first->presence.status;

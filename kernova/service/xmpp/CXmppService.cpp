@@ -217,9 +217,9 @@ void CXmppService::OnDirectoryLoaded(const XmppNode& answer) {
     if (m_phase != Phase::Loading)
         return;
     if (answer.Attr(QStringLiteral("type")) != QStringLiteral("result")) {
-        m_logonError = CServiceError(CServiceError::NoDirectory,
-                                     QStringLiteral("%1 / %2")
-                                         .arg(m_location.pubsubJid, m_location.directoryNode));
+        m_logonError = CServiceError(
+            CServiceError::NoDirectory,
+            QStringLiteral("%1 / %2").arg(m_location.pubsubJid, m_location.directoryNode));
         m_link.Close();
         SetPhase(Phase::Off);
         return;

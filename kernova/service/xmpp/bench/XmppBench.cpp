@@ -45,8 +45,9 @@ QString PeerId(int i) {
 class RawPeer : public QObject {
 public:
     RawPeer(const CXmppLocation& location, const QString& id) {
-        QObject::connect(&link, &CXmppLink::Opened, this,
-                         [this] { Announce({Svc::kStatusOn, {}, Svc::kColorOn}); });
+        QObject::connect(&link, &CXmppLink::Opened, this, [this] {
+            Announce({Svc::kStatusOn, {}, Svc::kColorOn});
+        });
         QObject::connect(&link, &CXmppLink::StanzaReceived, this, [this](const XmppNode& s) {
             if (s.name == QStringLiteral("presence") &&
                 s.Attr(QStringLiteral("type")) == QStringLiteral("subscribe")) {
@@ -115,8 +116,12 @@ int main(int argc, char** argv) {
         d.group.name = QStringLiteral("部署 %1").arg(g);
         d.group.position = g;
         for (int i = g * (kMembers / kGroups); i < (g + 1) * (kMembers / kGroups); ++i)
-            d.members.append({d.group.id, members[i].id, members[i].DisplayName(), 0,
-                              int(d.members.size()), {}});
+            d.members.append({d.group.id,
+                              members[i].id,
+                              members[i].DisplayName(),
+                              0,
+                              int(d.members.size()),
+                              {}});
         groups.append(d);
     }
     {
@@ -231,8 +236,7 @@ int main(int argc, char** argv) {
                 talk.push_back(double(heard - t0) / 1e6);
         }
         std::printf("chat talk latency (%d talks): median %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                    messages, Percentile(talk, 0.5), Percentile(talk, 0.99),
-                    Percentile(talk, 1.0));
+                    messages, Percentile(talk, 0.5), Percentile(talk, 0.99), Percentile(talk, 1.0));
     }
 
     // ---- 1,000 presence changes from 20 peers ----
@@ -259,13 +263,13 @@ int main(int argc, char** argv) {
         QTest::qWait(500);
         int seen = 0;
         QElapsedTimer clock;
-        QObject::connect(&o, &CXmppService::MemberPresenceChanged,
-                         [&](const QString&, const QString& member, const QString&,
-                             const SvcPresence& p) {
-                             if (member.startsWith(QLatin1Char('p')) &&
-                                 p.status.startsWith(QStringLiteral("会議")))
-                                 ++seen;
-                         });
+        QObject::connect(
+            &o, &CXmppService::MemberPresenceChanged,
+            [&](const QString&, const QString& member, const QString&, const SvcPresence& p) {
+                if (member.startsWith(QLatin1Char('p')) &&
+                    p.status.startsWith(QStringLiteral("会議")))
+                    ++seen;
+            });
         clock.start();
         for (int i = 0; i < changes; ++i)
             peers[size_t(i % kPeers)]->Announce(

@@ -365,8 +365,8 @@ QStringList Brief(const QList<SvcChatEvent>& events) {
 // Waits until the member's log of the chat reads as expected. The network back end hands
 // events on as the room delivers them, the user's own included, so every check waits.
 bool LogReads(CMessagingService* s, int chat, const QStringList& expected) {
-    const bool ok = QTest::qWaitFor([&] { return Brief(s->GetChatEvents(chat)) == expected; },
-                                    5000);
+    const bool ok =
+        QTest::qWaitFor([&] { return Brief(s->GetChatEvents(chat)) == expected; }, 5000);
     if (!ok)
         ADD_FAILURE() << s->GetUserID().toStdString() << " reads "
                       << Brief(s->GetChatEvents(chat)).join(QStringLiteral(", ")).toStdString();
@@ -380,7 +380,8 @@ TEST_P(ServiceContractTest, AChatFromCreationToTheLastLeaver) {
     QStringList invitations;
     QObject::connect(b.service.get(), &CMessagingService::ChatInvited,
                      [&](int chat, const QString& inviter, const QString& text) {
-                         invitations.append(QStringLiteral("%1 %2 %3").arg(chat).arg(inviter, text));
+                         invitations.append(
+                             QStringLiteral("%1 %2 %3").arg(chat).arg(inviter, text));
                      });
     const int chat = a->CreateChat(5);
     ASSERT_GT(chat, 0) << a->LastError().EnglishText().toStdString();

@@ -71,8 +71,8 @@ TEST_F(XmppEndToEnd, TheScriptedPeerRunsItsCommandsOnTheNetworkService) {
                {QStringLiteral("peer"), QStringLiteral("--id"), QStringLiteral("b"),
                 QStringLiteral("--password"), xmpptest::Password(QStringLiteral("b")),
                 QStringLiteral("send --to a --subject 報告 --body 完了しました --id p1"),
-                QStringLiteral("wait receipt --kind 1 --timeout 20"),
-                QStringLiteral("chat-create"), QStringLiteral("chat-invite a --text どうぞ"),
+                QStringLiteral("wait receipt --kind 1 --timeout 20"), QStringLiteral("chat-create"),
+                QStringLiteral("chat-invite a --text どうぞ"),
                 QStringLiteral("wait chat --type 2 --member a --timeout 20"),
                 QStringLiteral("chat-talk ようこそ"),
                 QStringLiteral("wait chat --type 0 --member a --timeout 20")});
@@ -137,9 +137,9 @@ TEST_F(XmppEndToEnd, AdministrationCommandsActOnTheServer) {
         lastError = p.readAllStandardError().toStdString();
         return p.exitCode();
     };
-    ASSERT_EQ(ctl({"member", "add", "e", "--password", "pw-e-1", "--family", "江藤", "--first",
-                   "英二"}),
-              0)
+    ASSERT_EQ(
+        ctl({"member", "add", "e", "--password", "pw-e-1", "--family", "江藤", "--first", "英二"}),
+        0)
         << lastError;
     ASSERT_EQ(ctl({"membership", "add", "g1", "e", "--role", "1"}), 0) << lastError;
     ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("member-added e")));
