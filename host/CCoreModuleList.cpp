@@ -12,15 +12,19 @@ void CCoreModuleList::Status(const char16_t* text, int32_t mode) {
         m_statusSink(QString::fromUtf16(text), mode);
 }
 
-std::unique_ptr<CCoreModule> CCoreModuleList::LoadOne(const QString& path) {
+std::unique_ptr<CCoreModule> CCoreModuleList::LoadOne(const QString& path, QString* reason) {
     auto module = std::make_unique<CCoreModule>();
     module->m_strPath = path;
-    if (!module->m_library.Load(path))
+    if (!module->m_library.Load(path)) {
+        *reason = module->m_library.ErrorString();
         return nullptr;
+    }
     module->m_pfnOnCoreZpmInfo = reinterpret_cast<CORECBK_OnCoreZpmInfo_t>(
         module->m_library.Resolve("CORECBK_OnCoreZpmInfo"));
-    if (!module->m_pfnOnCoreZpmInfo)
+    if (!module->m_pfnOnCoreZpmInfo) {
+        *reason = QStringLiteral("not a core module (no CORECBK_OnCoreZpmInfo)");
         return nullptr;
+    }
     module->m_pfnOnCoreZpmInfo(&module->m_info);
     // The module may have filled every character of a field.
     module->m_info.szFileName[std::size(module->m_info.szFileName) - 1] = 0;
@@ -32,11 +36,15 @@ std::unique_ptr<CCoreModule> CCoreModuleList::LoadOne(const QString& path) {
         Status(module->m_info.szFileName, 1);
     const CDynamicLibrary& library = module->m_library;
     module->BindCallbacks([&library](const char* name) { return library.Resolve(name); });
-    if (!module->m_pfnOnInit)
+    if (!module->m_pfnOnInit) {
+        *reason = QStringLiteral("no CORECBK_OnInit");
         return nullptr;
+    }
     Status(module->m_info.szFileName, 2);
-    if (!module->m_bComplete)
+    if (!module->m_bComplete) {
+        *reason = QStringLiteral("a callback its type requires is missing");
         return nullptr;
+    }
     return module;
 }
 
@@ -45,9 +53,14 @@ int CCoreModuleList::Load(const QString& pluginDir) {
     const QStringList names =
         dir.entryList({QStringLiteral("*.so")}, QDir::Files | QDir::Hidden, QDir::Name);
     for (const QString& name : names) {
-        std::unique_ptr<CCoreModule> module = LoadOne(dir.filePath(name));
-        if (!module)
-            continue; // the entry's destructor frees the library
+        QString reason;
+        std::unique_ptr<CCoreModule> module = LoadOne(dir.filePath(name), &reason);
+        if (!module) {
+            // The entry's destructor has freed the library.
+            if (m_skippedSink)
+                m_skippedSink(dir.filePath(name), reason);
+            continue;
+        }
         if (module->m_info.nType == ZeltaCoreType::Wirel)
             m_bHasComModule = true;
         if (module->m_info.nType == ZeltaCoreType::Stream)

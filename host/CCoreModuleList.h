@@ -17,6 +17,8 @@ public:
     using StatusSink = std::function<void(const QString& text, int32_t mode)>;
     // Called with the full path of every module taken into the list.
     using LoadedSink = std::function<void(const QString& path)>;
+    // Called with the full path and the reason of every module file that was not taken.
+    using SkippedSink = std::function<void(const QString& path, const QString& reason)>;
 
     CCoreModuleList() = default;
     ~CCoreModuleList();
@@ -25,6 +27,7 @@ public:
 
     void SetStatusSink(StatusSink sink) { m_statusSink = std::move(sink); }
     void SetLoadedSink(LoadedSink sink) { m_loadedSink = std::move(sink); }
+    void SetSkippedSink(SkippedSink sink) { m_skippedSink = std::move(sink); }
 
     // Loads every "*.so" file of pluginDir (sub-directories are skipped). A file that does not
     // load, lacks CORECBK_OnCoreZpmInfo or any callback its type requires is unloaded and
@@ -46,11 +49,12 @@ public:
     bool m_bHasSettingsModule = false;
 
 private:
-    std::unique_ptr<CCoreModule> LoadOne(const QString& path);
+    std::unique_ptr<CCoreModule> LoadOne(const QString& path, QString* reason);
     void Insert(std::unique_ptr<CCoreModule> module);
     void Status(const char16_t* text, int32_t mode);
 
     std::vector<std::unique_ptr<CCoreModule>> m_modules;
     StatusSink m_statusSink;
     LoadedSink m_loadedSink;
+    SkippedSink m_skippedSink;
 };

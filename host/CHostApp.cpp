@@ -68,6 +68,11 @@ CHostApp::Outcome CHostApp::InitInstance(const QStringList& arguments) {
         m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Notice,
                            path + QStringLiteral(" Loaded."));
     });
+    // A module left out (a missing symbol after a partial update, say) is otherwise silent.
+    m_modules.SetSkippedSink([this](const QString& path, const QString& reason) {
+        m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Warning,
+                           QStringLiteral("%1 not loaded: %2").arg(path, reason));
+    });
     m_core.SetModules(&m_modules);
     if (!m_modules.Load(m_core.PluginDir())) {
         m_core.Log().Write(ZeltaCoreType::Host, ZeltaLogLevel::Error,

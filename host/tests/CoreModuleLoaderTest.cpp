@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,9 +108,16 @@ TEST_F(CoreModuleLoader, RefusesModulesLackingARequiredCallbackAndSkipsWhatIsNot
     m_list.SetStatusSink([&](const QString& text, int mode) {
         status.append(QStringLiteral("%1:%2").arg(mode).arg(text));
     });
+    QStringList skipped;
+    m_list.SetSkippedSink([&](const QString& path, const QString& reason) {
+        EXPECT_FALSE(reason.isEmpty()) << path.toStdString();
+        skipped.append(QFileInfo(path).fileName());
+    });
 
     ASSERT_EQ(m_list.Load(m_dir.PluginDir()), 1);
     EXPECT_EQ(fileNames(m_list), (QStringList{"g_good.so", "d_nowrite_set.so"}));
+    // Every file left out is named with its reason, so that the log tells why.
+    EXPECT_EQ(skipped, (QStringList{"a_noinit.so", "b_nobegin.so", "c_nowrite.so", "e_junk.so"}));
     EXPECT_FALSE(m_list.m_bHasSettingsModule);
     // A module refused for lacking its init callback never gets the "loaded" line.
     EXPECT_EQ(status, (QStringList{"1:a_noinit.so", "2:b_nobegin.so", "2:c_nowrite.so",
