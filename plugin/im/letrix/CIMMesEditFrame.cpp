@@ -8,6 +8,7 @@
 #include "plugin/im/letrix/CAddressEdit.h"
 #include "plugin/im/letrix/CAddressText.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
+#include "plugin/im/letrix/CCaptionColumn.h"
 #include "plugin/im/letrix/CColorSwatch.h"
 #include "plugin/im/letrix/CEditMenus.h"
 #include "plugin/im/letrix/CFontLists.h"
@@ -51,6 +52,10 @@ CIMMesEditFrame::CIMMesEditFrame(const CObrixTable& core, const CIMMesSettings& 
       m_attachments([&core] { return core.QueryMTS ? core.QueryMTS() : uint64_t(0); }) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
+    m_captions = std::make_unique<CCaptionColumn>(
+        fontMetrics(), m_resources,
+        std::initializer_list<uint32_t>{kToLabel, kCcLabel, kBccLabel, kSubjectLabel,
+                                        kAttachLabel});
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -108,16 +113,10 @@ int32_t CIMMesEditFrame::LogonState() const {
 
 QWidget* CIMMesEditFrame::BuildAddressBar(uint32_t label, CAddressEdit*& edit, bool withButtons) {
     auto* bar = new QWidget(this);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* caption = new QLabel(Text(label), bar);
-    caption->setMinimumWidth(fontMetrics().horizontalAdvance(Text(kSubjectLabel)) + 12);
     edit = new CAddressEdit(m_core, bar);
     CEditMenus::Install(edit, m_resources, false);
     edit->setFocusPolicy(Qt::ClickFocus);
-    caption->setBuddy(edit);
-    row->addWidget(caption);
-    row->addWidget(edit, 1);
+    m_captions->AddRow(bar, label, edit);
     if (withButtons) {
         const std::pair<uint32_t, uint32_t> toggles[] = {{kCcLabel, kCcTip}, {kBccLabel, kBccTip}};
         for (const auto& [text, tip] : toggles) {
@@ -131,7 +130,7 @@ QWidget* CIMMesEditFrame::BuildAddressBar(uint32_t label, CAddressEdit*& edit, b
                 QWidget* target = text == kCcLabel ? m_ccBar : m_bccBar;
                 target->setVisible(!target->isVisible());
             });
-            row->addWidget(button);
+            bar->layout()->addWidget(button);
         }
     }
     return bar;
@@ -139,18 +138,12 @@ QWidget* CIMMesEditFrame::BuildAddressBar(uint32_t label, CAddressEdit*& edit, b
 
 QWidget* CIMMesEditFrame::BuildSubjectBar() {
     auto* bar = new QWidget(this);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* caption = new QLabel(Text(kSubjectLabel), bar);
-    caption->setMinimumWidth(fontMetrics().horizontalAdvance(Text(kSubjectLabel)) + 12);
     m_subject = new QLineEdit(bar);
     CEditMenus::Install(m_subject, m_resources, true);
-    caption->setBuddy(m_subject);
     m_important = new QCheckBox(Text(kImportant), bar);
     m_important->setFocusPolicy(Qt::ClickFocus);
-    row->addWidget(caption);
-    row->addWidget(m_subject, 1);
-    row->addWidget(m_important);
+    m_captions->AddRow(bar, kSubjectLabel, m_subject);
+    bar->layout()->addWidget(m_important);
     connect(m_subject, &QLineEdit::textChanged, this, &CIMMesEditFrame::SetTitle);
     return bar;
 }
@@ -206,15 +199,11 @@ QWidget* CIMMesEditFrame::BuildFontBar() {
 
 QWidget* CIMMesEditFrame::BuildAttachBar() {
     m_attachBar = new QWidget(this);
-    auto* row = new QHBoxLayout(m_attachBar);
-    row->setContentsMargins(0, 0, 0, 0);
-    auto* caption = new QLabel(Text(kAttachLabel), m_attachBar);
-    caption->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_attachCtrl = new CAttachedListCtrl(m_resources, m_attachBar);
     m_attachCtrl->setFocusPolicy(Qt::ClickFocus);
     m_attachCtrl->setFixedHeight(fontMetrics().height() * 3 + 8);
-    row->addWidget(caption);
-    row->addWidget(m_attachCtrl, 1);
+    m_captions->AddRow(m_attachBar, kAttachLabel, m_attachCtrl)
+        ->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     connect(m_attachCtrl, &CAttachedListCtrl::RemoveRequested, this,
             &CIMMesEditFrame::RemoveSelectedAttachments);
     m_attachBar->hide();

@@ -12,8 +12,11 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class CAddressEdit;
 class CAttachedListCtrl;
+class CCaptionColumn;
 class CColorSwatch;
 class CMessageEditView;
 class QCheckBox;
@@ -109,6 +112,7 @@ private:
     const CObrixTable& m_core;
     CIMMesSettings m_settings;
     void* m_resources;
+    std::unique_ptr<CCaptionColumn> m_captions;
     CIMMesAttachList m_attachments;
 
     int32_t m_kind = 0;

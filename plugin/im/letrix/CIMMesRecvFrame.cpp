@@ -6,6 +6,7 @@
 #include "obrix/CResourceLoader.h"
 #include "obrix/RecordText.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
+#include "plugin/im/letrix/CCaptionColumn.h"
 #include "plugin/im/letrix/CEditMenus.h"
 #include "plugin/im/letrix/CIMMesPrintPage.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
@@ -40,6 +41,10 @@ CIMMesRecvFrame::CIMMesRecvFrame(const CObrixTable& core, const CIMMesSettings& 
     : QMainWindow(parent), m_core(core), m_settings(settings),
       m_resources(core.GetIMResHandle ? core.GetIMResHandle() : nullptr) {
     setAttribute(Qt::WA_DeleteOnClose);
+    m_captions = std::make_unique<CCaptionColumn>(
+        fontMetrics(), m_resources,
+        std::initializer_list<uint32_t>{kToLabel, kCcLabel, kBccLabel, kSubjectLabel, kFromLabel,
+                                        kSentLabel, kAttachLabel});
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -90,20 +95,6 @@ QString CIMMesRecvFrame::Text(uint32_t id) const {
 
 namespace {
 
-// The captions of the header and address rows share one width, so that their fields line up.
-int CaptionWidth(const QFontMetrics& fm, void* resources) {
-    int width = 0;
-    for (uint32_t id : {kToLabel, kCcLabel, kBccLabel, kSubjectLabel, kFromLabel, kSentLabel})
-        width = std::max(width, fm.horizontalAdvance(CResourceLoader::LoadString(resources, id)));
-    return width + 12;
-}
-
-QLabel* Caption(const QString& text, int width, QWidget* parent) {
-    auto* caption = new QLabel(text, parent);
-    caption->setMinimumWidth(width);
-    return caption;
-}
-
 QLabel* Value(QWidget* parent) {
     auto* value = new QLabel(parent);
     value->setTextFormat(Qt::PlainText);
@@ -121,7 +112,6 @@ QWidget* CIMMesRecvFrame::BuildHeaderBar() {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(2);
-    const int width = CaptionWidth(fontMetrics(), m_resources);
     m_subject = Value(bar);
     QFont bold = m_subject->font();
     bold.setBold(true);
@@ -134,12 +124,12 @@ QWidget* CIMMesRecvFrame::BuildHeaderBar() {
     m_importance->setFixedSize(24, 24);
     m_importance->setToolTip(Text(kImportantTip));
     m_importance->hide();
-    grid->addWidget(Caption(Text(kSubjectLabel), width, bar), 0, 0);
+    grid->addWidget(m_captions->Caption(kSubjectLabel, bar), 0, 0);
     grid->addWidget(m_subject, 0, 1);
     grid->addWidget(m_importance, 0, 2, 2, 1, Qt::AlignRight | Qt::AlignTop);
-    grid->addWidget(Caption(Text(kFromLabel), width, bar), 1, 0);
+    grid->addWidget(m_captions->Caption(kFromLabel, bar), 1, 0);
     grid->addWidget(m_sender, 1, 1);
-    grid->addWidget(Caption(Text(kSentLabel), width, bar), 2, 0);
+    grid->addWidget(m_captions->Caption(kSentLabel, bar), 2, 0);
     grid->addWidget(m_sendTime, 2, 1);
     grid->setColumnStretch(1, 1);
     return bar;
@@ -147,33 +137,20 @@ QWidget* CIMMesRecvFrame::BuildHeaderBar() {
 
 QWidget* CIMMesRecvFrame::BuildAddressBar(uint32_t label, QLineEdit*& field) {
     auto* bar = new QWidget(this);
-    auto* row = new QHBoxLayout(bar);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    auto* caption = Caption(Text(label), CaptionWidth(fontMetrics(), m_resources), bar);
     field = new QLineEdit(bar);
     field->setReadOnly(true);
     CEditMenus::Install(field, m_resources, false);
-    caption->setBuddy(field);
-    row->addWidget(caption);
-    row->addWidget(field, 1);
+    m_captions->AddRow(bar, label, field);
     return bar;
 }
 
 QWidget* CIMMesRecvFrame::BuildAttachBar() {
     m_attachBar = new QWidget(this);
-    auto* row = new QHBoxLayout(m_attachBar);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(6);
-    auto* caption =
-        Caption(Text(kAttachLabel), CaptionWidth(fontMetrics(), m_resources), m_attachBar);
-    caption->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_attachCtrl = new CAttachedListCtrl(m_resources, m_attachBar);
     m_attachCtrl->OfferSaveAs(true);
     m_attachCtrl->setFixedHeight(fontMetrics().height() * 3 + 8);
-    caption->setBuddy(m_attachCtrl);
-    row->addWidget(caption);
-    row->addWidget(m_attachCtrl, 1);
+    m_captions->AddRow(m_attachBar, kAttachLabel, m_attachCtrl)
+        ->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_attachBar->hide();
     return m_attachBar;
 }

@@ -10,7 +10,10 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class CAttachedListCtrl;
+class CCaptionColumn;
 class CLetrix;
 class CMessageEditView;
 class QAction;
@@ -79,6 +82,7 @@ private:
     const CObrixTable& m_core;
     CIMMesSettings m_settings;
     void* m_resources;
+    std::unique_ptr<CCaptionColumn> m_captions;
     CIMMesRecvContent m_content;
 
     QLabel* m_importance = nullptr;

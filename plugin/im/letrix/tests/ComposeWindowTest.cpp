@@ -214,6 +214,20 @@ TEST_F(ComposeWindow, AddressFieldsTakeNoTypingLoseWholeEntriesAndAcceptMembers)
     EXPECT_EQ(to->text(), QString());
 }
 
+TEST_F(ComposeWindow, FieldsOfEveryRowStartInOneColumnWhateverTheCaption) {
+    CIMMesEditFrame* frame = Open(MessageBegin::New);
+    frame->show();
+    for (QWidget* bar : {frame->CcBar(), frame->BccBar(), frame->AttachBar()})
+        bar->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const auto left = [frame](const QWidget* w) { return w->mapTo(frame, QPoint()).x(); };
+    const int column = left(frame->ToEdit());
+    EXPECT_EQ(left(frame->CcEdit()), column);
+    EXPECT_EQ(left(frame->BccEdit()), column);
+    EXPECT_EQ(left(frame->SubjectEdit()), column);
+    EXPECT_EQ(left(frame->AttachListCtrl()), column);
+}
+
 TEST_F(ComposeWindow, TabCyclesSubjectFontListsBodyAndButtons) {
     CIMMesEditFrame* frame = Open(MessageBegin::New);
     frame->show();

@@ -146,6 +146,22 @@ TEST_F(ReceiveSide, WindowShowsTheMessageAndBccOnlyForSentMessages) {
         << "the user's own sent message is not marked read, nor one the core has not stored";
 }
 
+TEST_F(ReceiveSide, FieldsOfEveryRowStartInOneColumnWhateverTheCaption) {
+    // The attachment caption is the widest; its list must still line up with the fields above.
+    CIMMesRecvFrame* frame = Open(ObrixBox::Sent, Message(QStringLiteral("m-20")));
+    ASSERT_TRUE(frame);
+    frame->show();
+    frame->AttachBar()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const auto left = [frame](const QWidget* w) { return w->mapTo(frame, QPoint()).x(); };
+    const int column = left(frame->ToText());
+    EXPECT_EQ(left(frame->SubjectLabel()), column);
+    EXPECT_EQ(left(frame->SenderLabel()), column);
+    EXPECT_EQ(left(frame->CcText()), column);
+    EXPECT_EQ(left(frame->BccText()), column);
+    EXPECT_EQ(left(frame->AttachListCtrl()), column);
+}
+
 TEST_F(ReceiveSide, AnswersFetchTheMessageAgainAndCloseTheWindow) {
     ScriptedCore::AddMessage(ObrixBox::Received, Message(QStringLiteral("m-3")));
     CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-3")));
