@@ -11,6 +11,7 @@
 #include "plugin/im/trovane/CTrovaneStore.h"
 #include "plugin/im/trovane/CTrovaneTransCondDialog.h"
 #include "plugin/im/trovane/CTrovaneTransCondList.h"
+#include "plugin/im/trovane/CTrovaneFrameDrag.h"
 #include "plugin/im/trovane/CTrovaneTreeModel.h"
 
 #include <QApplication>
@@ -344,6 +345,8 @@ CTrovaneFrame::CTrovaneFrame(CTrovaneStore& store, CTrovaneTransCondList& condit
     QFile::setPermissions(m_tempDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                          QFileDevice::ExeOwner);
 
+    m_drag = new CTrovaneFrameDrag(*this, m_store, m_resources,
+                                   [this](uint32_t text) { return Confirm(text); });
     Refresh();
     SelectFolder(ReceivedFolder);
     resize(640, 460);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <optional>
 
+class CTrovaneFrameDrag;
 class CTrovaneListModel;
 class CTrovaneMessage;
 class CTrovanePreview;
@@ -130,6 +131,8 @@ public:
     CTrovaneFindDialog* FindDialog() const { return m_find; }
     // The find window on the current folder (raised when one is open already).
     void OpenFind();
+    // Messages and folders dragged onto the tree.
+    CTrovaneFrameDrag* Drag() const { return m_drag; }
     // The thread window of the one selected row.
     void OpenThread();
     CTrovaneThreadDialog* ThreadDialog() const { return m_thread; }
@@ -206,6 +209,7 @@ private:
     QPointer<CTrovaneTransCondDialog> m_transCond;
     QPointer<CTrovaneFindDialog> m_find;
     QPointer<CTrovaneThreadDialog> m_thread;
+    CTrovaneFrameDrag* m_drag = nullptr;
     QString m_tempDir;
     bool m_applyingColumns = false;
     std::function<void()> m_onHidden;
