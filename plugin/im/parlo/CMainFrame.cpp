@@ -60,7 +60,6 @@ CMainFrame::CMainFrame(CParloApp& app, int32_t chat) : m_app(app), m_doc(app.Use
     m_log = std::make_unique<CParloLog>(*m_logView->document(), LogDefault(font()));
     m_splitter->addWidget(m_logView);
     m_splitter->addWidget(m_list);
-    ApplyListSide(app.Settings().memberListPosition);
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -74,6 +73,8 @@ CMainFrame::CMainFrame(CParloApp& app, int32_t chat) : m_app(app), m_doc(app.Use
     const QFontMetrics fm(font());
     resize(fm.averageCharWidth() * 80, fm.height() * 28);
     setMinimumSize(fm.averageCharWidth() * 50, fm.height() * 16);
+    // Once the window holds the splitter and has its size: the tab order and the column widths.
+    ApplyListSide(app.Settings().memberListPosition);
 
     m_poll.setInterval(app.Limits().chatReload);
     connect(&m_poll, &QTimer::timeout, this, [this] {
@@ -259,6 +260,8 @@ void CMainFrame::ApplyListSide(int memberListPosition) {
     // The list goes to the left column with 0, to the right with 1.
     const int listIndex = memberListPosition == 0 ? 0 : 1;
     m_splitter->insertWidget(listIndex, m_list);
+    // Tab goes through the columns in the order they stand on the screen.
+    QWidget::setTabOrder(m_splitter->widget(0), m_splitter->widget(1));
     m_splitter->setStretchFactor(listIndex, 0);
     m_splitter->setStretchFactor(1 - listIndex, 1);
     const int listWidth = QFontMetrics(font()).averageCharWidth() * 22;

@@ -290,15 +290,32 @@ TEST_F(ParloAppTest, ClosingAsksBeforeSavingAndAnEmptyLogIsNotOffered) {
     EXPECT_EQ(proposedNames[0], "20261207_090503_Fam-b.doc");
 }
 
-TEST_F(ParloAppTest, ParticipantListSideFollowsTheOption) {
+TEST_F(ParloAppTest, ParticipantListSideFollowsTheOptionAndTabFollowsTheSide) {
     CParloSettings s = app->Settings();
     s.memberListPosition = 0;
     app->StoreSettings(s);
     CMainFrame* w = Start(40, {});
     EXPECT_EQ(w->Splitter()->indexOf(w->List()), 0);
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    // From the send button round to the input line, the columns in their order on the screen.
+    const auto tabRound = [w] {
+        w->SendButton()->setFocus();
+        QList<QWidget*> seen;
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget();
+        }
+        return seen;
+    };
+    const QList<QWidget*> bar{w->findChild<QWidget*>("faces"), w->findChild<QWidget*>("sizes"),
+                              w->findChild<QWidget*>("textColor"), w->Input(), w->SendButton()};
+    EXPECT_EQ(tabRound(), QList<QWidget*>({w->List(), w->LogView()}) + bar);
     s.memberListPosition = 1;
     app->StoreSettings(s);
     EXPECT_EQ(w->Splitter()->indexOf(w->List()), 1);
+    EXPECT_EQ(tabRound(), QList<QWidget*>({w->LogView(), w->List()}) + bar);
 }
 
 TEST_F(ParloAppTest, OptionWindowRefusesTimeoutsOutsideTheRangeAndForgetsTheFolderWhenAsking) {
