@@ -299,6 +299,9 @@ void CIMMesEditFrame::Open(const CIMMesComposeRequest& request) {
         m_body->LoadBody(QString(), options);
         break;
     }
+    // Long destination lists show their first members, as the receive window does.
+    for (QLineEdit* field : {m_to, m_cc, m_bcc})
+        field->setCursorPosition(0);
     m_body->SetBackground(m_settings.backColor);
     m_subject->setFocus();
     UpdateSendState();

@@ -75,6 +75,7 @@ TEST_F(ComposeWindow, ReplyIsFilledQuotedAndSentWithTheReplyMark) {
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("RE: 予定"));
     EXPECT_EQ(frame->ToEdit()->text(), kTaro);
+    EXPECT_EQ(frame->ToEdit()->cursorPosition(), 0) << "a long list shows its first members";
     EXPECT_EQ(frame->Body()->toPlainText(), QStringLiteral("\n\n> 一\n> 二"));
     EXPECT_EQ(frame->Body()->textCursor().position(), 0);
     EXPECT_TRUE(frame->SendButton()->isEnabled());
