@@ -18,6 +18,7 @@
 #include <QSet>
 #include <QVariant>
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -51,6 +52,9 @@ struct State {
     HWND mainWnd = nullptr;
     int32_t nextChat = 1;
     int32_t nextDraft = 1;
+    // What the next import hands out: drafts, sent and received message IDs.
+    std::optional<std::array<QStringList, 3>> importIds;
+    int importsOutstanding = 0;
 };
 
 State& S() {
@@ -265,6 +269,14 @@ int OutstandingMessages() {
 
 void SetAttachmentLimit(uint64_t bytes) {
     S().attachmentLimit = bytes;
+}
+
+void SetImportIds(const QStringList& drafts, const QStringList& sent, const QStringList& received) {
+    S().importIds = std::array<QStringList, 3>{drafts, sent, received};
+}
+
+int OutstandingImports() {
+    return S().importsOutstanding;
 }
 
 void SetInt(const QString& section, const QString& key, int32_t value) {
@@ -568,10 +580,30 @@ ZELTA_C_EXPORT int32_t OBRIX_ImportMessage(const char16_t* path, char16_t*** ids
         return 0;
     *ids = nullptr;
     *counts = {};
-    return Result(QStringLiteral("ImportMessage"), 0);
+    const int32_t result = Result(QStringLiteral("ImportMessage"), S().importIds ? 1 : 0);
+    if (!result || !S().importIds)
+        return result;
+    const std::array<QStringList, 3>& groups = *S().importIds;
+    const QStringList all = groups[0] + groups[1] + groups[2];
+    // Handed out as the core does: an array of zero-terminated strings, released with
+    // OBRIX_CleanupImport.
+    auto** array = static_cast<char16_t**>(malloc(sizeof(char16_t*) * size_t(all.size() + 1)));
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        array[i] = static_cast<char16_t*>(malloc(sizeof(char16_t) * size_t(all[i].size() + 1)));
+        memcpy(array[i], all[i].utf16(), sizeof(char16_t) * size_t(all[i].size() + 1));
+    }
+    *ids = array;
+    *counts = {uint64_t(groups[0].size()), uint64_t(groups[1].size()), uint64_t(groups[2].size())};
+    S().importsOutstanding += int(all.size());
+    return result;
 }
 ZELTA_C_EXPORT void OBRIX_CleanupImport(char16_t** ids, uint64_t total) {
     Log(QStringLiteral("CleanupImport"), {QString::number(total)});
+    if (ids)
+        for (uint64_t i = 0; i < total; ++i) {
+            free(ids[i]);
+            --S().importsOutstanding;
+        }
     free(ids);
 }
 

@@ -58,6 +58,11 @@ ZELTA_EXPORT QList<CIMPreset> SentStatuses();
 // Message records handed out and not yet given back with OBRIX_CleanupLetrix.
 ZELTA_EXPORT int OutstandingMessages();
 ZELTA_EXPORT void SetAttachmentLimit(uint64_t bytes);
+// The message IDs the next OBRIX_ImportMessage hands out (it then succeeds), and the strings
+// handed out by imports and not yet released with OBRIX_CleanupImport.
+ZELTA_EXPORT void SetImportIds(const QStringList& drafts, const QStringList& sent,
+                               const QStringList& received);
+ZELTA_EXPORT int OutstandingImports();
 
 // ---- settings of the own module (scope 1) ----
 ZELTA_EXPORT void SetInt(const QString& section, const QString& key, int32_t value);

@@ -276,3 +276,36 @@ TEST_F(TrovaneThreadExportTest, PicturesOfTheExportAndImportDialogs) {
             dialog->grab().save(ShotName(exporting ? u"trovane-export"_qs : u"trovane-import"_qs)));
     }
 }
+
+TEST_F(TrovaneThreadExportTest, ImportFilesNewMessagesRefusesKnownOnesAndReleasesTheList) {
+    Add(u"known"_qs, {}, u"受信済み"_qs, 1);
+    CTrovaneFrame* frame = Shown();
+    frame->SelectFolder(ReceivedFolder);
+    ASSERT_EQ(frame->ListModel()->rowCount(), 1);
+    // The core has stored the file's messages in its directory before it hands out the IDs.
+    CLetrix draft;
+    draft.SetMessageID(u"d"_qs);
+    draft.SetSubject(u"下書き"_qs);
+    ScriptedCore::AddMessage(ObrixBox::Draft, draft);
+    CLetrix fresh;
+    fresh.SetMessageID(u"new"_qs);
+    fresh.SetFromID(u"sato"_qs);
+    fresh.SetSubject(u"新しい連絡"_qs);
+    ScriptedCore::AddMessage(ObrixBox::Received, fresh);
+    ScriptedCore::SetImportIds({u"d"_qs}, {u"lost"_qs}, {u"known"_qs, u"new"_qs});
+    chosenPath = dir.filePath(u"in.zdc"_qs);
+
+    EXPECT_EQ(app->ImportMessages(), 2);
+    EXPECT_EQ(app->Store().FindEntry(u"d"_qs, false)->FolderID(), DraftsFolder);
+    EXPECT_EQ(app->Store().FindEntry(u"new"_qs, true)->FolderID(), ReceivedFolder);
+    EXPECT_EQ(app->Store().FindEntry(u"lost"_qs, false), nullptr);
+    EXPECT_EQ(frame->ListModel()->rowCount(), 2); // the new row is on show
+    EXPECT_EQ(ScriptedCore::CallsOf(u"CleanupImport"_qs), QStringList{u"CleanupImport\t4"_qs});
+    EXPECT_EQ(ScriptedCore::OutstandingImports(), 0);
+    EXPECT_EQ(informed, QStringList{CResourceLoader::FormatText(T(1162), {2, 1})});
+
+    // The same file again adds nothing.
+    ScriptedCore::SetImportIds({u"d"_qs}, {}, {u"known"_qs, u"new"_qs});
+    EXPECT_EQ(app->ImportMessages(), 0);
+    EXPECT_EQ(app->Store().EntryCount(), 3);
+}
