@@ -56,6 +56,9 @@ CTrovaneThreadDialog::CTrovaneThreadDialog(CTrovaneStore& store, void* resources
     layout->addWidget(m_view, 1);
     layout->addWidget(buttons);
     setModal(false);
+    // The keyboard starts in the tree; Tab reaches the close button, Escape closes.
+    m_view->setFocus();
+    setTabOrder(m_view, close);
     resize(kWidths[0] + kWidths[1] + kWidths[2] + 60, 320);
 }
 

@@ -158,6 +158,14 @@ TEST_F(TrovaneThreadExportTest, ThreadWindowShowsTheConversationAndDrivesTheBox)
     QTest::qWait(30);
     EXPECT_TRUE(thread->grab().save(ShotName(u"trovane-thread"_qs)));
 
+    // The keyboard walks the tree: Down moves to the next message and shows it in the box.
+    thread->activateWindow();
+    thread->Tree()->setFocus();
+    QTest::keyClick(thread->Tree(), Qt::Key_Down);
+    const uint32_t bNumber = app->Store().FindEntry(u"b"_qs, false)->LocalNumber();
+    EXPECT_EQ(thread->Selected(), bNumber);
+    EXPECT_EQ(frame->CurrentFolder(), SentFolder);
+
     thread->close();
     QTest::qWait(10);
     EXPECT_FALSE(frame->Busy());
