@@ -12,6 +12,7 @@
 // A message id written to the file named by ZELTA_WITNESS_READ is marked read, as the
 // message module does when the user opens it.
 #include "imframe/CIMPluginApp.h"
+#include "tests/support/Witness.h"
 
 #include <QAbstractItemModel>
 #include <QAction>
@@ -30,6 +31,8 @@
 #include <memory>
 
 namespace {
+
+using Witness::Record;
 
 constexpr ImModuleDescriptor kWitness{8, u"AvalinWitness.zpm", u"IM Witness Module",
                                       u"IM 観察 モジュール"};
@@ -120,13 +123,13 @@ private:
             return;
         switch (m_step) {
         case 0:
-            Save(window, dir, QStringLiteral("avalin-window"));
+            Save(window, QStringLiteral("avalin-window"));
             QApplication::postEvent(window, new QEvent(QEvent::Type(kFreeInput)));
             m_step = 1;
             break;
         case 1:
             if (auto* dlg = Shown<QDialog>("CChangeStatusDlg")) {
-                Save(dlg, dir, QStringLiteral("avalin-status-dialog"));
+                Save(dlg, QStringLiteral("avalin-status-dialog"));
                 dlg->reject();
                 m_step = 2;
                 QTimer::singleShot(0, window, [window] { Trigger(window, kPresetList); });
@@ -134,7 +137,7 @@ private:
             break;
         case 2:
             if (auto* dlg = Shown<QDialog>("CStatusListDlg")) {
-                Save(dlg, dir, QStringLiteral("avalin-preset-list"));
+                Save(dlg, QStringLiteral("avalin-preset-list"));
                 dlg->reject();
                 m_step = 3;
                 QTimer::singleShot(0, window, [this] {
@@ -145,19 +148,19 @@ private:
             break;
         case 3:
             if (auto* menu = Shown<QMenu>("QMenu")) {
-                Save(menu, dir, QStringLiteral("avalin-tray-menu"));
+                Save(menu, QStringLiteral("avalin-tray-menu"));
                 menu->close();
                 m_step = 4;
                 SelectTab(window, 1);
             }
             break;
         case 4:
-            Save(window, dir, QStringLiteral("avalin-new-tab"));
+            Save(window, QStringLiteral("avalin-new-tab"));
             SelectTab(window, 2);
             m_step = 5;
             break;
         case 5:
-            Save(window, dir, QStringLiteral("avalin-sent-tab"));
+            Save(window, QStringLiteral("avalin-sent-tab"));
             SelectTab(window, 0);
             m_step = 6;
             QTimer::singleShot(0, window, [this] {
@@ -167,7 +170,7 @@ private:
             break;
         case 6:
             if (auto* sheet = Shown<QDialog>("COptionSheet")) {
-                Save(sheet, dir, QStringLiteral("avalin-option-general"));
+                Save(sheet, QStringLiteral("avalin-option-general"));
                 if (auto* tabs = sheet->findChild<QTabWidget*>())
                     tabs->setCurrentIndex(2);
                 m_step = 7;
@@ -175,7 +178,7 @@ private:
             break;
         case 7:
             if (auto* sheet = Shown<QDialog>("COptionSheet")) {
-                Save(sheet, dir, QStringLiteral("avalin-option-presence"));
+                Save(sheet, QStringLiteral("avalin-option-presence"));
                 sheet->reject();
                 m_step = 8;
                 QTimer::singleShot(0, window, [this] {
@@ -186,7 +189,7 @@ private:
             break;
         case 8:
             if (auto* dlg = Shown<QDialog>("CMemberPropDlg")) {
-                Save(dlg, dir, QStringLiteral("avalin-member-property"));
+                Save(dlg, QStringLiteral("avalin-member-property"));
                 const QList<QPushButton*> buttons = dlg->findChildren<QPushButton*>();
                 if (!buttons.isEmpty())
                     buttons.front()->click(); // the member's own sound
@@ -195,7 +198,7 @@ private:
             break;
         case 9:
             if (auto* dlg = Shown<QDialog>("CSettingSoundDlg")) {
-                Save(dlg, dir, QStringLiteral("avalin-sound-dialog"));
+                Save(dlg, QStringLiteral("avalin-sound-dialog"));
                 dlg->reject();
                 if (auto* member = Shown<QDialog>("CMemberPropDlg"))
                     member->close();
@@ -206,7 +209,7 @@ private:
             break;
         case 10:
             if (auto* dlg = Shown<QDialog>("CGroupPropDlg")) {
-                Save(dlg, dir, QStringLiteral("avalin-group-property"));
+                Save(dlg, QStringLiteral("avalin-group-property"));
                 dlg->close();
                 m_step = -1;
                 Record(QStringLiteral("shots done"));
@@ -259,19 +262,11 @@ private:
         }
     }
 
-    static void Save(QWidget* widget, const QString& dir, const QString& name) {
+    static void Save(QWidget* widget, const QString& name) {
         const QString file = name + u'@' + qEnvironmentVariable("QT_SCALE_FACTOR", u"1"_qs) +
                              QStringLiteral("x.png");
-        if (widget->grab().save(dir + u'/' + file))
+        if (Witness::Shot(widget, file))
             Record(QStringLiteral("shot\t") + file);
-    }
-
-    static void Record(const QString& record) {
-        const QString path = qEnvironmentVariable("ZELTA_WITNESS_LOG");
-        QFile file(path);
-        if (path.isEmpty() || !file.open(QIODevice::Append))
-            return;
-        file.write((record + u'\n').toUtf8());
     }
 
     std::unique_ptr<QTimer> m_timer;

@@ -8,6 +8,7 @@
 // clicks it as a user would, and reports the receive window that opens, then closes it.
 #include "imframe/CIMPluginApp.h"
 #include "imframe/MessageRequests.h"
+#include "tests/support/Witness.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -22,33 +23,19 @@
 
 namespace {
 
+using Witness::Record;
+
 constexpr ImModuleDescriptor kWitness{9, u"LetrixWitness.zpm", u"IM Witness Module",
                                       u"IM 観察 モジュール"};
 
-void Record(const QString& record) {
-    QFile file(qEnvironmentVariable("ZELTA_WITNESS_LOG"));
-    if (file.open(QIODevice::Append))
-        file.write((record + u'\n').toUtf8());
-}
-
-QWidget* TopLevel(const char* className) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && qstrcmp(w->metaObject()->className(), className) == 0)
-            return w;
-    return nullptr;
-}
-
 QWidget* ComposeWindow() {
-    return TopLevel("CIMMesEditFrame");
+    return Witness::TopLevelOfClass("CIMMesEditFrame");
 }
 
 void Shoot(QWidget* window, const QString& name) {
-    const QString shots = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
-    if (shots.isEmpty())
-        return;
     const int scale =
         qRound(qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
-    window->grab().save(shots + QStringLiteral("/letrix-e2e-%1-%2x.png").arg(name).arg(scale));
+    Witness::Shot(window, QStringLiteral("letrix-e2e-%1-%2x.png").arg(name).arg(scale));
 }
 
 bool Reading() {
@@ -73,7 +60,7 @@ public:
 
 private:
     static void OpenFromNotice() {
-        QWidget* notice = TopLevel("CIMMesNoticeWnd");
+        QWidget* notice = Witness::TopLevelOfClass("CIMMesNoticeWnd");
         if (!notice) {
             Record(QStringLiteral("error\tno notice"));
             return;
@@ -94,7 +81,7 @@ private:
         QApplication::sendEvent(notice, &press);
         QApplication::sendEvent(notice, &release);
         QTimer::singleShot(300, qApp, [] {
-            QWidget* frame = TopLevel("CIMMesRecvFrame");
+            QWidget* frame = Witness::TopLevelOfClass("CIMMesRecvFrame");
             if (!frame) {
                 Record(QStringLiteral("error\tno receive window"));
                 return;
@@ -104,11 +91,11 @@ private:
             Record(QStringLiteral("opened\t") + frame->windowTitle() + u'\t' +
                    (from ? from->text() : QString()) + u'\t' +
                    (body ? body->toPlainText() : QString()) + u'\t' +
-                   QString::number(TopLevel("CIMMesNoticeWnd") != nullptr));
+                   QString::number(Witness::TopLevelOfClass("CIMMesNoticeWnd") != nullptr));
             Shoot(frame, QStringLiteral("receive"));
             frame->close();
             Record(QStringLiteral("closed\t") +
-                   QString::number(TopLevel("CIMMesRecvFrame") == nullptr));
+                   QString::number(Witness::TopLevelOfClass("CIMMesRecvFrame") == nullptr));
         });
     }
 
@@ -135,9 +122,7 @@ private:
         body->setFocus();
         body->insertPlainText(QStringLiteral("お疲れさまです。\n資料 <最新版> を送ります。"));
         frame->findChild<QCheckBox*>(QStringLiteral("important"))->setChecked(true);
-        const QString shots = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
-        if (!shots.isEmpty())
-            frame->grab().save(shots + QStringLiteral("/letrix-e2e-compose.png"));
+        Witness::Shot(frame, QStringLiteral("letrix-e2e-compose.png"));
         auto* send = frame->findChild<QPushButton*>(QStringLiteral("send"));
         Record(QStringLiteral("send\t") + QString::number(send && send->isEnabled()));
         if (send)

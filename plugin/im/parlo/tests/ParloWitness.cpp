@@ -9,6 +9,7 @@
 // with the suffix ZELTA_WITNESS_SCALE.
 #include "imframe/CIMPluginApp.h"
 #include "imframe/ChatRequests.h"
+#include "tests/support/Witness.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,14 +21,10 @@
 
 namespace {
 
+using Witness::Record;
+
 constexpr ImModuleDescriptor kWitness{9, u"ParloWitness.zpm", u"IM Witness Module",
                                       u"IM 観察 モジュール"};
-
-void Record(const QString& record) {
-    QFile file(qEnvironmentVariable("ZELTA_WITNESS_LOG"));
-    if (file.open(QIODevice::Append))
-        file.write((record + u'\n').toUtf8());
-}
 
 QWidget* TopLevel(const char* objectName) {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -37,11 +34,8 @@ QWidget* TopLevel(const char* objectName) {
 }
 
 void Shot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
-    if (dir.isEmpty() || !w)
-        return;
-    w->grab().save(QStringLiteral("%1/parlo-e2e-%2-%3x.png")
-                       .arg(dir, name, qEnvironmentVariable("ZELTA_WITNESS_SCALE", "1")));
+    Witness::Shot(w, QStringLiteral("parlo-e2e-%1-%2x.png")
+                         .arg(name, qEnvironmentVariable("ZELTA_WITNESS_SCALE", "1")));
 }
 
 void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

@@ -6,6 +6,7 @@
 //   window<TAB><window number><TAB>x,y,w,h<TAB>active 0/1      when the window shows or moves
 // A window counts as active when the application's active window is the notification window.
 #include "imframe/CIMPluginApp.h"
+#include "tests/support/Witness.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,6 +19,8 @@
 #include <memory>
 
 namespace {
+
+using Witness::Record;
 
 constexpr ImModuleDescriptor kWitness{8, u"PingelWitness.zpm", u"IM Witness Module",
                                       u"IM 観察 モジュール"};
@@ -73,14 +76,6 @@ private:
                 Record(QStringLiteral("window\t") + number + u'\t' + geometry);
             }
         }
-    }
-
-    static void Record(const QString& record) {
-        const QString path = qEnvironmentVariable("ZELTA_WITNESS_LOG");
-        QFile file(path);
-        if (path.isEmpty() || !file.open(QIODevice::Append))
-            return;
-        file.write((record + u'\n').toUtf8());
     }
 
     std::unique_ptr<QTimer> m_timer;

@@ -7,6 +7,7 @@
 // the message as a user's click would ("opened"); when the count has fallen again it keeps a
 // second picture ("read").
 #include "imframe/CIMPluginApp.h"
+#include "tests/support/Witness.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -20,23 +21,17 @@
 
 namespace {
 
+using Witness::Record;
+using Witness::Shot;
+
 constexpr ImModuleDescriptor kWitness{8, u"TrovaneWitness.zpm", u"IM Witness Module",
                                       u"IM 観察 モジュール"};
 // Roles of the folder tree's model.
 constexpr int kFolderIdRole = Qt::UserRole + 1;
 constexpr int kUnreadRole = Qt::UserRole + 2;
 
-void Record(const QString& record) {
-    QFile file(qEnvironmentVariable("ZELTA_WITNESS_LOG"));
-    if (file.open(QIODevice::Append))
-        file.write((record + u'\n').toUtf8());
-}
-
 QWidget* Frame() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && qstrcmp(w->metaObject()->className(), "CTrovaneFrame") == 0)
-            return w;
-    return nullptr;
+    return Witness::TopLevelOfClass("CTrovaneFrame");
 }
 
 QModelIndex Find(const QAbstractItemModel* model, const QModelIndex& parent, uint32_t id) {
@@ -48,12 +43,6 @@ QModelIndex Find(const QAbstractItemModel* model, const QModelIndex& parent, uin
             return found;
     }
     return {};
-}
-
-void Shot(QWidget* w, const QString& name) {
-    const QString dir = qEnvironmentVariable("ZELTA_WITNESS_SHOTS");
-    if (!dir.isEmpty())
-        w->grab().save(dir + u'/' + name);
 }
 
 class CWitnessApp final : public CIMPluginApp {
@@ -90,10 +79,10 @@ private:
             return;
         m_state = state;
         Record(state);
-        const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) ==
-                                      QStringLiteral("2")
-                                  ? QStringLiteral("200")
-                                  : QStringLiteral("100");
+        const QString scale =
+            qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")) == QStringLiteral("2")
+                ? QStringLiteral("200")
+                : QStringLiteral("100");
         if (unread == 1 && !m_opened) {
             m_opened = true;
             tree->expand(node.parent());
@@ -104,8 +93,7 @@ private:
             if (list && list->model()->rowCount() > 0) {
                 list->setFocus();
                 list->selectRow(0);
-                Record(QStringLiteral("opened\t") +
-                       list->model()->index(0, 1).data().toString());
+                Record(QStringLiteral("opened\t") + list->model()->index(0, 1).data().toString());
             }
         } else if (unread == 0 && m_opened && !m_read) {
             m_read = true;
