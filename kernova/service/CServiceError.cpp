@@ -104,6 +104,11 @@ Texts TextsOf(CServiceError::Code code) {
                 "the server's certificate was refused: %1"};
     case CServiceError::NoAnswer:
         return {u"サーバーから時間内に応答がありません: %1", "no answer from the server in time: %1"};
+    case CServiceError::NoUpload:
+        return {u"サーバーに添付ファイルを受け付けるサービスがないため、添付ファイルは送れません"
+                u"。本文だけのメッセージは送れます: %1",
+                "the server offers no upload of attached files (messages without files still "
+                "go): %1"};
     case CServiceError::NoDirectory:
         return {u"サーバーにメンバーの名簿がありません: %1", "no member directory on the server: %1"};
     }

@@ -51,6 +51,7 @@ public:
         BadCertificate, // the server's certificate was refused (argument: the domain)
         NoAnswer,       // the server did not answer in time (argument: host:port)
         NoDirectory,    // the server holds no member directory (argument: node and service)
+        NoUpload,       // the server offers no upload of attached files (argument: service)
     };
 
     CServiceError() = default;

@@ -50,6 +50,9 @@ std::optional<CXmppLocation> CXmppLocation::Parse(const QString& text, QString* 
     l.pubsubJid = query.queryItemValue(QStringLiteral("pubsub"));
     if (l.pubsubJid.isEmpty())
         l.pubsubJid = QStringLiteral("pubsub.") + l.domain;
+    l.uploadJid = query.queryItemValue(QStringLiteral("upload"));
+    if (l.uploadJid.isEmpty())
+        l.uploadJid = QStringLiteral("upload.") + l.domain;
     l.mucJid = query.queryItemValue(QStringLiteral("muc"));
     if (l.mucJid.isEmpty())
         l.mucJid = QStringLiteral("conference.") + l.domain;
@@ -79,6 +82,8 @@ QString CXmppLocation::ToString() const {
         query.addQueryItem(QStringLiteral("ca"), caFile);
     if (pubsubJid != QStringLiteral("pubsub.") + domain)
         query.addQueryItem(QStringLiteral("pubsub"), pubsubJid);
+    if (!uploadJid.isEmpty() && uploadJid != QStringLiteral("upload.") + domain)
+        query.addQueryItem(QStringLiteral("upload"), uploadJid);
     if (!mucJid.isEmpty() && mucJid != QStringLiteral("conference.") + domain)
         query.addQueryItem(QStringLiteral("muc"), mucJid);
     if (directoryNode != QStringLiteral("zelta-directory"))

@@ -1,6 +1,6 @@
 // Where an XMPP service is and how to reach it, written as one location text:
 //   xmpp://HOST[:PORT]/DOMAIN[?tls=verify|trust|off][&ca=FILE][&pubsub=JID][&node=NAME]
-//                            [&muc=JID][&stanza-limit=BYTES]
+//                            [&muc=JID][&upload=JID][&stanza-limit=BYTES]
 // tls=verify (the default) requires TLS and a certificate that names the domain, checked
 // against the system's authorities or the ca file; tls=trust requires TLS but accepts any
 // certificate (test servers with a certificate made on the spot); tls=off allows a plain-text
@@ -20,6 +20,7 @@ struct CXmppLocation {
     QString caFile;
     QString pubsubJid; // default: "pubsub." + domain
     QString mucJid;    // the multi-user chat service; default: "conference." + domain
+    QString uploadJid; // the HTTP file upload service; default: "upload." + domain
     QString directoryNode = QStringLiteral("zelta-directory");
     int stanzaLimit = 256 * 1024; // bytes the server accepts in one stanza
 

@@ -100,7 +100,9 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
     m_resources.clear();
     m_early.clear();
     m_announced.clear();
-    m_directoryLoaded = m_rosterLoaded = false;
+    m_directoryLoaded = m_rosterLoaded = m_uploadChecked = false;
+    m_upload = Upload::Unknown;
+    m_uploadMax = 0;
     SetPhase(Phase::Connecting);
     m_link.Open(m_location, Jid(memberId), Xmpp::kResource, password);
 
@@ -133,6 +135,7 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
 
 void CXmppService::StopSession() {
     m_phase = Phase::Off;
+    StopTransfers();
     m_toSubscribe.clear();
     m_chats.clear();
     if (m_roomWait.loop)
@@ -200,6 +203,10 @@ void CXmppService::OnOpened() {
         .Add(QStringLiteral("items"))
         .SetAttr(QStringLiteral("node"), m_location.directoryNode);
     m_link.Request(items, [this](const XmppNode& a) { OnDirectoryLoaded(a); });
+    // Whether attached files can be uploaded, and how large.
+    XmppNode disco = Iq(QStringLiteral("get"), m_location.uploadJid);
+    disco.Add(QStringLiteral("query"), QStringLiteral("http://jabber.org/protocol/disco#info"));
+    m_link.Request(disco, [this](const XmppNode& a) { OnUploadServiceInfo(a); });
 }
 
 void CXmppService::OnRosterLoaded(const XmppNode& answer) {
@@ -238,7 +245,7 @@ void CXmppService::OnDirectoryLoaded(const XmppNode& answer) {
 }
 
 void CXmppService::FinishLoading() {
-    if (!m_directoryLoaded || !m_rosterLoaded || m_phase != Phase::Loading)
+    if (!m_directoryLoaded || !m_rosterLoaded || !m_uploadChecked || m_phase != Phase::Loading)
         return;
     // Only members of the directory take part; an account outside it is refused like a wrong
     // password.
@@ -486,6 +493,14 @@ void CXmppService::HandleMessage(const XmppNode& stanza) {
         myList = Svc::DST_CC;
     if (m_store.HasIncoming(m->messageId))
         return; // offline storage and a resend can both bring it: once is enough
+    if (const QStringList urls = Xmpp::FileUrls(stanza); !urls.isEmpty()) {
+        if (urls.size() != m->attachments.size()) {
+            qCWarning(lcXmpp) << "Message" << m->messageId << "refused: files without addresses";
+            return;
+        }
+        FetchFiles(*m, myList, urls);
+        return;
+    }
     if (!m_store.AddIncoming(*m, myList)) {
         qCWarning(lcXmpp) << "Received message not kept:" << m_store.LastError().EnglishText();
         return;
@@ -714,9 +729,28 @@ bool CXmppService::SendMessage(const SvcMessage& original, QStringList* unknownO
                 }
         }
     }
+    // Attached files go to the server's upload service; the stanzas carry their addresses.
+    QStringList urls;
+    SvcMessage onWire = m;
+    if (!m.attachments.isEmpty()) {
+        if (m_upload != Upload::Available)
+            return Fail(CServiceError(CServiceError::NoUpload, m_location.uploadJid));
+        for (const SvcAttachment& f : m.attachments)
+            if (m_uploadMax > 0 && f.data.size() > m_uploadMax)
+                return Fail(CServiceError(CServiceError::AttachmentsTooLarge,
+                                          QString::number(m_uploadMax)));
+        if (!recipients.isEmpty() && !UploadFiles(m.attachments, &urls))
+            return false;
+        for (SvcAttachment& f : onWire.attachments) {
+            f.size = f.data.size();
+            f.data.clear();
+        }
+    }
     QList<XmppNode> stanzas;
     for (const QString& r : recipients) {
-        XmppNode s = Xmpp::EncodeMessage(m, r, listOf.value(r), m_location.domain);
+        XmppNode s = Xmpp::EncodeMessage(onWire, r, listOf.value(r), m_location.domain);
+        if (!urls.isEmpty())
+            Xmpp::SetFileUrls(s, urls);
         // The server closes the stream of a client that sends more than it accepts.
         if (s.ToXml().size() > m_location.stanzaLimit)
             return Fail(m.attachments.isEmpty()

@@ -27,10 +27,12 @@
 
 #include <QHash>
 #include <QLoggingCategory>
+#include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcXmpp)
 
 class QEventLoop;
+class QNetworkAccessManager;
 class QTimer;
 
 class CXmppService : public CMessagingService {
@@ -122,6 +124,16 @@ private:
     // The message as the user may see it (sender's view for messages the user sent).
     std::optional<SvcMessage> LoadForUser(const QString& messageId);
     bool Mark(const QStringList& messageIds, bool read);
+    // ---- Attached files (CXmppFiles.cpp) ----
+    // Uploads each file to the server's upload service and gives the download addresses; waits
+    // in a local loop with a time limit, as log-on does.
+    bool UploadFiles(const QList<SvcAttachment>& files, QStringList* urls);
+    // Fetches the uploaded files of a received message, then stores and announces it; a fetch
+    // that fails is tried again later, the message staying unannounced meanwhile.
+    void FetchFiles(const SvcMessage& message, Svc::DestList myList, const QStringList& urls);
+    void OnUploadServiceInfo(const XmppNode& answer);
+    void StopTransfers();
+
     // ---- Chats (CXmppChats.cpp) ----
     struct ChatRoom {
         QString room; // bare JID of the room
@@ -173,6 +185,12 @@ private:
     QHash<QString, QHash<QString, Xmpp::PresenceMap>> m_resources;
     QSet<QString> m_announced;
     QStringList m_toSubscribe; // bare JIDs waiting for their subscription request
+    enum class Upload { Unknown, Absent, Available } m_upload = Upload::Unknown;
+    qint64 m_uploadMax = 0; // the upload service's announced most bytes of one file (0: none)
+    bool m_uploadChecked = false;
+    QNetworkAccessManager* m_http = nullptr;
+    struct Fetch;
+    QHash<QString, std::shared_ptr<Fetch>> m_fetches; // by message id
     QHash<int, ChatRoom> m_chats;
     qint64 m_chatSeq = 0;
     int m_chatTimeoutMs = 10000;

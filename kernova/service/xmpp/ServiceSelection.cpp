@@ -21,5 +21,6 @@ QString Svc::NetworkLocation(const QString& host, int port, const QString& domai
     l.domain = domain.trimmed().isEmpty() ? l.host : domain.trimmed().toLower();
     l.pubsubJid = QStringLiteral("pubsub.") + l.domain;
     l.mucJid = QStringLiteral("conference.") + l.domain;
+    l.uploadJid = QStringLiteral("upload.") + l.domain;
     return l.ToString();
 }

@@ -478,7 +478,7 @@ XmppNode EncodeMessage(const SvcMessage& m, const QString& recipientId, Svc::Des
     for (const SvcAttachment& f : m.attachments) {
         XmppNode& file = z.Add(QStringLiteral("file"));
         file.SetAttr(QStringLiteral("name"), f.name);
-        file.SetAttr(QStringLiteral("size"), Num(f.data.size()));
+        file.SetAttr(QStringLiteral("size"), Num(f.data.isEmpty() ? f.size : f.data.size()));
         file.SetText(QString::fromLatin1(f.data.toBase64()));
     }
     return s;
@@ -535,6 +535,15 @@ std::optional<SvcMessage> DecodeMessage(const XmppNode& s, const QString& fromId
                 continue;
             SvcAttachment a;
             a.name = f.Attr(QStringLiteral("name"));
+            if (f.HasAttr(QStringLiteral("url"))) {
+                // Uploaded: the bytes are fetched from the address before the message counts.
+                bool good = false;
+                a.size = f.Attr(QStringLiteral("size")).toLongLong(&good);
+                if (!good || a.size < 0 || a.size > Svc::kMaxAttachmentBytes)
+                    return refuse(QStringLiteral("attached file of no usable size"));
+                m.attachments.append(a);
+                continue;
+            }
             const auto decoded = QByteArray::fromBase64Encoding(
                 f.text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded)
@@ -597,6 +606,28 @@ std::optional<SvcReceipt> DecodeReceipt(const XmppNode& s, const QString& fromId
     r.messageId = mark->Attr(QStringLiteral("id"));
     r.memberId = fromId;
     return r;
+}
+
+QStringList FileUrls(const XmppNode& stanza) {
+    QStringList urls;
+    if (const XmppNode* z = stanza.Child(QStringLiteral("zelta"), kNsMessage))
+        for (const XmppNode& f : z->children)
+            if (f.name == QStringLiteral("file") && f.HasAttr(QStringLiteral("url")))
+                urls.append(f.Attr(QStringLiteral("url")));
+    return urls;
+}
+
+void SetFileUrls(XmppNode& stanza, const QStringList& urls) {
+    for (XmppNode& z : stanza.children) {
+        if (z.name != QStringLiteral("zelta") || z.ns != kNsMessage)
+            continue;
+        int i = 0;
+        for (XmppNode& f : z.children)
+            if (f.name == QStringLiteral("file") && i < urls.size()) {
+                f.SetAttr(QStringLiteral("url"), urls[i++]);
+                f.text.clear();
+            }
+    }
 }
 
 } // namespace Xmpp

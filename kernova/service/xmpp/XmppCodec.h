@@ -94,6 +94,10 @@ XmppNode EncodeMessage(const SvcMessage& message, const QString& recipientId,
 // nullopt, with *why set, for a stanza that is not an acceptable message.
 std::optional<SvcMessage> DecodeMessage(const XmppNode& stanza, const QString& fromId,
                                         const QString& domain, QString* why);
+// Uploaded files: the download address of each file of the message, in order (empty when the
+// files travel inside the stanza), and setting them in place of the bytes.
+QStringList FileUrls(const XmppNode& stanza);
+void SetFileUrls(XmppNode& stanza, const QStringList& urls);
 // Plain text of a formatted body, for clients that do not read Zelta's extension.
 QString PlainText(const QString& html);
 

@@ -67,7 +67,8 @@ bool CProsodyServer::Start(const Options& options) {
     QDir(m_dir->path()).mkpath(QStringLiteral("data"));
     QDir(m_dir->path()).mkpath(QStringLiteral("certs"));
     m_port = FreePort();
-    if (!m_port)
+    m_httpPort = FreePort();
+    if (!m_port || !m_httpPort || m_port == m_httpPort)
         return Fail(QStringLiteral("no free port"));
     if (!MakeCertificate() || !WriteConfig())
         return false;
@@ -107,8 +108,14 @@ bool CProsodyServer::WriteConfig() {
     c += QStringLiteral("interfaces = { \"127.0.0.1\" }\nlocal_interfaces = { \"127.0.0.1\" }\n"
                         "c2s_interfaces = { \"127.0.0.1\" }\n");
     c += QStringLiteral("c2s_ports = { %1 }\n").arg(m_port);
-    c += QStringLiteral("c2s_direct_tls_ports = { }\ns2s_ports = { }\nhttp_ports = { }\n"
-                        "https_ports = { }\n");
+    c += QStringLiteral("c2s_direct_tls_ports = { }\ns2s_ports = { }\nhttps_ports = { }\n");
+    // Attached files: the file share's plain HTTP on another loopback port.
+    if (m_options.upload)
+        c += QStringLiteral("http_ports = { %1 }\nhttp_interfaces = { \"127.0.0.1\" }\n"
+                            "http_external_url = \"http://127.0.0.1:%1/\"\n")
+                 .arg(m_httpPort);
+    else
+        c += QStringLiteral("http_ports = { }\n");
     c += QStringLiteral("admins = { %1 }\n")
              .arg(LuaString(AdminId() + QLatin1Char('@') + m_options.domain));
     // No rate limits: a test logs on many members at once.
@@ -133,6 +140,14 @@ bool CProsodyServer::WriteConfig() {
              .arg(LuaString(key), LuaString(CertificateFile()));
     c += QStringLiteral("Component %1 \"pubsub\"\n")
              .arg(LuaString(QStringLiteral("pubsub.") + m_options.domain));
+    if (m_options.upload)
+        c += QStringLiteral("Component %1 \"http_file_share\"\n"
+                            "  http_host = \"127.0.0.1\"\n"
+                            "  http_file_share_size_limit = %2\n"
+                            "  http_file_share_daily_quota = %3\n")
+                 .arg(LuaString(QStringLiteral("upload.") + m_options.domain))
+                 .arg(m_options.uploadLimit)
+                 .arg(qint64(m_options.uploadLimit) * 100);
     // Chats: rooms that only invited members enter, removed when the last one leaves.
     c += QStringLiteral("Component %1 \"muc\"\n  restrict_room_creation = \"local\"\n")
              .arg(LuaString(QStringLiteral("conference.") + m_options.domain));
@@ -253,6 +268,7 @@ CXmppLocation CProsodyServer::Location() const {
     l.tls = m_options.allowPlainText ? CXmppLocation::Tls::Off : CXmppLocation::Tls::Trust;
     l.pubsubJid = QStringLiteral("pubsub.") + m_options.domain;
     l.mucJid = QStringLiteral("conference.") + m_options.domain;
+    l.uploadJid = QStringLiteral("upload.") + m_options.domain;
     l.stanzaLimit = m_options.stanzaLimit;
     return l;
 }

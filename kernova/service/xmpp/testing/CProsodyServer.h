@@ -16,6 +16,8 @@ public:
         QString domain = QStringLiteral("example.test");
         bool allowPlainText = false; // streams without TLS (loopback only)
         int stanzaLimit = 8 * 1024 * 1024;
+        bool upload = true;                 // the file share for attached files (HTTP upload)
+        qint64 uploadLimit = 64 * 1024 * 1024; // bytes of one file
     };
 
     CProsodyServer();
@@ -58,5 +60,6 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<QProcess> m_process;
     quint16 m_port = 0;
+    quint16 m_httpPort = 0;
     QString m_error;
 };

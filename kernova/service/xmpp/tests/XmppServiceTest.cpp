@@ -3,6 +3,9 @@
 // contract suite.
 #include "XmppTestSupport.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
+
 using namespace xmpptest;
 using svctest::EventLog;
 
@@ -154,14 +157,6 @@ TEST_F(XmppServiceTest, MalformedAndOversizedBodiesAreRefusedAndTheStreamStays) 
     ASSERT_TRUE(QTest::qWaitFor([&] { return log.Contains(QStringLiteral("refused")); }, 5000));
     EXPECT_EQ(aEvents.Count(QStringLiteral("message")), 0);
 
-    // Sending: more than the server takes in one stanza is refused before anything goes out.
-    SvcMessage big = Message(QStringLiteral("big"), QStringLiteral("b"));
-    big.attachments.append(
-        {QStringLiteral("big.bin"), 0, QByteArray(server.Location().stanzaLimit, 'x')});
-    a->SetAttachmentLimit(Svc::kMaxAttachmentBytes);
-    EXPECT_FALSE(a->SendMessage(big));
-    EXPECT_EQ(a->LastError().code(), CServiceError::AttachmentsTooLarge);
-    EXPECT_FALSE(a->GetMessage(QStringLiteral("big")));
     ASSERT_TRUE(a->SendMessage(Message(QStringLiteral("small"), QStringLiteral("a"))));
     EXPECT_TRUE(aEvents.WaitFor(QStringLiteral("message small")));
     EXPECT_TRUE(a->IsLoggedOn());
@@ -240,6 +235,115 @@ TEST_F(XmppServiceTest, AServerThatStopsAnsweringIsNoticedByTheKeepAlive) {
     server.Thaw();
     EXPECT_EQ(s.LastError().code(), CServiceError::NoAnswer);
     EXPECT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+}
+
+// A message whose files lie at the given addresses with the given announced sizes.
+XmppNode MessageWithFiles(const QString& id, const QList<std::pair<QString, qint64>>& files) {
+    SvcMessage m = svctest::MakeMessage(id, {QStringLiteral("a")});
+    QStringList urls;
+    for (const auto& [url, size] : files) {
+        m.attachments.append({QStringLiteral("f.bin"), size, {}});
+        urls.append(url);
+    }
+    XmppNode s = Xmpp::EncodeMessage(m, QStringLiteral("a"), Svc::DST_TO,
+                                     QStringLiteral("example.test"));
+    Xmpp::SetFileUrls(s, urls);
+    return s;
+}
+
+TEST_F(XmppServiceTest, FilesAreFetchedOnlyFromTheServerAndNeverBeyondTheirAnnouncedSize) {
+    LogCapture log;
+    auto a = LogOn(QStringLiteral("a"));
+    EventLog aEvents(a.get());
+    RawClient c;
+    ASSERT_TRUE(c.Open(server.Location(), QStringLiteral("c"), Password(QStringLiteral("c"))));
+    // An address elsewhere is never fetched.
+    c.Send(MessageWithFiles(QStringLiteral("elsewhere"),
+                            {{QStringLiteral("http://files.example.invalid/x.bin"), 10}}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.Contains(QStringLiteral("download address not on the server")); },
+        5000));
+
+    // On the server's host, but the file is longer than announced: cut off and refused.
+    QTcpServer http;
+    ASSERT_TRUE(http.listen(QHostAddress::LocalHost, 0));
+    int requests = 0;
+    QObject::connect(&http, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = http.nextPendingConnection();
+        ++requests;
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s] {
+            s->readAll();
+            s->write("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n");
+            s->write(QByteArray(5000, 'x'));
+            s->disconnectFromHost();
+        });
+    });
+    c.Send(MessageWithFiles(
+        QStringLiteral("longer"),
+        {{QStringLiteral("http://127.0.0.1:%1/f.bin").arg(http.serverPort()), 10}}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.Contains(QStringLiteral("Files of message \"longer\" not fetched")); },
+        5000));
+    EXPECT_EQ(requests, 1);
+    aEvents.Settle();
+    EXPECT_EQ(aEvents.Count(QStringLiteral("message")), 0);
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("longer")));
+    EXPECT_TRUE(a->GetPendingMessages().isEmpty());
+}
+
+class XmppNoUploadTest : public XmppFixture {
+protected:
+    void SetUp() override {
+        options.upload = false;
+        XmppFixture::SetUp();
+    }
+};
+
+TEST_F(XmppNoUploadTest, WithoutAnUploadServiceFilesAreRefusedAndTextStillGoes) {
+    auto a = LogOn(QStringLiteral("a"));
+    auto b = LogOn(QStringLiteral("b"));
+    EventLog bEvents(b.get());
+    SvcMessage m = svctest::MakeMessage(QStringLiteral("with-file"), {QStringLiteral("b")});
+    m.attachments.append({QStringLiteral("表.csv"), 3, QByteArray("a,b")});
+    EXPECT_FALSE(a->SendMessage(m));
+    EXPECT_EQ(a->LastError().code(), CServiceError::NoUpload);
+    EXPECT_TRUE(a->LastError().Text().contains(QStringLiteral("添付ファイルは送れません")))
+        << a->LastError().Text().toStdString();
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("with-file")));
+    ASSERT_TRUE(a->SendMessage(svctest::MakeMessage(QStringLiteral("text"), {QStringLiteral("b")})));
+    EXPECT_TRUE(bEvents.WaitFor(QStringLiteral("message text")));
+}
+
+class XmppSmallUploadTest : public XmppFixture {
+protected:
+    void SetUp() override {
+        options.uploadLimit = 100000;
+        XmppFixture::SetUp();
+    }
+};
+
+TEST_F(XmppSmallUploadTest, AFileLargerThanTheServerTakesIsRefusedBeforeAnythingGoesOut) {
+    auto a = LogOn(QStringLiteral("a"));
+    auto b = LogOn(QStringLiteral("b"));
+    EventLog bEvents(b.get());
+    a->SetAttachmentLimit(Svc::kMaxAttachmentBytes);
+    SvcMessage big = svctest::MakeMessage(QStringLiteral("big"), {QStringLiteral("b")});
+    big.attachments.append({QStringLiteral("big.bin"), 0, QByteArray(200000, 'x')});
+    EXPECT_FALSE(a->SendMessage(big));
+    EXPECT_EQ(a->LastError().code(), CServiceError::AttachmentsTooLarge);
+    EXPECT_EQ(a->LastError().argument(), QStringLiteral("100000")) << "the server's maximum";
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("big")));
+    // Within it, the file is uploaded and fetched byte for byte.
+    SvcMessage fits = svctest::MakeMessage(QStringLiteral("fits"), {QStringLiteral("b")});
+    QByteArray bytes(90000, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i % 251);
+    fits.attachments.append({QStringLiteral("fits.bin"), 0, bytes});
+    ASSERT_TRUE(a->SendMessage(fits)) << a->LastError().EnglishText().toStdString();
+    ASSERT_TRUE(bEvents.WaitFor(QStringLiteral("message fits")));
+    EXPECT_EQ(b->GetAttachmentData(QStringLiteral("fits"), 0), bytes);
+    bEvents.Settle();
+    EXPECT_EQ(bEvents.Count(QStringLiteral("message big")), 0);
 }
 
 class XmppPlainTextTest : public XmppFixture {
