@@ -11,6 +11,18 @@ QString CIMMesRecvContent::DisplaySubject(const QString& subject, const QString&
     return trimmed.isEmpty() ? noSubject : trimmed;
 }
 
+std::optional<COLORREF> CIMMesRecvContent::BodyBackground(const QString& html) {
+    static const QRegularExpression bgColor(
+        QStringLiteral("<BODY[^>]*BGCOLOR\\s*=\\s*\"?\\s*#([0-9A-F]{6})"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = bgColor.match(html);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const uint32_t rgb = m.captured(1).toUInt(nullptr, 16);
+    // #RRGGBB to 0x00BBGGRR.
+    return COLORREF(((rgb >> 16) & 0xFF) | (rgb & 0xFF00) | ((rgb & 0xFF) << 16));
+}
+
 CIMMesRecvContent CIMMesRecvContent::Build(const CObrixTable& core, uint32_t box,
                                            const CLetrix& message, const QString& noSubject,
                                            const QString& messageDir) {
@@ -27,11 +39,10 @@ CIMMesRecvContent CIMMesRecvContent::Build(const CObrixTable& core, uint32_t box
     c.flagged = message.IsDogear() != 0;
     c.background = message.GetBgColor();
     // Messages of other clients carry no background (0) and default black text: shown on
-    // black they could not be read. A black background counts only when the body says so.
-    static const QRegularExpression bodyBackground(QStringLiteral("<BODY[^>]*BGCOLOR"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    if (c.background == 0 && !message.GetMessage().contains(bodyBackground))
-        c.background = 0xFFFFFF;
+    // black they could not be read. A zero background gives way to the colour the body's BODY
+    // tag names (black only when it names black), and to white when it names none.
+    if (c.background == 0)
+        c.background = BodyBackground(message.GetMessage()).value_or(0xFFFFFF);
     c.body = CIMMesComposeRequest::LoadableBody(message.GetMessage());
     c.files = CIMMesAttachList::ReceivedFiles(messageDir, c.messageId, message.GetMessage());
     c.showCc = !c.cc.isEmpty();

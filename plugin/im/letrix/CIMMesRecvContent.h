@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 class CLetrix;
 
@@ -33,6 +34,9 @@ struct CIMMesRecvContent {
     // noSubject: the text shown for a blank subject; messageDir: the core's message directory.
     static CIMMesRecvContent Build(const CObrixTable& core, uint32_t box, const CLetrix& message,
                                    const QString& noSubject, const QString& messageDir);
+
+    // The colour that the body's BODY tag names in BGCOLOR ("#RRGGBB"), if it names one.
+    static std::optional<COLORREF> BodyBackground(const QString& html);
 
     // The subject as windows and notices show it.
     static QString DisplaySubject(const QString& subject, const QString& noSubject);

@@ -299,7 +299,7 @@ TEST_F(ReceiveSide, RingToneIsTheMembersOwnThenTheOptionsAndMissingFilesStaySile
     EXPECT_EQ(app->MemberTones().GetCount(), 0);
 }
 
-TEST_F(ReceiveSide, MessagesWithoutABackgroundAreShownOnWhite) {
+TEST_F(ReceiveSide, MessagesWithoutABackgroundTakeTheBodysColourOrWhite) {
     CLetrix plain = Message(QStringLiteral("m-10"));
     plain.SetMessage(QStringLiteral("plain text of another client"));
     EXPECT_EQ(
@@ -316,6 +316,17 @@ TEST_F(ReceiveSide, MessagesWithoutABackgroundAreShownOnWhite) {
     EXPECT_EQ(
         CIMMesRecvContent::Build(core, ObrixBox::Received, black, QString(), QString()).background,
         0xCCFFFFu);
+    // A client that fills in the body's colour but not the record's: the body's colour, read
+    // as #RRGGBB into the record's 0x00BBGGRR.
+    CLetrix named = Message(QStringLiteral("m-15"));
+    named.SetMessage(QStringLiteral("<body bgcolor=\"#FFFFFF\">x</body>"));
+    EXPECT_EQ(
+        CIMMesRecvContent::Build(core, ObrixBox::Received, named, QString(), QString()).background,
+        0xFFFFFFu);
+    named.SetMessage(QStringLiteral("<BODY BGCOLOR=\"#FFEEDD\">x</BODY>"));
+    EXPECT_EQ(
+        CIMMesRecvContent::Build(core, ObrixBox::Received, named, QString(), QString()).background,
+        0xDDEEFFu);
 }
 
 TEST_F(ReceiveSide, UnloadingRightAfterLogOffLeavesNoWindowBehind) {
