@@ -33,9 +33,11 @@ const char16_t* const kChatAnswers[] = {
     u"それで進めましょう。",   u"資料を共有します。",
 };
 
+// A body in the form Zelta's own compose window writes: the receive window reads only the
+// tags of that form and shows any other tag (an HTML or P element) as text.
 QString Html(const QString& text) {
-    return QStringLiteral("<HTML><BODY><P>") + text.toHtmlEscaped() +
-           QStringLiteral("</P></BODY></HTML>");
+    return QStringLiteral("<BODY BGCOLOR=\"#FFFFFF\">") + text.toHtmlEscaped() +
+           QStringLiteral("</BODY>");
 }
 
 } // namespace
