@@ -303,7 +303,15 @@ void CIMMesEditFrame::Open(const CIMMesComposeRequest& request) {
     for (QLineEdit* field : {m_to, m_cc, m_bcc})
         field->setCursorPosition(0);
     m_body->SetBackground(m_settings.backColor);
-    m_subject->setFocus();
+    // An answer is written above the quoted text, so it starts in the body; anything else
+    // starts with its subject.
+    const bool answer = request.kind == MessageBegin::Reply ||
+                        request.kind == MessageBegin::ReplyToAll ||
+                        request.kind == MessageBegin::Forward;
+    if (answer)
+        m_body->setFocus();
+    else
+        m_subject->setFocus();
     UpdateSendState();
     m_ready = true;
 }

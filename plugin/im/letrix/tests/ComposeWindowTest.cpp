@@ -78,6 +78,7 @@ TEST_F(ComposeWindow, ReplyIsFilledQuotedAndSentWithTheReplyMark) {
     EXPECT_EQ(frame->ToEdit()->cursorPosition(), 0) << "a long list shows its first members";
     EXPECT_EQ(frame->Body()->toPlainText(), QStringLiteral("\n\n> 一\n> 二"));
     EXPECT_EQ(frame->Body()->textCursor().position(), 0);
+    EXPECT_EQ(frame->focusWidget(), frame->Body()) << "the answer is typed above the quote";
     EXPECT_TRUE(frame->SendButton()->isEnabled());
 
     frame->ImportantCheck()->setChecked(true);
@@ -234,7 +235,7 @@ TEST_F(ComposeWindow, TabCyclesSubjectFontListsBodyAndButtons) {
     frame->show();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
-    frame->SubjectEdit()->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), frame->SubjectEdit()) << "a new message starts there";
     QList<QWidget*> seen;
     for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
