@@ -28,6 +28,7 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 
@@ -835,6 +836,12 @@ qint64 CKernovaCore::AttachmentLimit() {
                              .trimmed()
                              .toLongLong(&ok);
     return ok && limit >= 0 ? limit : Svc::kDefaultAttachmentLimit;
+}
+
+qint64 CKernovaCore::SendableAttachmentBytes() {
+    const qint64 setting = AttachmentLimit();
+    const qint64 service = m_service ? m_service->ServiceAttachmentMaximum() : 0;
+    return service > 0 ? std::min(setting, service) : setting;
 }
 
 void CKernovaCore::SetAttachmentLimit(qint64 bytes) {

@@ -123,6 +123,8 @@ public:
     // "AttachmentLimit" setting (decimal text, a 64-bit count), 50 MiB when absent or invalid.
     qint64 AttachmentLimit();
     void SetAttachmentLimit(qint64 bytes);
+    // What OBRIX_QueryMTS reports: the setting, or the service's own maximum when lower.
+    qint64 SendableAttachmentBytes();
     // Export and import of stored messages (ids grouped drafts, sent, received).
     bool ExportMessages(const QString& path, const std::array<QStringList, 3>& ids);
     bool ImportMessages(const QString& path, std::array<QStringList, 3>* ids);

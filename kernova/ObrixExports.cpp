@@ -224,7 +224,8 @@ void OBRIX_CleanupIMMesTime(tagIMMESTIME* destination) {
     WithCoreVoid([destination](CKernovaCore& c) { c.Messages().CleanupMesTime(destination); });
 }
 uint64_t OBRIX_QueryMTS() {
-    return WithCore<uint64_t>(0, [](CKernovaCore& c) { return uint64_t(c.AttachmentLimit()); });
+    return WithCore<uint64_t>(0,
+                              [](CKernovaCore& c) { return uint64_t(c.SendableAttachmentBytes()); });
 }
 int32_t OBRIX_ExportMessage(const char16_t* path, const tagIMEXPORTCOUNT* counts,
                             const char16_t* const* ids) {

@@ -72,6 +72,9 @@ public:
     // stores nothing then.
     void SetAttachmentLimit(qint64 bytes) { m_attachmentLimit = bytes; }
     qint64 AttachmentLimit() const { return m_attachmentLimit; }
+    // The most bytes the service itself takes in one attached file (a server's announced
+    // maximum), or 0 when it sets no limit of its own; known once logged on.
+    virtual qint64 ServiceAttachmentMaximum() const { return 0; }
     // The bytes of file index of a message the user sent or received.
     virtual std::optional<QByteArray> GetAttachmentData(const QString& messageId, int index) = 0;
 

@@ -81,6 +81,9 @@ public:
     bool MarkRead(const QString& messageId) override;
 
     std::optional<QByteArray> GetAttachmentData(const QString& messageId, int index) override;
+    qint64 ServiceAttachmentMaximum() const override {
+        return m_upload == Upload::Available ? m_uploadMax : 0;
+    }
 
     int CreateChat(int maxOpenChats) override;
     bool InviteToChat(int chat, const QString& memberId, const QString& text,

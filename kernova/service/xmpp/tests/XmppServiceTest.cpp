@@ -332,6 +332,7 @@ TEST_F(XmppSmallUploadTest, AFileLargerThanTheServerTakesIsRefusedBeforeAnything
     EXPECT_FALSE(a->SendMessage(big));
     EXPECT_EQ(a->LastError().code(), CServiceError::AttachmentsTooLarge);
     EXPECT_EQ(a->LastError().argument(), QStringLiteral("100000")) << "the server's maximum";
+    EXPECT_EQ(a->ServiceAttachmentMaximum(), 100000) << "what the core reports to plug-ins";
     EXPECT_FALSE(a->GetMessage(QStringLiteral("big")));
     // Within it, the file is uploaded and fetched byte for byte.
     SvcMessage fits = svctest::MakeMessage(QStringLiteral("fits"), {QStringLiteral("b")});
