@@ -422,3 +422,25 @@ TEST_F(ReceiveSide, PopUpMenusSpeakJapaneseAndAddressFieldsTakeNoPaste) {
         CEditMenus::BodyMenu(compose->Body(), Resources(), QPoint(1, 1), false));
     EXPECT_EQ(Texts(editing.get()), PopUpTexts(compose->SubjectEdit()));
 }
+
+TEST_F(ReceiveSide, QuestionBoxesNameTheirButtonsInJapanese) {
+    // The real box, not the test's handler: read its buttons while it is open, then cancel it.
+    CIMMesPrompt::SetHandler(nullptr);
+    QStringList names;
+    QTimer::singleShot(0, [&names] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        for (QAbstractButton* b : box->buttons())
+            names << b->text();
+        box->button(QMessageBox::Cancel)->click();
+    });
+    const QMessageBox::StandardButton pressed = CIMMesPrompt::Show(
+        nullptr, Resources(), 875, {}, QMessageBox::Question,
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(pressed, QMessageBox::Cancel);
+    names.sort();
+    QStringList expected{QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
+                         QStringLiteral("キャンセル")};
+    expected.sort();
+    EXPECT_EQ(names, expected);
+}
