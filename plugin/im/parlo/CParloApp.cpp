@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QTimeZone>
 
@@ -379,9 +380,17 @@ bool CParloApp::SaveLog(CMainFrame* frame, const QString& folder) {
     const QString proposed = CParloLogName::Default(start, doc.Participants().JoinedNames());
     QString path;
     if (folder.isEmpty()) {
-        path = m_chooseSavePath ? m_chooseSavePath(frame, proposed) : QString();
+        // The dialog opens where the last log went, at first in the user's documents folder,
+        // never in whatever folder the program happened to be started from.
+        const QString startDir =
+            m_lastSaveDir.isEmpty()
+                ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                : m_lastSaveDir;
+        path = m_chooseSavePath ? m_chooseSavePath(frame, QDir(startDir).filePath(proposed))
+                                : QString();
         if (path.isEmpty())
             return false;
+        m_lastSaveDir = QFileInfo(path).absolutePath();
     } else {
         const QDir dir(folder);
         path = dir.filePath(CParloLogName::FreeName(

@@ -101,4 +101,5 @@ private:
     ParloClock m_clock;
     std::function<void(const QString&)> m_tonePlayer;
     SavePathChooser m_chooseSavePath;
+    QString m_lastSaveDir; // of the last log saved through the dialog
 };

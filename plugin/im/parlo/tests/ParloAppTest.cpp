@@ -287,7 +287,15 @@ TEST_F(ParloAppTest, ClosingAsksBeforeSavingAndAnEmptyLogIsNotOffered) {
     EXPECT_EQ(prompts[0], QString::fromUtf16(u"会議の議事録を保存しますか？"));
     EXPECT_TRUE(QFile::exists(chosenPath));
     ASSERT_EQ(proposedNames.size(), 1);
-    EXPECT_EQ(proposedNames[0], "20261207_090503_Fam-b.doc");
+    // The dialog starts in the documents folder, then where the last log went.
+    EXPECT_EQ(proposedNames[0],
+              QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                  .filePath("20261207_090503_Fam-b.doc"));
+    CMainFrame* next = Start(32, {"b"});
+    Event(32, 2, "b", "Fam-b さんが参加しました。");
+    next->close();
+    ASSERT_EQ(proposedNames.size(), 2);
+    EXPECT_EQ(proposedNames[1], root.path() + "/20261207_090503_Fam-b.doc");
 }
 
 TEST_F(ParloAppTest, ParticipantListSideFollowsTheOptionAndTabFollowsTheSide) {
