@@ -10,7 +10,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-noto-cjk xvfb xauth xdotool imagemagick tzdata
     libstrophe-dev prosody lua-dbi-sqlite3 openssl python3-slixmpp
-    qt6-svg-dev desktop-file-utils appstream lintian dpkg-dev fakeroot
+    qt6-translations-l10n qt6-svg-dev desktop-file-utils appstream lintian dpkg-dev fakeroot
     clang libclang-rt-14-dev
     unrtf poppler-utils
 )

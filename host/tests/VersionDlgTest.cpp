@@ -1,10 +1,12 @@
 // The version dialog's lines and product version, and the language module's strings.
 #include "host/CCoreModuleList.h"
+#include "host/CHostApp.h"
 #include "host/CHostCore.h"
 #include "host/CLangModule.h"
 #include "host/CVersionDlg.h"
 #include "host/tests/HostTestSupport.h"
 
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -64,6 +66,19 @@ TEST(LanguageModule, JapaneseStringsAreFormatsWithOneArgumentAndMissingOnesAreEm
               QString::fromUtf8("Kernova.so を読み込んでいます..."));
     EXPECT_EQ(CLangModule::Format("%s 100%% %s", "a"), "a 100% ");
     EXPECT_EQ(CLangModule::Format("", "a"), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST(QtTexts, StandardButtonsAndMenusAreInJapanese) {
+    ASSERT_TRUE(CHostApp::InstallQtTranslations())
+        << "Qt's Japanese texts (qt6-translations-l10n) are not installed";
+    EXPECT_TRUE(CHostApp::InstallQtTranslations()) << "a second call changes nothing";
+    QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
+    EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    EXPECT_NE(box.button(QDialogButtonBox::Yes)->text(), QStringLiteral("&Yes"));
 }
 
 } // namespace

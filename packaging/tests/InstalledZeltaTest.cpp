@@ -245,7 +245,7 @@ TEST_F(InstalledZelta, DebianPackageHoldsTheInstalledFilesNamesItsDependenciesAn
     const ToolRun depends =
         RunTool(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb, QStringLiteral("Depends")});
     for (const char* package : {"libqt6widgets6", "libqt6sql6-sqlite", "qt6-qpa-plugins",
-                                "fonts-noto-cjk", "libxcb-xinput0"})
+                                "qt6-translations-l10n", "fonts-noto-cjk", "libxcb-xinput0"})
         EXPECT_TRUE(depends.out.contains(
             QRegularExpression(QStringLiteral("(^|, )%1( |,|$)").arg(QLatin1String(package)))))
             << package << " missing from: " << depends.out.toStdString();
