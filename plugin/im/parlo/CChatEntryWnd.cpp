@@ -36,19 +36,13 @@ CChatEntryWnd::CChatEntryWnd(CParloApp& app, int32_t chat, const QString& invite
     layout->addLayout(buttons);
 
     connect(m_yes, &QPushButton::clicked, this, [this] {
-        if (m_answered)
-            return;
-        m_answered = true;
-        m_tick.stop();
-        m_app.AcceptInvitation(this);
+        if (Settle())
+            m_app.AcceptInvitation(this);
         close();
     });
     connect(m_no, &QPushButton::clicked, this, [this] {
-        if (m_answered)
-            return;
-        m_answered = true;
-        m_tick.stop();
-        m_app.DeclineInvitation(this, true);
+        if (Settle())
+            m_app.DeclineInvitation(this, true);
         close();
     });
     // The window keeps the design's size unless its text needs more (large fonts, 200 %).
@@ -58,17 +52,23 @@ CChatEntryWnd::CChatEntryWnd(CParloApp& app, int32_t chat, const QString& invite
     m_tick.start();
 }
 
+bool CChatEntryWnd::Settle() {
+    if (m_answered)
+        return false;
+    m_answered = true;
+    m_tick.stop();
+    return true;
+}
+
 void CChatEntryWnd::CheckTimeout() {
     if (m_answered || m_app.Now() - m_created < qint64(m_app.Settings().chatEntryTimeout) * 1000)
         return;
-    m_answered = true;
-    m_tick.stop();
+    Settle();
     m_app.DeclineInvitation(this, false);
     close();
 }
 
 void CChatEntryWnd::Dismiss() {
-    m_answered = true;
-    m_tick.stop();
+    Settle();
     close();
 }

@@ -31,6 +31,9 @@ public:
     void Dismiss();
 
 private:
+    // The invitation is answered once, by the user or the time-out: true for the first answer.
+    bool Settle();
+
     CParloApp& m_app;
     int32_t m_chat;
     QString m_inviterId;

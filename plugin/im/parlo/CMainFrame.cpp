@@ -382,7 +382,3 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         m_app.CloseChat(this);
     event->accept();
 }
-
-void CMainFrame::changeEvent(QEvent* event) {
-    QMainWindow::changeEvent(event);
-}
