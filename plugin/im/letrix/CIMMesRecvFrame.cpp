@@ -317,18 +317,18 @@ void CIMMesRecvFrame::SetFlag(bool on) {
         m_core.SetDogearMessage(int32_t(m_content.box), RecordText::Field(MessageId()), on ? 1 : 0);
 }
 
+CIMMesPrintPage::Fields CIMMesRecvFrame::PrintFields() const {
+    // Blind copies are printed only where the window shows them.
+    return {m_content.sender, m_content.to, m_content.cc,
+            m_content.showBcc ? m_content.bcc : QString(), m_content.subject};
+}
+
 void CIMMesRecvFrame::Print(bool preview) {
-    const CIMMesPrintPage::Fields fields{m_content.sender, m_content.to, m_content.cc,
-                                         m_content.showBcc ? m_content.bcc : QString(),
-                                         m_content.subject};
-    CIMMesPrintPage::Print(this, m_resources, fields, *m_body->document(), preview);
+    CIMMesPrintPage::Print(this, m_resources, PrintFields(), *m_body->document(), preview);
 }
 
 bool CIMMesRecvFrame::WritePdf(const QString& path) const {
-    const CIMMesPrintPage::Fields fields{m_content.sender, m_content.to, m_content.cc,
-                                         m_content.showBcc ? m_content.bcc : QString(),
-                                         m_content.subject};
-    return CIMMesPrintPage::WritePdf(m_resources, fields, *m_body->document(), path,
+    return CIMMesPrintPage::WritePdf(m_resources, PrintFields(), *m_body->document(), path,
                                      QDateTime::currentDateTime());
 }
 

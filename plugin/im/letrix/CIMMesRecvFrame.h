@@ -5,6 +5,7 @@
 #pragma once
 
 #include "obrix/ObrixApi.h"
+#include "plugin/im/letrix/CIMMesPrintPage.h"
 #include "plugin/im/letrix/CIMMesRecvContent.h"
 #include "plugin/im/letrix/CIMMesSettings.h"
 
@@ -78,6 +79,7 @@ private:
     QWidget* BuildBottomBar();
     void BuildMenusAndTools();
     void Fill();
+    CIMMesPrintPage::Fields PrintFields() const;
 
     const CObrixTable& m_core;
     CIMMesSettings m_settings;
