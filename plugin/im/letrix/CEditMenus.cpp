@@ -76,4 +76,14 @@ QMenu* BodyMenu(QTextEdit* body, void* resources, const QPoint& at, bool reading
     return menu;
 }
 
+void Install(QTextEdit* view, void* resources, bool reading) {
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(view, &QWidget::customContextMenuRequested, view,
+                     [view, resources, reading](const QPoint& at) {
+                         QMenu* menu = BodyMenu(view, resources, at, reading);
+                         menu->setAttribute(Qt::WA_DeleteOnClose);
+                         menu->popup(view->viewport()->mapToGlobal(at));
+                     });
+}
+
 } // namespace CEditMenus

@@ -18,4 +18,8 @@ void Install(QLineEdit* edit, void* resources, bool typing);
 // and Select All, with Open Link and Copy Link Address over a link. The caller shows it.
 QMenu* BodyMenu(QTextEdit* body, void* resources, const QPoint& at, bool reading);
 
+// Gives a text view that is not a message body (the chat log and input line) the body menu in
+// place of the toolkit's.
+void Install(QTextEdit* view, void* resources, bool reading);
+
 } // namespace CEditMenus

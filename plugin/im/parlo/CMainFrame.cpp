@@ -7,6 +7,7 @@
 #include "obrix/CResourceLoader.h"
 #include "obrix/ObrixApi.h"
 #include "plugin/im/letrix/CColorSwatch.h"
+#include "plugin/im/letrix/CEditMenus.h"
 #include "plugin/im/letrix/CFontLists.h"
 #include "plugin/im/parlo/CEntryListView.h"
 #include "plugin/im/parlo/CMessageEditCtrl.h"
@@ -57,6 +58,7 @@ CMainFrame::CMainFrame(CParloApp& app, int32_t chat) : m_app(app), m_doc(app.Use
     m_logView->setObjectName(QStringLiteral("log"));
     m_logView->setReadOnly(true);
     m_logView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    CEditMenus::Install(m_logView, app.Resources(), true);
     m_log = std::make_unique<CParloLog>(*m_logView->document(), LogDefault(font()));
     m_splitter->addWidget(m_logView);
     m_splitter->addWidget(m_list);
@@ -118,6 +120,7 @@ QWidget* CMainFrame::BuildInputBar() {
     auto* line = new QHBoxLayout;
     m_input = new CMessageEditCtrl;
     m_input->setObjectName(QStringLiteral("input"));
+    CEditMenus::Install(m_input, m_app.Resources(), false);
     m_input->setFixedHeight(QFontMetrics(font()).height() * 5);
     m_input->SetSendHandler([this] { m_app.Talk(this); });
     m_send = new QPushButton(m_app.Text(ParloText::Send));

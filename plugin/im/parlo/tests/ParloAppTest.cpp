@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
@@ -452,3 +453,35 @@ TEST_F(ParloAppTest, EnterSendsAndShiftEnterStartsANewLine) {
 }
 
 } // namespace
+
+namespace {
+
+// The commands of the pop-up menu a view opens, read and then closed.
+QStringList PopUpTexts(QTextEdit* view) {
+    emit view->customContextMenuRequested(QPoint(2, 2));
+    QStringList texts;
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator())
+                texts << a->text();
+        menu->close();
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST_F(ParloAppTest, LogAndInputLinePopUpMenusSpeakJapanese) {
+    CMainFrame* w = Start(72, {"b"});
+    ASSERT_NE(w, nullptr);
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    const QStringList log = PopUpTexts(w->LogView());
+    ASSERT_EQ(log.size(), 2) << log.join(u' ').toStdString();
+    EXPECT_TRUE(log[0].startsWith(QString::fromUtf16(u"コピー")));
+    EXPECT_TRUE(log[1].startsWith(QString::fromUtf16(u"すべて選択")));
+    const QStringList input = PopUpTexts(w->Input());
+    ASSERT_EQ(input.size(), 5) << input.join(u' ').toStdString();
+    EXPECT_TRUE(input[0].startsWith(QString::fromUtf16(u"元に戻す")));
+    EXPECT_TRUE(input[3].startsWith(QString::fromUtf16(u"貼り付け")));
+}
