@@ -2,8 +2,8 @@
 // for a slot per file and puts the bytes there; the message carries each file's name, size and
 // download address instead of the bytes. The receiver fetches every file before the message is
 // stored and announced: only from the server it is connected to, never more bytes than
-// announced, all or nothing. A fetch that fails is tried again after a pause while the session
-// lasts, and the message stays unannounced meanwhile.
+// announced, all or nothing. A fetch that fails is tried again after a pause, and at the next
+// log-on (the message waits in the client's store), the message staying unannounced meanwhile.
 #include "kernova/service/xmpp/CXmppService.h"
 
 #include "kernova/service/ServiceRules.h"
@@ -114,8 +114,8 @@ bool CXmppService::UploadFiles(const QList<SvcAttachment>& files, QStringList* u
             state->get[i] = get->Attr(QStringLiteral("url"));
             for (const XmppNode& h : put->children)
                 if (h.name == QStringLiteral("header"))
-                    state->headers[i].append({h.Attr(QStringLiteral("name")).toUtf8(),
-                                              h.text.toUtf8()});
+                    state->headers[i].append(
+                        {h.Attr(QStringLiteral("name")).toUtf8(), h.text.toUtf8()});
             state->Done();
         });
     }
@@ -156,8 +156,9 @@ bool CXmppService::UploadFiles(const QList<SvcAttachment>& files, QStringList* u
     if (state->open > 0 && state->error.isEmpty())
         state->error = QStringLiteral("no answer in time");
     if (!state->error.isEmpty())
-        return Fail(CServiceError(CServiceError::NoService,
-                                  QStringLiteral("%1: %2").arg(m_location.uploadJid, state->error)));
+        return Fail(
+            CServiceError(CServiceError::NoService,
+                          QStringLiteral("%1: %2").arg(m_location.uploadJid, state->error)));
     *urls = state->get;
     return true;
 }
@@ -170,8 +171,8 @@ void CXmppService::FetchFiles(const SvcMessage& message, Svc::DestList myList,
     qint64 total = 0;
     for (int i = 0; i < urls.size(); ++i) {
         const QUrl url(urls[i]);
-        if (!url.isValid() || (url.scheme() != QStringLiteral("http") &&
-                               url.scheme() != QStringLiteral("https")) ||
+        if (!url.isValid() ||
+            (url.scheme() != QStringLiteral("http") && url.scheme() != QStringLiteral("https")) ||
             url.host().compare(m_location.host, Qt::CaseInsensitive) != 0) {
             qCWarning(lcXmpp) << "Message" << message.messageId
                               << "refused: a download address not on the server:" << urls[i];
@@ -186,6 +187,8 @@ void CXmppService::FetchFiles(const SvcMessage& message, Svc::DestList myList,
     }
     if (!m_http)
         m_http = new QNetworkAccessManager(this);
+    // Kept until fetched: a failure, a log-off or a crash before then loses nothing.
+    m_store.AddUnfetched(message, myList, urls);
     auto fetch = std::make_shared<Fetch>();
     fetch->message = message;
     fetch->list = myList;
@@ -215,10 +218,11 @@ void CXmppService::FetchFiles(const SvcMessage& message, Svc::DestList myList,
             m.attachments[i].data = fetch->data[i];
             m.attachments[i].size = fetch->data[i].size();
         }
-        if (!m_store.AddIncoming(m, fetch->list)) {
+        if (!m_store.AddIncoming(m, fetch->list) && !m_store.HasIncoming(id)) {
             qCWarning(lcXmpp) << "Received message not kept:" << m_store.LastError().EnglishText();
             return;
         }
+        m_store.RemoveUnfetched(id);
         m_announced.insert(id);
         if (const auto stored = LoadForUser(id))
             emit MessageArrived(*stored);
@@ -253,4 +257,13 @@ void CXmppService::StopTransfers() {
         for (const auto& r : f->replies)
             if (r)
                 r->abort();
+}
+
+void CXmppService::ResumeFetches() {
+    for (const CXmppStore::Unfetched& u : m_store.AllUnfetched()) {
+        if (m_store.HasIncoming(u.message.messageId))
+            m_store.RemoveUnfetched(u.message.messageId);
+        else
+            FetchFiles(u.message, u.myList, u.urls);
+    }
 }

@@ -121,6 +121,8 @@ bool CXmppService::Logon(const QString& memberId, const QString& password) {
         QTimer::singleShot(0, this, [this] {
             if (IsLoggedOn())
                 AnnouncePending();
+            if (IsLoggedOn())
+                ResumeFetches();
         });
         return true;
     }

@@ -135,6 +135,8 @@ private:
     // that fails is tried again later, the message staying unannounced meanwhile.
     void FetchFiles(const SvcMessage& message, Svc::DestList myList, const QStringList& urls);
     void OnUploadServiceInfo(const XmppNode& answer);
+    // Fetches again what an earlier session could not (at log-on).
+    void ResumeFetches();
     void StopTransfers();
 
     // ---- Chats (CXmppChats.cpp) ----

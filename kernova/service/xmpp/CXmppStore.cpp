@@ -60,6 +60,8 @@ bool CXmppStore::Open(const QString& path) {
              "CREATE TABLE IF NOT EXISTS outbox(message_id TEXT PRIMARY KEY, data BLOB)",
              "CREATE TABLE IF NOT EXISTS reached(message_id TEXT, dest TEXT, member_id TEXT,"
              " recv_time INTEGER, read_time INTEGER, PRIMARY KEY(message_id, dest, member_id))",
+             "CREATE TABLE IF NOT EXISTS unfetched(message_id TEXT PRIMARY KEY, my_list INTEGER,"
+             " data BLOB, urls TEXT)",
          })
         if (!q.exec(QString::fromLatin1(sql)))
             return Fail(q.lastError().text());
@@ -298,4 +300,52 @@ CXmppStore::ReceiptResult CXmppStore::ApplyReceipt(int kind, const QString& mess
     u.addBindValue(memberId);
     u.exec();
     return ReceiptResult::Applied;
+}
+
+// ---- Received, files not yet fetched ----
+
+bool CXmppStore::AddUnfetched(const SvcMessage& message, Svc::DestList myList,
+                              const QStringList& urls) {
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("INSERT OR IGNORE INTO unfetched(message_id, my_list, data, urls)"
+                             " VALUES(?,?,?,?)"));
+    q.addBindValue(message.messageId);
+    q.addBindValue(int(myList));
+    q.addBindValue(Pack(message));
+    // The bytes are not there yet: each file's announced size goes beside its address.
+    QStringList lines;
+    for (int i = 0; i < urls.size() && i < message.attachments.size(); ++i)
+        lines.append(QString::number(message.attachments[i].size) + QLatin1Char('\t') + urls[i]);
+    q.addBindValue(lines.join(QLatin1Char('\n')));
+    return q.exec() || Fail(q.lastError().text());
+}
+
+QList<CXmppStore::Unfetched> CXmppStore::AllUnfetched() {
+    QList<Unfetched> all;
+    QSqlQuery q(m_db);
+    if (!q.exec(QStringLiteral("SELECT my_list, data, urls FROM unfetched ORDER BY rowid")))
+        return all;
+    while (q.next()) {
+        auto m = Unpack(q.value(1).toByteArray());
+        if (!m)
+            continue;
+        QStringList urls;
+        const QStringList lines =
+            q.value(2).toString().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (lines.size() != m->attachments.size())
+            continue;
+        for (int i = 0; i < lines.size(); ++i) {
+            m->attachments[i].size = lines[i].section(QLatin1Char('\t'), 0, 0).toLongLong();
+            urls.append(lines[i].section(QLatin1Char('\t'), 1));
+        }
+        all.append({*m, Svc::DestList(q.value(0).toInt()), urls});
+    }
+    return all;
+}
+
+void CXmppStore::RemoveUnfetched(const QString& messageId) {
+    QSqlQuery q(m_db);
+    q.prepare(QStringLiteral("DELETE FROM unfetched WHERE message_id = ?"));
+    q.addBindValue(messageId);
+    q.exec();
 }

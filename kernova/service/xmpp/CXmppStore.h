@@ -34,6 +34,18 @@ public:
     bool MarkIncoming(const QString& messageId, bool read, const QDateTime& now,
                       QList<int>* newKinds);
 
+    // ---- Received, whose uploaded files are not fetched yet ----
+    // Kept until the files are in (then the message moves to the received ones), so that a
+    // fetch that failed is tried again, also at a later log-on.
+    struct Unfetched {
+        SvcMessage message; // names and announced sizes, no bytes
+        Svc::DestList myList;
+        QStringList urls;
+    };
+    bool AddUnfetched(const SvcMessage& message, Svc::DestList myList, const QStringList& urls);
+    QList<Unfetched> AllUnfetched();
+    void RemoveUnfetched(const QString& messageId);
+
     // ---- Sent ----
     bool AddOutgoing(const SvcMessage& message,
                      const QList<std::pair<QString, QStringList>>& reached);

@@ -245,8 +245,8 @@ XmppNode MessageWithFiles(const QString& id, const QList<std::pair<QString, qint
         m.attachments.append({QStringLiteral("f.bin"), size, {}});
         urls.append(url);
     }
-    XmppNode s = Xmpp::EncodeMessage(m, QStringLiteral("a"), Svc::DST_TO,
-                                     QStringLiteral("example.test"));
+    XmppNode s =
+        Xmpp::EncodeMessage(m, QStringLiteral("a"), Svc::DST_TO, QStringLiteral("example.test"));
     Xmpp::SetFileUrls(s, urls);
     return s;
 }
@@ -261,8 +261,7 @@ TEST_F(XmppServiceTest, FilesAreFetchedOnlyFromTheServerAndNeverBeyondTheirAnnou
     c.Send(MessageWithFiles(QStringLiteral("elsewhere"),
                             {{QStringLiteral("http://files.example.invalid/x.bin"), 10}}));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return log.Contains(QStringLiteral("download address not on the server")); },
-        5000));
+        [&] { return log.Contains(QStringLiteral("download address not on the server")); }, 5000));
 
     // On the server's host, but the file is longer than announced: cut off and refused.
     QTcpServer http;
@@ -291,6 +290,43 @@ TEST_F(XmppServiceTest, FilesAreFetchedOnlyFromTheServerAndNeverBeyondTheirAnnou
     EXPECT_TRUE(a->GetPendingMessages().isEmpty());
 }
 
+TEST_F(XmppServiceTest, AFetchThatFailedIsTriedAgainAtTheNextLogOnAndTheMessageArrivesOnce) {
+    LogCapture log;
+    auto a = LogOn(QStringLiteral("a"));
+    RawClient c;
+    ASSERT_TRUE(c.Open(server.Location(), QStringLiteral("c"), Password(QStringLiteral("c"))));
+    QTcpServer http;
+    ASSERT_TRUE(http.listen(QHostAddress::LocalHost, 0));
+    bool healthy = false;
+    QObject::connect(&http, &QTcpServer::newConnection, [&] {
+        QTcpSocket* s = http.nextPendingConnection();
+        QObject::connect(s, &QTcpSocket::readyRead, s, [s, &healthy] {
+            s->readAll();
+            s->write(healthy ? "HTTP/1.1 200 OK\r\nContent-Length: 10\r\nConnection: close\r\n"
+                               "\r\n0123456789"
+                             : "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n"
+                               "Connection: close\r\n\r\n");
+            s->disconnectFromHost();
+        });
+    });
+    c.Send(MessageWithFiles(
+        QStringLiteral("later"),
+        {{QStringLiteral("http://127.0.0.1:%1/later.bin").arg(http.serverPort()), 10}}));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return log.Contains(QStringLiteral("Files of message \"later\" not fetched")); },
+        5000));
+    EXPECT_FALSE(a->GetMessage(QStringLiteral("later")));
+    a->Logoff();
+
+    healthy = true;
+    EventLog aEvents(a.get());
+    ASSERT_TRUE(a->Logon(QStringLiteral("a"), Password(QStringLiteral("a"))));
+    ASSERT_TRUE(aEvents.WaitFor(QStringLiteral("message later")));
+    EXPECT_EQ(a->GetAttachmentData(QStringLiteral("later"), 0), QByteArray("0123456789"));
+    aEvents.Settle();
+    EXPECT_EQ(aEvents.Count(QStringLiteral("message later")), 1);
+}
+
 class XmppNoUploadTest : public XmppFixture {
 protected:
     void SetUp() override {
@@ -310,7 +346,8 @@ TEST_F(XmppNoUploadTest, WithoutAnUploadServiceFilesAreRefusedAndTextStillGoes) 
     EXPECT_TRUE(a->LastError().Text().contains(QStringLiteral("添付ファイルは送れません")))
         << a->LastError().Text().toStdString();
     EXPECT_FALSE(a->GetMessage(QStringLiteral("with-file")));
-    ASSERT_TRUE(a->SendMessage(svctest::MakeMessage(QStringLiteral("text"), {QStringLiteral("b")})));
+    ASSERT_TRUE(
+        a->SendMessage(svctest::MakeMessage(QStringLiteral("text"), {QStringLiteral("b")})));
     EXPECT_TRUE(bEvents.WaitFor(QStringLiteral("message text")));
 }
 
