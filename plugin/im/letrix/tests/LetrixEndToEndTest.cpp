@@ -2,7 +2,7 @@
 // a compose window to member b with a file, adds c as Cc and d as Bcc and sends. The peers b
 // and d, acting through zeltactl, receive subject, body, the Cc and the file; b does not see
 // the Bcc.
-#include "tests/support/CZeltaRun.h"
+#include "LetrixRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,12 +13,6 @@
 
 namespace {
 
-QString OutDir() {
-    return qEnvironmentVariable("ZELTA_OUT_DIR") + u'/';
-}
-QString TestDir() {
-    return qEnvironmentVariable("ZELTA_TEST_DIR") + u'/';
-}
 
 QJsonObject MessageEvent(const QList<QJsonObject>& events) {
     for (const QJsonObject& e : events)
@@ -37,11 +31,8 @@ QStringList Strings(const QJsonValue& v) {
 TEST(LetrixEndToEnd, MessageWithCcBccAndFileReachesThePeers) {
     CZeltaRun run(OutDir(), TestDir() + QStringLiteral("fixtures/im/Probe.zpm"));
     ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString();
-    const QString plugins = run.Root() + QStringLiteral("/prog/plugin/im/");
-    ASSERT_TRUE(QFile::copy(OutDir() + QStringLiteral("plugin/im/Letrix.zpm"),
-                            plugins + QStringLiteral("Letrix.zpm")));
-    ASSERT_TRUE(QFile::copy(TestDir() + QStringLiteral("fixtures/letrix/LetrixWitness.zpm"),
-                            plugins + QStringLiteral("LetrixWitness.zpm")));
+    const QString log = InstallLetrixWithWitness(run);
+    ASSERT_FALSE(log.isEmpty());
 
     const QString attachment = run.Root() + QStringLiteral("/議事録 12月.txt");
     const QByteArray content = QByteArray("minutes\n") + QByteArray(5000, 'z');
@@ -49,12 +40,7 @@ TEST(LetrixEndToEnd, MessageWithCcBccAndFileReachesThePeers) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(content);
     f.close();
-    const QString log = run.Root() + QStringLiteral("/witness.log");
-    const QString shots = TestDir() + QStringLiteral("artifacts");
-    QDir().mkpath(shots);
-    run.Env().insert(QStringLiteral("ZELTA_WITNESS_LOG"), log);
     run.Env().insert(QStringLiteral("ZELTA_WITNESS_FILE"), attachment);
-    run.Env().insert(QStringLiteral("ZELTA_WITNESS_SHOTS"), shots);
     ASSERT_TRUE(run.Start());
 
     const QString closed = CZeltaRun::WaitForLine(log, QStringLiteral("closed\t"), 30000);

@@ -2,7 +2,7 @@
 // plug-in inside it: peer b sends a message to the user; its arrival raises a notice without
 // taking the focus, which the witness clicks; the receive window opens, the notice goes, and b
 // gets the read receipt. Pictures of the notice and the window at 100 % and 200 %.
-#include "tests/support/CZeltaRun.h"
+#include "LetrixRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,31 +12,17 @@
 
 namespace {
 
-QString OutDir() {
-    return qEnvironmentVariable("ZELTA_OUT_DIR") + u'/';
-}
-QString TestDir() {
-    return qEnvironmentVariable("ZELTA_TEST_DIR") + u'/';
-}
 
 // One reading run at a scale (pictures at 100 % and 200 %).
 void ReadThroughTheNotice(int scale) {
     CZeltaRun run(OutDir(), TestDir() + QStringLiteral("fixtures/im/Probe.zpm"));
     ASSERT_TRUE(run.SetupError().isEmpty()) << run.SetupError().toStdString();
-    const QString plugins = run.Root() + QStringLiteral("/prog/plugin/im/");
-    ASSERT_TRUE(QFile::copy(OutDir() + QStringLiteral("plugin/im/Letrix.zpm"),
-                            plugins + QStringLiteral("Letrix.zpm")));
-    ASSERT_TRUE(QFile::copy(TestDir() + QStringLiteral("fixtures/letrix/LetrixWitness.zpm"),
-                            plugins + QStringLiteral("LetrixWitness.zpm")));
+    const QString log = InstallLetrixWithWitness(run);
+    ASSERT_FALSE(log.isEmpty());
     // The built-in tone rings for the arrival, as in an installed program.
     ASSERT_TRUE(QFile::copy(OutDir() + QStringLiteral("plugin/im/MessageArrival.wav"),
-                            plugins + QStringLiteral("MessageArrival.wav")));
-    const QString log = run.Root() + QStringLiteral("/witness.log");
-    const QString shots = TestDir() + QStringLiteral("artifacts");
-    QDir().mkpath(shots);
-    run.Env().insert(QStringLiteral("ZELTA_WITNESS_LOG"), log);
+                            run.Root() + QStringLiteral("/prog/plugin/im/MessageArrival.wav")));
     run.Env().insert(QStringLiteral("ZELTA_WITNESS_MODE"), QStringLiteral("read"));
-    run.Env().insert(QStringLiteral("ZELTA_WITNESS_SHOTS"), shots);
     run.Env().insert(QStringLiteral("QT_SCALE_FACTOR"), QString::number(scale));
     // On the test's X display, where a window that must not take the focus can be seen not to.
     run.Env().insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
