@@ -44,9 +44,9 @@ const QHash<uint32_t, QString> kFormats = {
     {890, "s"},                                           // unreadable attachment: file name
     {917, "d"},                                           // body too long: limit
     {918, "d"},                                           // subject too long: limit
-    {1440, "d"},                                          // printed page footer: page number
     {1140, "d"}, {1150, "d"},                            // message box: page number, hits
     {1162, "dd"},                                         // message box: imported, known
+    {1440, "d"},                                          // printed page footer: page number
     {1501, "d"}, {1503, "d"}, {1511, "d"},                // chat: rooms, members, page number
     {1532, "s"}, {1535, "s"},                             // chat: window title names, save error
     {2005, "s"},                                          // log-on failed: reason
