@@ -24,24 +24,11 @@
 
 namespace {
 
-class ComposeWindow : public LetrixTest {
+class ComposeWindow : public LetrixAppTest {
 protected:
     void SetUp() override {
-        LetrixTest::SetUp();
-        CIMMesPrompt::SetHandler([this](const CIMMesPrompt::Request& r) {
-            prompts << r.text;
-            EXPECT_EQ(r.caption, 867u);
-            EXPECT_FALSE(r.shownText.isEmpty()) << "text " << r.text << " is in the table";
-            return answer;
-        });
-        app = std::make_unique<CLetrixApp>();
-        app->OnLogon(1);
-    }
-    void TearDown() override {
-        app->OnKill();
-        app.reset();
-        CIMMesPrompt::SetHandler(nullptr);
-        LetrixTest::TearDown();
+        promptCaption = 867;
+        LetrixAppTest::SetUp();
     }
     CIMMesEditFrame* Open(int32_t kind, intptr_t data = 0) {
         app->OnBegin(kind, data);
@@ -56,9 +43,6 @@ protected:
         frame->Body()->insertPlainText(text);
     }
 
-    std::unique_ptr<CLetrixApp> app;
-    QList<uint32_t> prompts;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
     QTemporaryDir dir;
 };
 

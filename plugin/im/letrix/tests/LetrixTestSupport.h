@@ -3,12 +3,15 @@
 #pragma once
 
 #include "obrix/ObrixApi.h"
+#include "plugin/im/letrix/CIMMesPrompt.h"
+#include "plugin/im/letrix/CLetrixApp.h"
 #include "tests/support/ScriptedCore.h"
 
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 #include <ostream>
 
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -58,4 +61,37 @@ protected:
     static inline const QString kHana = QStringLiteral("鈴木花子 [hana]");
     static inline const QString kSales = QStringLiteral("営業部 [sales]");
     static inline const QString kOnNet = QStringLiteral("OnNetMembers [OnNetters]");
+};
+
+// The plug-in's application object, logged on, over that core. Message boxes do not open: each
+// is recorded by its text number and answered with answer.
+class LetrixAppTest : public LetrixTest {
+protected:
+    void SetUp() override {
+        LetrixTest::SetUp();
+        CIMMesPrompt::SetHandler([this](const CIMMesPrompt::Request& r) {
+            prompts << r.text;
+            if (promptCaption) {
+                EXPECT_EQ(r.caption, promptCaption);
+            }
+            EXPECT_FALSE(r.shownText.isEmpty()) << "text " << r.text << " is in the table";
+            return answer;
+        });
+        app = std::make_unique<CLetrixApp>();
+        BeforeLogon();
+        app->OnLogon(1);
+    }
+    void TearDown() override {
+        app->OnKill();
+        app.reset();
+        CIMMesPrompt::SetHandler(nullptr);
+        LetrixTest::TearDown();
+    }
+    // What a suite sets on the application object before it logs on.
+    virtual void BeforeLogon() {}
+
+    std::unique_ptr<CLetrixApp> app;
+    QList<uint32_t> prompts;
+    uint32_t promptCaption = 0; // when set, every box must carry this caption
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
 };

@@ -28,26 +28,12 @@
 
 namespace {
 
-class ReceiveSide : public LetrixTest {
+class ReceiveSide : public LetrixAppTest {
 protected:
-    void SetUp() override {
-        LetrixTest::SetUp();
+    void BeforeLogon() override {
         ASSERT_TRUE(root.isValid());
         ScriptedCore::SetRoot(root.path());
-        CIMMesPrompt::SetHandler([this](const CIMMesPrompt::Request& r) {
-            prompts << r.text;
-            EXPECT_FALSE(r.shownText.isEmpty()) << "text " << r.text << " is in the table";
-            return answer;
-        });
-        app = std::make_unique<CLetrixApp>();
         app->SetTonePlayer([this](const QString& path) { played << path; });
-        app->OnLogon(1);
-    }
-    void TearDown() override {
-        app->OnKill();
-        app.reset();
-        CIMMesPrompt::SetHandler(nullptr);
-        LetrixTest::TearDown();
     }
 
     // A message from taro to the user (and hana in Cc, a blind copy to sales), unread.
@@ -78,10 +64,7 @@ protected:
     }
 
     QTemporaryDir root;
-    std::unique_ptr<CLetrixApp> app;
-    QList<uint32_t> prompts;
     QStringList played;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
 };
 
 } // namespace
