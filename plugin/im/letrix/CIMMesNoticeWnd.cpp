@@ -1,6 +1,7 @@
 #include "plugin/im/letrix/CIMMesNoticeWnd.h"
 
 #include "obrix/CResourceLoader.h"
+#include "plugin/im/letrix/CElidedLabel.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -31,18 +32,12 @@ CIMMesNoticeWnd::CIMMesNoticeWnd(void* resources, const QString& messageId, cons
                         ->standardIcon(QStyle::SP_MessageBoxInformation)
                         .pixmap(QSize(32, 32), devicePixelRatio()));
     icon->setAlignment(Qt::AlignCenter);
-    m_subjectLabel = new QLabel(this);
-    m_subjectLabel->setTextFormat(Qt::PlainText);
+    m_subjectLabel = new CElidedLabel(this);
     QFont bold = m_subjectLabel->font();
     bold.setBold(true);
     m_subjectLabel->setFont(bold);
     auto* label = new QLabel(CResourceLoader::LoadString(resources, kSenderLabel), this);
-    m_senderLabel = new QLabel(this);
-    m_senderLabel->setTextFormat(Qt::PlainText);
-    for (QLabel* l : {m_subjectLabel, m_senderLabel}) {
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        l->setMinimumWidth(1);
-    }
+    m_senderLabel = new CElidedLabel(this);
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 8, 6);
@@ -54,23 +49,8 @@ CIMMesNoticeWnd::CIMMesNoticeWnd(void* resources, const QString& messageId, cons
     grid->addWidget(m_senderLabel, 1, 1);
     grid->setColumnStretch(1, 1);
     setObjectName(QStringLiteral("notice"));
-    Elide();
-}
-
-void CIMMesNoticeWnd::Elide() {
-    // Single lines that end in an ellipsis when they do not fit; the whole text is the tip.
-    const std::pair<QLabel*, const QString*> lines[] = {{m_subjectLabel, &m_subject},
-                                                        {m_senderLabel, &m_sender}};
-    for (const auto& [label, text] : lines) {
-        const int width = std::max(label->width(), 1);
-        label->setText(label->fontMetrics().elidedText(*text, Qt::ElideRight, width));
-        label->setToolTip(*text);
-    }
-}
-
-void CIMMesNoticeWnd::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    Elide();
+    m_subjectLabel->SetFullText(m_subject);
+    m_senderLabel->SetFullText(m_sender);
 }
 
 void CIMMesNoticeWnd::mouseReleaseEvent(QMouseEvent* event) {

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class CElidedLabel;
 
 class CIMMesNoticeWnd : public QWidget {
     Q_OBJECT
@@ -25,14 +25,11 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void Elide();
-
     QString m_messageId;
     QString m_subject;
     QString m_sender;
-    QLabel* m_subjectLabel = nullptr;
-    QLabel* m_senderLabel = nullptr;
+    CElidedLabel* m_subjectLabel = nullptr;
+    CElidedLabel* m_senderLabel = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "plugin/im/letrix/CAttachedListCtrl.h"
 #include "plugin/im/letrix/CCaptionColumn.h"
 #include "plugin/im/letrix/CEditMenus.h"
+#include "plugin/im/letrix/CElidedLabel.h"
 #include "plugin/im/letrix/CIMMesPrintPage.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
 #include "plugin/im/letrix/CMessageEditView.h"
@@ -95,12 +96,9 @@ QString CIMMesRecvFrame::Text(uint32_t id) const {
 
 namespace {
 
-QLabel* Value(QWidget* parent) {
-    auto* value = new QLabel(parent);
-    value->setTextFormat(Qt::PlainText);
+CElidedLabel* Value(QWidget* parent) {
+    auto* value = new CElidedLabel(parent);
     value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    value->setMinimumWidth(1);
-    value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return value;
 }
 
@@ -254,10 +252,9 @@ void CIMMesRecvFrame::Fill() {
         m_flag->setChecked(c.flagged);
     }
     m_importance->setVisible(c.important);
-    m_subject->setText(c.subject);
-    m_subject->setToolTip(c.subject); // a long subject is cut at the window's edge
-    m_sender->setText(c.sender);
-    m_sendTime->setText(c.sendTime);
+    m_subject->SetFullText(c.subject);
+    m_sender->SetFullText(c.sender);
+    m_sendTime->SetFullText(c.sendTime);
     m_to->setText(c.to);
     m_to->setCursorPosition(0);
     m_cc->setText(c.cc);

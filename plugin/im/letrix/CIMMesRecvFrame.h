@@ -15,6 +15,7 @@
 
 class CAttachedListCtrl;
 class CCaptionColumn;
+class CElidedLabel;
 class CLetrix;
 class CMessageEditView;
 class QAction;
@@ -48,8 +49,8 @@ public:
     void Print(bool preview);
     bool WritePdf(const QString& path) const;
 
-    QLabel* SubjectLabel() const { return m_subject; }
-    QLabel* SenderLabel() const { return m_sender; }
+    CElidedLabel* SubjectLabel() const { return m_subject; }
+    CElidedLabel* SenderLabel() const { return m_sender; }
     QLabel* ImportanceMark() const { return m_importance; }
     QLineEdit* ToText() const { return m_to; }
     QLineEdit* CcText() const { return m_cc; }
@@ -88,9 +89,9 @@ private:
     CIMMesRecvContent m_content;
 
     QLabel* m_importance = nullptr;
-    QLabel* m_subject = nullptr;
-    QLabel* m_sender = nullptr;
-    QLabel* m_sendTime = nullptr;
+    CElidedLabel* m_subject = nullptr;
+    CElidedLabel* m_sender = nullptr;
+    CElidedLabel* m_sendTime = nullptr;
     QLineEdit* m_to = nullptr;
     QLineEdit* m_cc = nullptr;
     QLineEdit* m_bcc = nullptr;

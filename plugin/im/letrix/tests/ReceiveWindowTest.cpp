@@ -8,6 +8,7 @@
 #include "plugin/im/letrix/CAddressEdit.h"
 #include "plugin/im/letrix/CAttachedListCtrl.h"
 #include "plugin/im/letrix/CEditMenus.h"
+#include "plugin/im/letrix/CElidedLabel.h"
 #include "plugin/im/letrix/CIMMesEditFrame.h"
 #include "plugin/im/letrix/CIMMesNoticeWnd.h"
 #include "plugin/im/letrix/CIMMesPrompt.h"
@@ -91,7 +92,7 @@ TEST_F(ReceiveSide, WindowShowsTheMessageAndBccOnlyForSentMessages) {
     CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-2")));
     ASSERT_TRUE(frame);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("報告"));
-    EXPECT_EQ(frame->SenderLabel()->text(), QStringLiteral("山田太郎 [taro]"));
+    EXPECT_EQ(frame->SenderLabel()->FullText(), QStringLiteral("山田太郎 [taro]"));
     EXPECT_EQ(frame->ToText()->text(), kMe);
     EXPECT_EQ(frame->CcText()->text(), kHana);
     EXPECT_FALSE(frame->CcBar()->isHidden());
@@ -123,7 +124,7 @@ TEST_F(ReceiveSide, WindowShowsTheMessageAndBccOnlyForSentMessages) {
     EXPECT_TRUE(own->ImportanceMark()->isHidden());
     EXPECT_TRUE(own->AttachBar()->isHidden());
     // A blank subject shows the "no subject" text, as subject and title.
-    EXPECT_EQ(own->SubjectLabel()->text(), QStringLiteral("（件名なし）"));
+    EXPECT_EQ(own->SubjectLabel()->FullText(), QStringLiteral("（件名なし）"));
     EXPECT_EQ(own->windowTitle(), QStringLiteral("（件名なし）"));
     EXPECT_TRUE(ScriptedCore::CallsOf(QStringLiteral("SetReadMessage")).isEmpty())
         << "the user's own sent message is not marked read, nor one the core has not stored";
@@ -143,6 +144,21 @@ TEST_F(ReceiveSide, FieldsOfEveryRowStartInOneColumnWhateverTheCaption) {
     EXPECT_EQ(left(frame->CcText()), column);
     EXPECT_EQ(left(frame->BccText()), column);
     EXPECT_EQ(left(frame->AttachListCtrl()), column);
+}
+
+TEST_F(ReceiveSide, LongSubjectEndsInAnEllipsisAndKeepsTheWindowsWidth) {
+    const QString subject = QString(120, u'長') + QStringLiteral("い件名");
+    CIMMesRecvFrame* frame = Open(ObrixBox::Received, Message(QStringLiteral("m-21"), subject));
+    ASSERT_TRUE(frame);
+    const int width = frame->width();
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    EXPECT_EQ(frame->width(), width);
+    const QString shown = frame->SubjectLabel()->text();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(frame->SubjectLabel()->fontMetrics().horizontalAdvance(shown),
+              frame->SubjectLabel()->width());
+    EXPECT_EQ(frame->SubjectLabel()->toolTip(), subject);
 }
 
 TEST_F(ReceiveSide, AnswersFetchTheMessageAgainAndCloseTheWindow) {
