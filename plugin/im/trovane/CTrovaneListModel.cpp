@@ -122,6 +122,27 @@ int CTrovaneListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : Rules::kColumns;
 }
 
+QVariant CTrovaneListModel::EntryLook(const CTrovaneMessage& entry, int role, bool markColumn,
+                                      const QList<QIcon>& marks) {
+    switch (role) {
+    case Qt::DecorationRole: {
+        if (!markColumn)
+            return {};
+        const int image = Rules::MarkImage(entry);
+        return image < marks.size() ? QVariant(marks[image]) : QVariant();
+    }
+    case Qt::ForegroundRole:
+        return QColor::fromRgb(Rules::RowColor(entry));
+    case Qt::FontRole: {
+        QFont font;
+        font.setBold(Rules::IsBold(entry));
+        return font;
+    }
+    default:
+        return {};
+    }
+}
+
 QVariant CTrovaneListModel::data(const QModelIndex& index, int role) const {
     const CTrovaneMessage* e = Entry(index.row());
     if (!e)
@@ -139,21 +160,8 @@ QVariant CTrovaneListModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
         }
-    case Qt::DecorationRole:
-        if (index.column() == 0) {
-            const int image = Rules::MarkImage(*e);
-            return image < m_marks.size() ? QVariant(m_marks[image]) : QVariant();
-        }
-        return {};
-    case Qt::ForegroundRole:
-        return QColor::fromRgb(Rules::RowColor(*e));
-    case Qt::FontRole: {
-        QFont font;
-        font.setBold(Rules::IsBold(*e));
-        return font;
-    }
     default:
-        return {};
+        return EntryLook(*e, role, index.column() == 0, m_marks);
     }
 }
 

@@ -26,6 +26,11 @@ public:
     CTrovaneListModel(CTrovaneStore& store, const QList<QIcon>& marks, const Texts& texts,
                       QObject* parent = nullptr);
 
+    // The mark image (in the mark column), colour and weight of an entry's row: one look for
+    // the list, the find results and the thread window. Null for other roles.
+    static QVariant EntryLook(const CTrovaneMessage& entry, int role, bool markColumn,
+                              const QList<QIcon>& marks);
+
     // Shows a folder's entries in its remembered sort order.
     void ShowFolder(uint32_t folderId);
     uint32_t FolderId() const { return m_folderId; }

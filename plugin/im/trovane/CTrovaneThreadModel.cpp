@@ -1,12 +1,7 @@
 #include "plugin/im/trovane/CTrovaneThreadModel.h"
 
-#include "plugin/im/trovane/CTrovaneListRules.h"
+#include "plugin/im/trovane/CTrovaneListModel.h"
 #include "plugin/im/trovane/CTrovaneStore.h"
-
-#include <QColor>
-#include <QFont>
-
-namespace Rules = CTrovaneListRules;
 
 CTrovaneThreadModel::CTrovaneThreadModel(CTrovaneStore& store, const QList<QIcon>& marks,
                                          const QStringList& headers, QObject* parent)
@@ -90,21 +85,8 @@ QVariant CTrovaneThreadModel::data(const QModelIndex& index, int role) const {
         default:
             return e->GetSendTimeString(1);
         }
-    case Qt::DecorationRole:
-        if (index.column() == 0) {
-            const int image = Rules::MarkImage(*e);
-            return image < m_marks.size() ? QVariant(m_marks[image]) : QVariant();
-        }
-        return {};
-    case Qt::ForegroundRole:
-        return QColor::fromRgb(Rules::RowColor(*e));
-    case Qt::FontRole: {
-        QFont font;
-        font.setBold(Rules::IsBold(*e));
-        return font;
-    }
     default:
-        return {};
+        return CTrovaneListModel::EntryLook(*e, role, index.column() == 0, m_marks);
     }
 }
 
