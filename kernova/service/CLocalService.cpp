@@ -857,9 +857,7 @@ bool CLocalService::InviteToChat(int chat, const QString& memberId, const QStrin
                                  int maxMembers) {
     if (!RequireLogon())
         return false;
-    if (auto e = Svc::CheckId(memberId); e.IsError())
-        return Fail(e);
-    if (auto e = Svc::CheckField("invitation text", text, Svc::kMaxChatInviteText); e.IsError())
+    if (auto e = Svc::CheckInvitation(memberId, text); e.IsError())
         return Fail(e);
     return ChatWrite(chat, Svc::CHAT_IN, CServiceError::NotInChat, [&] {
         const auto member = m_store.Member(memberId);

@@ -119,6 +119,12 @@ CServiceError CheckField(const char* name, const QString& value, int maxLength) 
     return {};
 }
 
+CServiceError CheckInvitation(const QString& memberId, const QString& text) {
+    if (auto e = CheckId(memberId); e.IsError())
+        return e;
+    return CheckField("invitation text", text, kMaxChatInviteText);
+}
+
 CServiceError CheckMember(const SvcMember& m) {
     if (auto e = CheckId(m.id); e.IsError())
         return e;

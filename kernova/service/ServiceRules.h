@@ -35,6 +35,8 @@ CServiceError CheckPassword(const QString& password);
 CServiceError CheckField(const char* name, const QString& value, int maxLength = kMaxFieldLength);
 CServiceError CheckMember(const SvcMember& member);
 CServiceError CheckPresence(const SvcPresence& presence);
+// The arguments of a chat invitation: the invited member's id and the invitation text.
+CServiceError CheckInvitation(const QString& memberId, const QString& text);
 
 // A destination is "all@OnNetters", "all@<group id>" or a member id, each well formed.
 bool IsValidDestination(const QString& destination);

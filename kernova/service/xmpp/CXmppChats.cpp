@@ -458,9 +458,7 @@ bool CXmppService::InviteToChat(int chat, const QString& memberId, const QString
                                 int maxMembers) {
     if (!RequireLogon())
         return false;
-    if (auto e = Svc::CheckId(memberId); e.IsError())
-        return Fail(e);
-    if (auto e = Svc::CheckField("invitation text", text, Svc::kMaxChatInviteText); e.IsError())
+    if (auto e = Svc::CheckInvitation(memberId, text); e.IsError())
         return Fail(e);
     ChatRoom* room = ChatForAction(chat, Svc::CHAT_IN, CServiceError::NotInChat);
     if (!room)
