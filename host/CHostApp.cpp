@@ -6,25 +6,8 @@
 #include "host/TaskTrayWire.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
-#include <QTranslator>
 #include <cstdio>
-
-bool CHostApp::InstallQtTranslations() {
-    static QTranslator* installed = nullptr;
-    if (installed)
-        return true;
-    auto* translator = new QTranslator(qApp);
-    if (!translator->load(QStringLiteral("qtbase_ja"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    QCoreApplication::installTranslator(translator);
-    installed = translator;
-    return true;
-}
 
 CHostApp::CHostApp() {
     m_core.SetApp(this);

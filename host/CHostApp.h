@@ -26,11 +26,6 @@ public:
     CHostApp();
     ~CHostApp() override;
 
-    // Qt's own texts (standard buttons, file dialogs, edit menus) in Japanese like the rest
-    // of the program, whatever the desktop's locale. False when Qt's translations are not
-    // installed; Qt then keeps its English texts.
-    static bool InstallQtTranslations();
-
     // The whole run: start-up, the event loop, shutdown. `arguments` are the program's
     // arguments without the program path. Returns the process exit code.
     int Run(const QStringList& arguments);

@@ -1,10 +1,10 @@
 // The version dialog's lines and product version, and the language module's strings.
 #include "host/CCoreModuleList.h"
-#include "host/CHostApp.h"
 #include "host/CHostCore.h"
 #include "host/CLangModule.h"
 #include "host/CVersionDlg.h"
 #include "host/tests/HostTestSupport.h"
+#include "obrix/QtTexts.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -73,9 +73,9 @@ TEST(LanguageModule, JapaneseStringsAreFormatsWithOneArgumentAndMissingOnesAreEm
 namespace {
 
 TEST(QtTexts, StandardButtonsAndMenusAreInJapanese) {
-    ASSERT_TRUE(CHostApp::InstallQtTranslations())
+    ASSERT_TRUE(QtTexts::InstallJapanese())
         << "Qt's Japanese texts (qt6-translations-l10n) are not installed";
-    EXPECT_TRUE(CHostApp::InstallQtTranslations()) << "a second call changes nothing";
+    EXPECT_TRUE(QtTexts::InstallJapanese()) << "a second call changes nothing";
     QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Yes);
     EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
     EXPECT_NE(box.button(QDialogButtonBox::Yes)->text(), QStringLiteral("&Yes"));

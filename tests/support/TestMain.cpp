@@ -2,7 +2,10 @@
 // event-driven logic share one set-up. The build compiles in the test environment
 // (ZELTA_TEST_ENV: NAME=value lines): the platform (offscreen, or xcb under Xvfb for tests
 // that need real desktop input) and the build's program and test directories. A value set
-// from outside wins, so a developer can run one suite on another platform.
+// from outside wins, so a developer can run one suite on another platform. Qt speaks
+// Japanese, as it does in the program.
+#include "obrix/QtTexts.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
@@ -30,5 +33,6 @@ int main(int argc, char** argv) {
     applyTestEnvironment();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    QtTexts::InstallJapanese();
     return RUN_ALL_TESTS();
 }
