@@ -6,6 +6,8 @@
 #include "plugin/im/trovane/CTrovaneApp.h"
 #include "tests/support/ScriptedCore.h"
 
+#include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,6 +17,11 @@ class TrovaneAppFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        // The attachments' folder lies below the temporary folder: one of this test's own, so
+        // that test processes running side by side do not empty each other's.
+        m_savedTmp = qgetenv("TMPDIR");
+        QDir(dir.path()).mkpath(QStringLiteral("tmp"));
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
         ScriptedCore::Reset(ObrixModule::MessageBox);
         ScriptedCore::SetRoot(dir.path());
         ScriptedCore::SetUserId(QStringLiteral("me"));
@@ -31,6 +38,10 @@ protected:
         app.reset();
         EXPECT_EQ(ScriptedCore::OutstandingMessages(), 0);
         EXPECT_EQ(ScriptedCore::ForeignSettingCalls(), 0);
+        if (m_savedTmp.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_savedTmp);
     }
 
     void LogOn() {
@@ -42,4 +53,7 @@ protected:
     std::unique_ptr<CTrovaneApp> app;
     QStringList questions;
     bool answer = true;
+
+private:
+    QByteArray m_savedTmp;
 };
